@@ -1,0 +1,48 @@
+#include "app/cli/CliCommands.h"
+
+#include "platform/Errors.h"
+#include "store/RecordFileReader.h"
+#include "store/RecordJson.h"
+
+#include <QJsonDocument>
+
+#include <cstdio>
+
+namespace {
+
+void printErr(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    std::fprintf(stderr, "zilvaren-cli: %s\n", t.toUtf8().constData());
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: zilvaren-cli dump FILE.qdb\n");
+    return 2;
+}
+
+int dump(const QStringList& args) {
+    if (args.size() != 1)
+        return usage();
+    try {
+        const RecordFileData data = readRecordFile(args[0]);
+        const QByteArray json = QJsonDocument(recordFileJson(data)).toJson(QJsonDocument::Indented);
+        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+        return data.error ? 1 : 0;
+    } catch (const std::exception& e) {
+        printErr(exceptionMessage(e));
+        return 1;
+    }
+}
+
+} // namespace
+
+int runCli(const QStringList& args) {
+    if (args.isEmpty())
+        return usage();
+    const QString command = args[0];
+    const QStringList rest = args.mid(1);
+    if (command == QLatin1String("dump"))
+        return dump(rest);
+    return usage();
+}

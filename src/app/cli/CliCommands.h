@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// Runs one command line of zilvaren-cli; returns the exit code.
+int runCli(const QStringList& args);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Code page 1254 (Turkish) is the encoding of every file the program reads
+// or writes. One byte is always one character, so decoding then encoding
+// gives back the very same bytes, the seven bytes 1254 leaves undefined
+// included (they stand for the C1 controls U+0081...U+009E).
+namespace cp1254 {
+
+QString decode(QByteArrayView bytes);
+
+// Characters 1254 cannot hold are written as '?' and listed in
+// *unencodable (each once, in order of first appearance) when given.
+QByteArray encode(QStringView text, QString* unencodable = nullptr);
+
+bool canEncode(QChar c);
+
+// The characters of text that 1254 cannot hold, each once.
+QString unencodableCharacters(QStringView text);
+
+} // namespace cp1254

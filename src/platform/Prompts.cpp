@@ -1,0 +1,3 @@
+#include "platform/Prompts.h"
+
+Prompts::~Prompts() = default;

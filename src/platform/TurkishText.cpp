@@ -1,0 +1,80 @@
+#include "platform/TurkishText.h"
+
+namespace {
+
+constexpr char16_t kDotlessI = u'ı';
+constexpr char16_t kDottedCapitalI = u'İ';
+constexpr char16_t kPathSeparator = 0x00FF;
+
+bool isTitleUpperLetter(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || u == u'Ç' || u == u'Ğ' || u == u'Ö' || u == u'Ü' ||
+           u == kDottedCapitalI || u == u'Ş';
+}
+
+QChar titleLower(QChar c) {
+    const char16_t u = c.unicode();
+    if (u == 'I')
+        return QChar(kDotlessI);
+    if (u >= 'A' && u <= 'Z')
+        return QChar(char16_t(u + 32));
+    switch (u) {
+    case u'Ç': return QChar(u'ç');
+    case u'Ğ': return QChar(u'ğ');
+    case u'Ö': return QChar(u'ö');
+    case u'Ü': return QChar(u'ü');
+    case kDottedCapitalI: return QChar(u'i');
+    case u'Ş': return QChar(u'ş');
+    default: return c;
+    }
+}
+
+} // namespace
+
+QLocale userLocale() {
+    const QLocale system;
+    if (system.language() == QLocale::C)
+        return QLocale(QLocale::Turkish, QLocale::Turkey);
+    return system;
+}
+
+QChar TurkceKeyMap(QChar c) {
+    if (c == u'i')
+        return QChar(kDottedCapitalI);
+    if (c == kDotlessI)
+        return QChar(u'I');
+    return c;
+}
+
+QString TurkceUpperCase(QStringView text) {
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            dst[i] = (u >= 'a' && u <= 'z') ? QChar(char16_t(u == 'i' ? kDottedCapitalI : u - 32))
+                                            : c;
+        } else if (u == kPathSeparator) {
+            dst[i] = c;
+        } else if (u == kDotlessI) {
+            dst[i] = QChar(u'I');
+        } else {
+            // Simple (one-to-one) mapping keeps the length: ß stays ß.
+            dst[i] = c.toUpper();
+        }
+    }
+    return out;
+}
+
+QString TurkceTitleCase(QStringView text) {
+    QString out = text.toString();
+    for (qsizetype i = 1; i < text.size(); ++i)
+        if (isTitleUpperLetter(text[i - 1]))
+            out[i] = titleLower(text[i]);
+    return out;
+}
+
+TurkishCollator::TurkishCollator() : collator_(userLocale()) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+}

@@ -1,0 +1,95 @@
+#include "store/GroupTree.h"
+
+#include "platform/TurkishText.h"
+
+#include <algorithm>
+
+int GroupNode::row() const {
+    if (!parent)
+        return 0;
+    const auto& siblings = parent->children;
+    for (size_t i = 0; i < siblings.size(); ++i)
+        if (siblings[i].get() == this)
+            return int(i);
+    return -1;
+}
+
+GroupNode* GroupNode::addChild(QString name, int position) {
+    auto node = std::make_unique<GroupNode>();
+    node->Name = std::move(name);
+    node->parent = this;
+    GroupNode* raw = node.get();
+    if (position < 0 || position >= int(children.size()))
+        children.push_back(std::move(node));
+    else
+        children.insert(children.begin() + position, std::move(node));
+    return raw;
+}
+
+QString BuildGroupPath(const GroupNode* node) {
+    if (!node || node->isRoot())
+        return kNoGroupPath;
+    QString path = node->Name;
+    for (const GroupNode* p = node->parent; p && !p->isRoot(); p = p->parent)
+        path = p->Name + GroupPathSeparator + path;
+    return path;
+}
+
+namespace {
+
+GroupNode* findByKey(const GroupNode& node, const QString& key) {
+    for (const auto& child : node.children) {
+        if (TurkceUpperCase(BuildGroupPath(child.get())) == key)
+            return child.get();
+        if (GroupNode* found = findByKey(*child, key))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+GroupNode* FindPersonGroup(const GroupNode& root, const QString& groupPath) {
+    return findByKey(root, TurkceUpperCase(groupPath));
+}
+
+void addToMemberChain(GroupNode* node, int delta) {
+    for (; node && !node->isRoot(); node = node->parent) {
+        const qint64 count = qint64(node->MemberCount) + delta;
+        node->MemberCount = quint32(std::max<qint64>(count, 0));
+    }
+}
+
+GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMember) {
+    GroupNode* parent = &root;
+    GroupNode* node = nullptr;
+    qsizetype pos = 0;
+    while (pos < path.size()) {
+        qsizetype end = path.indexOf(GroupPathSeparator, pos);
+        if (end < 0)
+            end = path.size();
+        const QString component = path.mid(pos, end - pos);
+        pos = end < path.size() ? end + 1 : end;
+
+        const QString key = TurkceUpperCase(component);
+        node = nullptr;
+        for (const auto& child : parent->children) {
+            if (TurkceUpperCase(child->Name) == key) {
+                node = child.get();
+                break;
+            }
+        }
+        if (!node)
+            node = parent->addChild(component);
+        if (countMember)
+            ++node->MemberCount;
+        parent = node;
+    }
+    return node;
+}
+
+bool pathKeyLiesIn(const QString& personKey, const QString& groupKey) {
+    return personKey.size() >= groupKey.size() && personKey.startsWith(groupKey) &&
+           (personKey.size() == groupKey.size() ||
+            personKey.at(groupKey.size()) == GroupPathSeparator);
+}

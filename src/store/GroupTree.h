@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// The byte 0xFF ("ÿ") between the group names of a path.
+inline constexpr QChar GroupPathSeparator = QChar(0x00FF);
+// The path of a person in no group, and of no group node at all.
+inline const QString kNoGroupPath = QStringLiteral("Belli Değil");
+
+// One group. The tree hangs under an invisible root node, whose children
+// are the top-level groups.
+struct GroupNode {
+    QString Name;
+    quint32 MemberCount = 0;
+
+    GroupNode* parent = nullptr;
+    std::vector<std::unique_ptr<GroupNode>> children;
+
+    bool isRoot() const { return parent == nullptr; }
+    int row() const; // position among its siblings
+    GroupNode* addChild(QString name, int position = -1);
+};
+
+// Names from the top-level group down, joined by the separator;
+// "Belli Değil" for no node (or the root).
+QString BuildGroupPath(const GroupNode* node);
+
+// The first group, in pre-order, whose path has the same key as groupPath.
+GroupNode* FindPersonGroup(const GroupNode& root, const QString& groupPath);
+
+// Adds delta to the member count of node and of each of its ancestors.
+void addToMemberChain(GroupNode* node, int delta);
+
+// Resolves a path into the tree, creating missing groups on the way, and
+// returns the node of its last component (nullptr for an empty path).
+// With countMember, every node on the way gets one more member.
+GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMember);
+
+// Whether a person's path (as a key) lies in the group with groupKey or
+// below it.
+bool pathKeyLiesIn(const QString& personKey, const QString& groupKey);
+
+// Visits every group (not the root) in pre-order.
+template <typename F> void forEachGroup(const GroupNode& node, F&& visit) {
+    for (const auto& child : node.children) {
+        visit(*child);
+        forEachGroup(*child, visit);
+    }
+}

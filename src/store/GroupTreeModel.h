@@ -1,0 +1,53 @@
+#pragma once
+
+#include "store/GroupTree.h"
+
+#include <QAbstractItemModel>
+
+#include <memory>
+
+// The group tree of the open file. Column 0 is the tree column with the
+// name (the "{n}" member count is MemberCountRole, painted after it);
+// column 1 carries the marker of the focused group (FocusedRole).
+class GroupTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    enum Column { ColumnName, ColumnMarker, ColumnCount };
+    enum Role { MemberCountRole = Qt::UserRole + 1, FocusedRole };
+
+    explicit GroupTreeModel(QObject* parent = nullptr);
+    ~GroupTreeModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    const GroupNode& root() const { return *root_; }
+    GroupNode& root() { return *root_; }
+    bool isEmpty() const { return root_->children.empty(); }
+    GroupNode* node(const QModelIndex& index) const;
+    QModelIndex indexOf(const GroupNode* node, int column = ColumnName) const;
+
+    void setRoot(std::unique_ptr<GroupNode> root);
+    void clear();
+
+    // The group whose row shows the focus marker.
+    void setFocusedGroup(const GroupNode* node);
+    const GroupNode* focusedGroup() const { return focused_; }
+
+    // Adds delta to the count of node and its ancestors, and repaints them.
+    void addMembers(GroupNode* node, int delta);
+    // Repaints every count (after a change made to many groups at once).
+    void countsChanged();
+
+private:
+    void emitRowChanged(const GroupNode* node);
+    void emitSubtreeChanged(const GroupNode& node);
+
+    std::unique_ptr<GroupNode> root_;
+    const GroupNode* focused_ = nullptr;
+};

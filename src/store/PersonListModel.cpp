@@ -1,0 +1,194 @@
+#include "store/PersonListModel.h"
+
+#include "platform/TurkishText.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+PersonListModel::PersonListModel(QObject* parent) : QAbstractTableModel(parent) {}
+PersonListModel::~PersonListModel() = default;
+
+int PersonListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(visible_.size());
+}
+
+int PersonListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+namespace {
+
+const QString& columnText(const PersonRecord& p, int column) {
+    switch (column) {
+    case PersonListModel::ColumnNo: return p.RecordNo;
+    case PersonListModel::ColumnAd: return p.FirstName;
+    default: return p.Surname;
+    }
+}
+
+} // namespace
+
+QVariant PersonListModel::data(const QModelIndex& index, int role) const {
+    const PersonRecord* p = person(index);
+    if (!p)
+        return {};
+    if (role == Qt::DisplayRole)
+        return columnText(*p, index.column());
+    if (role == Qt::TextAlignmentRole)
+        return int(index.column() == ColumnNo ? Qt::AlignCenter
+                                              : (Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+QVariant PersonListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole) {
+        switch (section) {
+        case ColumnNo: return QStringLiteral("No");
+        case ColumnAd: return QStringLiteral("Ad");
+        case ColumnSoyad: return QStringLiteral("Soyad");
+        default: return {};
+        }
+    }
+    if (role == Qt::TextAlignmentRole && section == ColumnNo)
+        return int(Qt::AlignCenter);
+    return {};
+}
+
+std::vector<const PersonRecord*> PersonListModel::allPersons() const {
+    std::vector<const PersonRecord*> out;
+    out.reserve(persons_.size());
+    for (const Entry& e : persons_)
+        out.push_back(e.record.get());
+    return out;
+}
+
+PersonRecord* PersonListModel::personAtRow(int row) const {
+    return row >= 0 && row < int(visible_.size()) ? visible_[size_t(row)] : nullptr;
+}
+
+PersonRecord* PersonListModel::person(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    return personAtRow(index.row());
+}
+
+QModelIndex PersonListModel::indexOf(const PersonRecord* person, int column) const {
+    const auto it = std::find(visible_.begin(), visible_.end(), person);
+    if (!person || it == visible_.end())
+        return {};
+    return index(int(it - visible_.begin()), column);
+}
+
+int PersonListModel::listPosition(const PersonRecord* person) const {
+    for (size_t i = 0; i < persons_.size(); ++i)
+        if (persons_[i].record.get() == person)
+            return int(i);
+    return -1;
+}
+
+void PersonListModel::rebuildVisible() {
+    visible_.clear();
+    for (const Entry& e : persons_)
+        if (!e.hidden)
+            visible_.push_back(e.record.get());
+}
+
+void PersonListModel::setPersons(std::vector<std::unique_ptr<PersonRecord>> persons) {
+    beginResetModel();
+    persons_.clear();
+    persons_.reserve(persons.size());
+    for (auto& p : persons)
+        persons_.push_back({std::move(p), false});
+    rebuildVisible();
+    endResetModel();
+}
+
+void PersonListModel::clear() { setPersons({}); }
+
+void PersonListModel::filter(const std::function<bool(const PersonRecord&)>& visible) {
+    beginResetModel();
+    for (Entry& e : persons_)
+        e.hidden = !visible(*e.record);
+    rebuildVisible();
+    endResetModel();
+}
+
+void PersonListModel::showAll() {
+    filter([](const PersonRecord&) { return true; });
+}
+
+void PersonListModel::sortPersons(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= ColumnCount)
+        return;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList persistent = persistentIndexList();
+    std::vector<std::pair<PersonRecord*, int>> kept;
+    kept.reserve(size_t(persistent.size()));
+    for (const QModelIndex& i : persistent)
+        kept.emplace_back(person(i), i.column());
+
+    // One collation key per person instead of one collation per comparison.
+    const TurkishCollator collator;
+    std::vector<std::pair<QCollatorSortKey, size_t>> keys;
+    keys.reserve(persons_.size());
+    for (size_t i = 0; i < persons_.size(); ++i)
+        keys.emplace_back(collator.sortKey(columnText(*persons_[i].record, column)), i);
+    std::stable_sort(keys.begin(), keys.end(), [order](const auto& a, const auto& b) {
+        const int c = a.first.compare(b.first);
+        return order == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+    std::vector<Entry> sorted;
+    sorted.reserve(persons_.size());
+    for (const auto& k : keys)
+        sorted.push_back(std::move(persons_[k.second]));
+    persons_ = std::move(sorted);
+    rebuildVisible();
+
+    QHash<const PersonRecord*, int> rows;
+    for (size_t r = 0; r < visible_.size(); ++r)
+        rows.insert(visible_[r], int(r));
+    QModelIndexList moved;
+    moved.reserve(persistent.size());
+    for (const auto& [p, col] : kept)
+        moved.append(p && rows.contains(p) ? index(rows.value(p), col) : QModelIndex());
+    changePersistentIndexList(persistent, moved);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+PersonRecord* PersonListModel::append(std::unique_ptr<PersonRecord> person) {
+    PersonRecord* raw = person.get();
+    const int row = int(visible_.size());
+    beginInsertRows({}, row, row);
+    persons_.push_back({std::move(person), false});
+    visible_.push_back(raw);
+    endInsertRows();
+    return raw;
+}
+
+void PersonListModel::remove(const PersonRecord* person) {
+    const int pos = listPosition(person);
+    if (pos < 0)
+        return;
+    const QModelIndex row = indexOf(person);
+    if (row.isValid())
+        beginRemoveRows({}, row.row(), row.row());
+    persons_.erase(persons_.begin() + pos);
+    if (row.isValid()) {
+        visible_.erase(visible_.begin() + row.row());
+        endRemoveRows();
+    }
+}
+
+void PersonListModel::personChanged(const PersonRecord* person) {
+    const QModelIndex row = indexOf(person);
+    if (row.isValid())
+        Q_EMIT dataChanged(row, index(row.row(), ColumnCount - 1));
+}
+
+void PersonListModel::allPersonsChanged() {
+    if (!visible_.empty())
+        Q_EMIT dataChanged(index(0, 0), index(int(visible_.size()) - 1, ColumnCount - 1));
+}

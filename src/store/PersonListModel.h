@@ -1,0 +1,67 @@
+#pragma once
+
+#include "store/PersonRecord.h"
+
+#include <QAbstractTableModel>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The persons of the open file, in list order; rows are the persons the
+// group filter leaves visible. Saving writes the list order, hidden
+// persons included.
+class PersonListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ColumnNo, ColumnAd, ColumnSoyad, ColumnCount };
+
+    explicit PersonListModel(QObject* parent = nullptr);
+    ~PersonListModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    int personCount() const { return int(persons_.size()); }
+    int visibleCount() const { return int(visible_.size()); }
+    // All persons in list order, hidden ones too.
+    std::vector<const PersonRecord*> allPersons() const;
+    PersonRecord* personAt(int listPosition) const { return persons_[size_t(listPosition)].record.get(); }
+    bool isHidden(int listPosition) const { return persons_[size_t(listPosition)].hidden; }
+
+    PersonRecord* personAtRow(int row) const;
+    PersonRecord* person(const QModelIndex& index) const;
+    // The row of a visible person; invalid for a hidden or unknown one.
+    QModelIndex indexOf(const PersonRecord* person, int column = 0) const;
+
+    void setPersons(std::vector<std::unique_ptr<PersonRecord>> persons);
+    void clear();
+    // Shows exactly the persons for which visible() is true.
+    void filter(const std::function<bool(const PersonRecord&)>& visible);
+    void showAll();
+
+    // Reorders the list (the stored order) by a column; selections and the
+    // current row stay on their persons.
+    void sortPersons(int column, Qt::SortOrder order);
+
+    // Appends a visible person at the end of the list.
+    PersonRecord* append(std::unique_ptr<PersonRecord> person);
+    void remove(const PersonRecord* person);
+    // Tells the views that a person's fields changed.
+    void personChanged(const PersonRecord* person);
+    void allPersonsChanged();
+
+private:
+    struct Entry {
+        std::unique_ptr<PersonRecord> record;
+        bool hidden = false;
+    };
+    void rebuildVisible();
+    int listPosition(const PersonRecord* person) const;
+
+    std::vector<Entry> persons_;
+    std::vector<PersonRecord*> visible_;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// One person, in the field order of the record.
+struct PersonRecord {
+    QString RecordNo;
+    QString FirstName;
+    QString Surname;
+    QString MotherName; // no editor, reader or import fills these two;
+    QString FatherName; // only the export writes them (always empty)
+    QString BirthPlace;
+    QString Firm;
+    QString Department;
+    QString Profession;
+    QString HomeAddress1;
+    QString HomeAddress2;
+    QString HomeCity;
+    QString HomePostCode;
+    QString WorkAddress1;
+    QString WorkAddress2;
+    QString WorkCity;
+    QString WorkPostCode;
+    QString GroupPath;
+    QString RecordedAt; // "dd.mm.yyyy  hh:nn:ss", kept as stamped
+    QString EditedAt;
+    double BirthDate = 0; // days since 30.12.1899; 0 = not given
+    qint32 PictureIndex = 0;
+    QChar Sex;           // 'M', 'F', or null = not given
+    QChar MaritalStatus; // 'E' Bekar, 'B' Evli, 'D' Dul, or null
+    QStringList Contacts; // kind word, TAB, value
+    QStringList Pictures;
+    QStringList Notes;
+
+    bool operator==(const PersonRecord&) const = default;
+};
+
+// A contact entry split at its first TAB: no TAB means no kind.
+struct ContactEntry {
+    QString kind;
+    QString value;
+    static ContactEntry parse(const QString& entry) {
+        const qsizetype tab = entry.indexOf(QLatin1Char('\t'));
+        if (tab < 0)
+            return {QString(), entry};
+        return {entry.left(tab), entry.mid(tab + 1)};
+    }
+};

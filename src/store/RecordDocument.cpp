@@ -1,0 +1,60 @@
+#include "store/RecordDocument.h"
+
+#include "store/RecordFileWriter.h"
+
+#include <algorithm>
+
+int clampFindWords(int value) { return std::clamp(value, 10, 250); }
+
+RecordDocument::RecordDocument(QObject* parent) : QObject(parent) {}
+
+void RecordDocument::setModified(bool modified) {
+    if (modified == modified_)
+        return;
+    modified_ = modified;
+    Q_EMIT modifiedChanged(modified);
+}
+
+void RecordDocument::load(RecordFileData& data) {
+    groups_.setRoot(std::move(data.groups));
+    data.groups = std::make_unique<GroupNode>();
+    persons_.setPersons(std::move(data.persons));
+    data.persons.clear();
+
+    find_.items.append(data.findItems);
+    for (size_t c = 0; c < data.findChecks.size(); ++c)
+        if (data.findChecks[c])
+            find_.checks[c] = *data.findChecks[c];
+    if (data.saveAndClose)
+        settings_.saveAndClose = *data.saveAndClose;
+    if (data.findWords)
+        settings_.findWords = clampFindWords(*data.findWords);
+    if (data.panelGrupHeight)
+        settings_.panelGrupHeight = *data.panelGrupHeight;
+    if (data.panelMainWidth)
+        settings_.panelMainWidth = *data.panelMainWidth;
+    Q_EMIT fileStateLoaded();
+}
+
+void RecordDocument::clearRecords() {
+    persons_.clear();
+    groups_.clear();
+}
+
+QByteArray RecordDocument::compose(const PersonRecord* focusedPerson,
+                                   const GroupNode* focusedGroup, QString* unencodable) const {
+    const std::vector<const PersonRecord*> all = persons_.allPersons();
+    const RecordFileSnapshot snapshot{all,  groups_.root(), focusedPerson, focusedGroup,
+                                      find_, settings_};
+    return composeRecordFile(snapshot, unencodable);
+}
+
+PersonRecord* RecordDocument::personToFocus(const std::optional<QString>& recordNo) const {
+    if (persons_.personCount() == 0)
+        return nullptr;
+    if (recordNo)
+        for (int i = 0; i < persons_.personCount(); ++i)
+            if (persons_.personAt(i)->RecordNo == *recordNo)
+                return persons_.personAt(i);
+    return persons_.personAt(0);
+}

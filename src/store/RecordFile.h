@@ -1,0 +1,69 @@
+#pragma once
+
+#include "store/GroupTree.h"
+#include "store/PersonRecord.h"
+
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+// The find dialog's check boxes as the record file names them.
+enum FindCheck {
+    CheckID,
+    CheckAdSoyad,
+    CheckTel,
+    CheckAdres,
+    CheckFirma,
+    CheckNotlar,
+    CheckGrup,
+    CheckTamami,
+    FindCheckCount
+};
+extern const std::array<QString, FindCheckCount> kFindCheckKeys;
+
+// The state of the find dialog that travels in the record file.
+struct FindState {
+    QStringList items; // remembered search words, newest first
+    std::array<bool, FindCheckCount> checks{};
+};
+
+// The four settings kept in every record file.
+struct FileSettings {
+    bool saveAndClose = false;
+    int findWords = 100;
+    int panelGrupHeight = 177;
+    int panelMainWidth = 305;
+};
+
+// What reading a record file yields. The find and settings values are what
+// the file said: they are merged into the current state (a file adds its
+// words to the remembered ones, and a check box keeps its state unless a
+// line sets it).
+struct RecordFileData {
+    std::vector<std::unique_ptr<PersonRecord>> persons;
+    std::unique_ptr<GroupNode> groups = std::make_unique<GroupNode>();
+    std::optional<QString> focusedRecordNo;
+    QString focusedGroupPath;
+    GroupNode* groupToSelect = nullptr;
+
+    QStringList findItems;
+    std::array<std::optional<bool>, FindCheckCount> findChecks{};
+    std::optional<bool> saveAndClose;
+    std::optional<int> findWords;
+    std::optional<int> panelGrupHeight;
+    std::optional<int> panelMainWidth;
+
+    // Set when reading stopped early; what was read before stays.
+    std::optional<QString> error;
+};
+
+// What the writer needs: everything of one open file, and the selection.
+struct RecordFileSnapshot {
+    const std::vector<const PersonRecord*>& persons; // list order
+    const GroupNode& groups;
+    const PersonRecord* focusedPerson = nullptr;
+    const GroupNode* focusedGroup = nullptr;
+    const FindState& find;
+    const FileSettings& settings;
+};

@@ -1,0 +1,299 @@
+#include "store/RecordFileReader.h"
+
+#include "platform/Cp1254.h"
+#include "store/BirthDate.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <limits>
+
+const std::array<QString, FindCheckCount> kFindCheckKeys = {
+    QStringLiteral("ID"),    QStringLiteral("AdSoyad"), QStringLiteral("Tel"),
+    QStringLiteral("Adres"), QStringLiteral("Firma"),   QStringLiteral("Notlar"),
+    QStringLiteral("Grup"),  QStringLiteral("Tamami")};
+
+std::optional<int> parseFileInteger(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == QLatin1Char(' '))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > qint64(std::numeric_limits<int>::max()) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
+}
+
+namespace {
+
+class Reader {
+public:
+    explicit Reader(const QString& text) : text_(text) { splitLines(); }
+
+    RecordFileData read() {
+        try {
+            walk();
+        } catch (const ZilvarenError& e) {
+            data_.error = e.message();
+        }
+        return std::move(data_);
+    }
+
+private:
+    struct Span {
+        qsizetype start, length;
+    };
+
+    void splitLines() {
+        const QChar* s = text_.constData();
+        const qsizetype n = text_.size();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = s[i].unicode();
+            if (c != '\r' && c != '\n')
+                continue;
+            lines_.push_back({start, i - start});
+            if (c == '\r' && i + 1 < n && s[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+        if (start < n)
+            lines_.push_back({start, n - start});
+    }
+
+    QStringView line(size_t i) const {
+        return QStringView(text_).mid(lines_[i].start, lines_[i].length);
+    }
+    // The first character of a line; an empty line has none.
+    QChar firstChar(size_t i) const {
+        return lines_[i].length > 0 ? text_.at(lines_[i].start) : QChar();
+    }
+    bool nextStartsWith(QChar c) const {
+        return index_ + 1 < lines_.size() && firstChar(index_ + 1) == c;
+    }
+    // "From character n on" (1-based), empty when the line is shorter.
+    static QString from(QStringView l, qsizetype n) { return l.mid(n - 1).toString(); }
+    static QStringView chars(QStringView l, qsizetype first, qsizetype count) {
+        return first - 1 < l.size() ? l.mid(first - 1, count) : QStringView();
+    }
+    static bool hasTag(QStringView l, QStringView tag) { return l.startsWith(tag); }
+
+    // Moves over the following level-2 lines, handing each to f.
+    template <typename F> void runOfLevel2(F&& f) {
+        while (nextStartsWith(QLatin1Char('2'))) {
+            ++index_;
+            f(line(index_));
+        }
+    }
+
+    void walk() {
+        for (index_ = 0; index_ < lines_.size(); ++index_) {
+            QStringView l = line(index_);
+            if (hasTag(l, u"1 IDNO "))
+                data_.focusedRecordNo = from(l, 8);
+            if (hasTag(l, u"1 GRUP ")) {
+                data_.focusedGroupPath = from(l, 8);
+                runOfLevel2([this](QStringView g) {
+                    if (hasTag(g, u"2 GRUP"))
+                        groupLine(from(g, 8));
+                });
+                l = line(index_);
+            }
+            if (hasTag(l, u"1 FIND ")) {
+                runOfLevel2([this](QStringView f) { findLine(f); });
+                l = line(index_);
+            }
+            if (hasTag(l, u"1 SETS ")) {
+                runOfLevel2([this](QStringView s) { settingsLine(s); });
+                l = line(index_);
+            }
+            if (hasTag(l, u"0 ID "))
+                personBlock(from(l, 6));
+        }
+    }
+
+    void groupLine(const QString& path) {
+        GroupNode* node = resolveGroupPath(*data_.groups, path, false);
+        if (node && path == data_.focusedGroupPath)
+            data_.groupToSelect = node;
+    }
+
+    void findLine(QStringView l) {
+        if (hasTag(l, u"2 ITEM")) {
+            data_.findItems.append(from(l, 8));
+        } else if (hasTag(l, u"2 CHEK")) {
+            const QStringView rest = l.mid(7);
+            for (int c = CheckID; c <= CheckGrup; ++c) {
+                if (rest.startsWith(kFindCheckKeys[size_t(c)])) {
+                    data_.findChecks[size_t(c)] = l.endsWith(QLatin1Char('1'));
+                    break;
+                }
+            }
+        }
+    }
+
+    static int settingValue(QStringView l, qsizetype maxLength) {
+        const qsizetype eq = l.indexOf(QLatin1Char('='));
+        const QStringView text = eq < 0 ? QStringView() : l.mid(eq + 1, maxLength);
+        const auto v = parseFileInteger(text);
+        if (!v)
+            throw ZilvarenError(QStringLiteral("'%1' is not a valid integer value")
+                                    .arg(text.toString()));
+        return *v;
+    }
+
+    void settingsLine(QStringView l) {
+        if (!hasTag(l, u"2 CHEK"))
+            return;
+        const QStringView rest = l.mid(7);
+        if (rest.startsWith(u"SaveAndClose"))
+            data_.saveAndClose = l.endsWith(QLatin1Char('1'));
+        else if (rest.startsWith(u"FindWords"))
+            data_.findWords = settingValue(l, 10);
+        else if (rest.startsWith(u"Panel_Grup_Height"))
+            data_.panelGrupHeight = settingValue(l, 18);
+        else if (rest.startsWith(u"Panel_Main_Width"))
+            data_.panelMainWidth = settingValue(l, 17);
+    }
+
+    static double birthDate(QStringView l) {
+        const int day = parseFileInteger(chars(l, 8, 2)).value_or(1);
+        const int month = parseFileInteger(chars(l, 11, 2)).value_or(1);
+        const int year = parseFileInteger(chars(l, 14, 4)).value_or(2000);
+        const QDate date(year, month, day);
+        if (year < 1 || year > 9999 || !date.isValid())
+            throw ZilvarenError(QStringLiteral("Invalid argument to date encode"));
+        return birthdate::fromDate(date);
+    }
+
+    void personBlock(QString recordNo) {
+        auto owned = std::make_unique<PersonRecord>();
+        PersonRecord& p = *owned;
+        p.RecordNo = std::move(recordNo);
+        data_.persons.push_back(std::move(owned));
+
+        while (index_ + 1 < lines_.size() && firstChar(index_ + 1) != QLatin1Char('0')) {
+            ++index_;
+            const QStringView l = line(index_);
+            if (hasTag(l, u"1 NAME"))
+                p.FirstName = from(l, 8);
+            if (hasTag(l, u"1 SURN"))
+                p.Surname = from(l, 8);
+            if (hasTag(l, u"1 SEX "))
+                p.Sex = l.size() >= 7 ? l[6] : QChar();
+            if (hasTag(l, u"1 FAMS "))
+                p.MaritalStatus = l.size() >= 8 ? l[7] : QChar();
+            if (hasTag(l, u"1 BIRT"))
+                runOfLevel2([&p](QStringView b) {
+                    if (chars(b, 3, 4) == u"PLAC")
+                        p.BirthPlace = from(b, 8);
+                    else if (chars(b, 3, 4) == u"DATE")
+                        p.BirthDate = birthDate(b);
+                });
+            if (hasTag(l, u"1 ADRS"))
+                runOfLevel2([&p](QStringView a) { addressLine(p, a); });
+            if (hasTag(l, u"1 PHON"))
+                runOfLevel2([&p](QStringView c) {
+                    if (hasTag(c, u"2 CONT"))
+                        p.Contacts.append(from(c, 8));
+                });
+            if (hasTag(l, u"1 OBJE"))
+                runOfLevel2([&p](QStringView o) {
+                    if (hasTag(o, u"2 CONT"))
+                        p.Pictures.append(from(o, 8));
+                    else if (hasTag(o, u"2 INDX"))
+                        p.PictureIndex = parseFileInteger(o.mid(7)).value_or(0);
+                });
+            if (hasTag(l, u"1 GRUP"))
+                p.GroupPath = from(l, 8);
+            if (hasTag(l, u"1 TIME"))
+                runOfLevel2([&p](QStringView t) {
+                    if (chars(t, 3, 4) == u"RECD")
+                        p.RecordedAt = from(t, 8);
+                    else if (chars(t, 3, 4) == u"EDIT")
+                        p.EditedAt = from(t, 8);
+                });
+            if (hasTag(l, u"1 NOTE"))
+                runOfLevel2([&p](QStringView n) {
+                    if (hasTag(n, u"2 CONT"))
+                        p.Notes.append(from(n, 8));
+                });
+        }
+        if (p.GroupPath.isEmpty())
+            p.GroupPath = kNoGroupPath;
+        // Counted once, with the path the block ended with, so that the
+        // tree's counts always equal the persons filed.
+        fileIntoGroup(p.GroupPath);
+    }
+
+    static void addressLine(PersonRecord& p, QStringView a) {
+        const QStringView tag = chars(a, 3, 4);
+        QString* field = tag == u"HOM1"   ? &p.HomeAddress1
+                         : tag == u"HOM2" ? &p.HomeAddress2
+                         : tag == u"HOM3" ? &p.HomePostCode
+                         : tag == u"HOM4" ? &p.HomeCity
+                         : tag == u"COMP" ? &p.Firm
+                         : tag == u"SECT" ? &p.Department
+                         : tag == u"TITL" ? &p.Profession
+                         : tag == u"WRK1" ? &p.WorkAddress1
+                         : tag == u"WRK2" ? &p.WorkAddress2
+                         : tag == u"WRK3" ? &p.WorkPostCode
+                         : tag == u"WRK4" ? &p.WorkCity
+                                          : nullptr;
+        if (field)
+            *field = from(a, 8);
+    }
+
+    void fileIntoGroup(const QString& path) {
+        // Most persons share a few paths: resolve each distinct path once.
+        // New groups are only ever appended, so a resolved path keeps
+        // resolving to the same node.
+        auto it = resolved_.constFind(path);
+        if (it == resolved_.constEnd())
+            it = resolved_.insert(path, resolveGroupPath(*data_.groups, path, false));
+        addToMemberChain(*it, 1);
+    }
+
+    const QString& text_;
+    std::vector<Span> lines_;
+    size_t index_ = 0;
+    RecordFileData data_;
+    QHash<QString, GroupNode*> resolved_;
+};
+
+} // namespace
+
+RecordFileData parseRecordText(const QString& text) { return Reader(text).read(); }
+
+RecordFileData readRecordFile(QIODevice& device) {
+    const QByteArray bytes = device.readAll();
+    const auto* file = qobject_cast<QFileDevice*>(&device);
+    if (file && file->error() != QFileDevice::NoError)
+        throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
+                                  .arg(file->fileName(), file->errorString()));
+    return parseRecordText(cp1254::decode(bytes));
+}
+
+RecordFileData readRecordFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
+                                  .arg(path, file.errorString()));
+    return readRecordFile(file);
+}

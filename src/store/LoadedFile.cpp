@@ -1,0 +1,20 @@
+#include "store/LoadedFile.h"
+
+#include "store/RecordFileReader.h"
+#include "store/RecordFileSaver.h"
+
+std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path) {
+    RecordFileData data = readRecordFile(path);
+    if (data.error)
+        throw ZilvarenError(*data.error);
+    auto file = std::make_unique<LoadedFile>();
+    file->focusedGroup = data.groupToSelect;
+    const std::optional<QString> recordNo = data.focusedRecordNo;
+    file->document.load(data);
+    file->focusedPerson = file->document.personToFocus(recordNo);
+    return file;
+}
+
+void LoadedFile::save(const QString& path) const {
+    saveRecordFile(path, document.compose(focusedPerson, focusedGroup));
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "store/RecordDocument.h"
+
+#include <memory>
+
+// A record file read whole, with the person and group it was saved with
+// as the selection (the file's "1 IDNO " person or the first; its header
+// group). This is how the command-line tool opens and saves files.
+struct LoadedFile {
+    RecordDocument document;
+    PersonRecord* focusedPerson = nullptr;
+    GroupNode* focusedGroup = nullptr;
+
+    // Throws ZilvarenError when the file is missing, unreadable or reading
+    // stopped at a malformed line.
+    static std::unique_ptr<LoadedFile> read(const QString& path);
+    // Saves as the program's save does (backup kept as ".BAK").
+    void save(const QString& path) const;
+};

@@ -1,0 +1,26 @@
+#include "app/AppWindows.h"
+
+#include "app/AboutBox.h"
+#include "search/FindDialog.h"
+#include "telephony/DialWindow.h"
+#include "tools/ToolsDialog.h"
+
+AppWindows::AppWindows(const MainWindowServices& services)
+    : main_(std::make_unique<TForm_Main>(services)) {
+    find_ = new TForm_Find(main_->document(), main_.get());
+    telefon_ = new TForm_Telefon(services.settings, main_.get());
+    tools_ = new TToolsDialogBox(main_->document(), main_.get());
+    about_ = new TAboutBox(main_.get());
+
+    TForm_Main* m = main_.get();
+    QObject::connect(m->ToolButton_KisaBilgi, &QAction::triggered, about_, &QDialog::exec);
+    QObject::connect(m->ToolButton10, &QAction::triggered, tools_, &QDialog::exec);
+    QObject::connect(m->ToolButton7, &QAction::triggered, find_, [m, this] {
+        if (m->document().persons().personCount() > 0)
+            find_->exec();
+    });
+    QObject::connect(m, &TForm_Main::closingWritesSettings, telefon_,
+                     &TForm_Telefon::addPageSetup);
+}
+
+AppWindows::~AppWindows() = default;

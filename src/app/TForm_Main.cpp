@@ -1,0 +1,349 @@
+#include "app/TForm_Main.h"
+
+#include "app/FileCommands.h"
+#include "app/VerticalCaption.h"
+#include "groups/GroupTreeView.h"
+#include "person/PersonEditor.h"
+#include "person/PersonListView.h"
+#include "platform/Prompts.h"
+#include "platform/SettingsStore.h"
+#include "platform/TurkishText.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QAction* makeAction(QObject* parent, const QString& text, const char* name) {
+    auto* a = new QAction(text, parent);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+} // namespace
+
+TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
+    : QMainWindow(parent), services_(services) {
+    setObjectName(QStringLiteral("Form_Main"));
+    setWindowTitle(QStringLiteral("Velmora"));
+    files_ = new FileCommands(*this, services_.prompts);
+    editor_ = new PersonEditor(this);
+    VST = new PersonListView(document_.persons(), this);
+    VST_Grup = new GroupTreeView(document_, this);
+
+    buildActions();
+    buildMenus();
+    buildToolBar();
+    buildPanels();
+    buildStatusBar();
+
+    connect(files_, &FileCommands::captionChanged, this, &QWidget::setWindowTitle);
+    connect(files_, &FileCommands::recentFilesChanged, this, &TForm_Main::rebuildRecentMenu);
+    connect(&document_, &RecordDocument::modifiedChanged, this, &TForm_Main::updateSaveCommands);
+    connect(VST, &PersonListView::personFocused, this, &TForm_Main::VSTChange);
+    connect(VST_Grup, &GroupTreeView::personsFiltered, this, &TForm_Main::refreshPersonCounts);
+    connect(&document_.persons(), &QAbstractItemModel::rowsInserted, this,
+            &TForm_Main::refreshPersonCounts);
+    connect(&document_.persons(), &QAbstractItemModel::rowsRemoved, this,
+            &TForm_Main::refreshPersonCounts);
+    FormCreate();
+}
+
+TForm_Main::~TForm_Main() = default;
+
+void TForm_Main::buildActions() {
+    YeniDosya = makeAction(this, QStringLiteral("&Yeni Dosya"), "YeniDosya");
+    YeniDosya->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    YeniDosya->setToolTip(QStringLiteral("Yeni Dosya"));
+    YeniDosya->setShortcut(QKeySequence::New);
+    DosyaAc = makeAction(this, QStringLiteral("Dosya &Aç"), "DosyaAc");
+    DosyaAc->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    DosyaAc->setToolTip(QStringLiteral("Dosya Aç"));
+    DosyaAc->setShortcut(QKeySequence::Open);
+    Menu_Kaydet = makeAction(this, QStringLiteral("&Kaydet"), "Menu_Kaydet");
+    Menu_Kaydet->setShortcut(QKeySequence::Save);
+    Menu_Kaydet->setEnabled(false);
+    ToolButton_Kaydet = makeAction(this, QStringLiteral("Kaydet"), "ToolButton_Kaydet");
+    ToolButton_Kaydet->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ToolButton_Kaydet->setToolTip(QStringLiteral("Dosya Kaydet"));
+    ToolButton_Kaydet->setEnabled(false);
+    Menu_FKaydet = makeAction(this, QStringLiteral("&Farklı Kaydet"), "Menu_FKaydet");
+    Menu_FKaydet->setIcon(style()->standardIcon(QStyle::SP_DriveFDIcon));
+    Menu_FKaydet->setToolTip(QStringLiteral("Dosyayı Farklı İsimde Kaydet"));
+    Menu_ImportFile = makeAction(this, QStringLiteral("&Import"), "Menu_ImportFile");
+    Export = makeAction(this, QStringLiteral("&Export"), "Export");
+    Prg_Exit = makeAction(this, QStringLiteral("Çı&kış"), "Prg_Exit");
+    Prg_Exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    Prg_Exit->setToolTip(QStringLiteral("ÇIKIŞ"));
+    ToolButton7 = makeAction(this, QStringLiteral("Ara ve Bul"), "ToolButton7");
+    ToolButton7->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ToolButton7->setShortcut(QKeySequence::Find);
+    ToolButton15 = makeAction(this, QStringLiteral("Grup Ekle"), "ToolButton15");
+    ToolButton15->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
+    ToolButton10 = makeAction(this, QStringLiteral("Genel Ayarlar"), "ToolButton10");
+    ToolButton10->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ToolButton_KisaBilgi = makeAction(this, QStringLiteral("Kısa &Bilgi"), "About");
+    ToolButton_KisaBilgi->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    ToolButton_KisaBilgi->setToolTip(QStringLiteral("Program Hakkında"));
+
+    connect(YeniDosya, &QAction::triggered, this, &TForm_Main::Button_YeniClick);
+    connect(DosyaAc, &QAction::triggered, this,
+            [this] { files_->DosyaAcNew(FileCommands::OpenSender::OpenCommand); });
+    const auto save = [this] { files_->Button_KaydetClick(FileCommands::SaveSender::Save); };
+    connect(Menu_Kaydet, &QAction::triggered, this, save);
+    connect(ToolButton_Kaydet, &QAction::triggered, this, save);
+    connect(Menu_FKaydet, &QAction::triggered, this,
+            [this] { files_->Button_KaydetClick(FileCommands::SaveSender::SaveAs); });
+    connect(Prg_Exit, &QAction::triggered, this, &TForm_Main::Prg_ExitClick);
+}
+
+void TForm_Main::buildMenus() {
+    dosyaMenu_ = menuBar()->addMenu(QStringLiteral("&Dosya"));
+    dosyaMenu_->addAction(YeniDosya);
+    dosyaMenu_->addAction(DosyaAc);
+    dosyaMenu_->addAction(Menu_Kaydet);
+    dosyaMenu_->addAction(Menu_FKaydet);
+    dosyaMenu_->addSeparator();
+    dosyaMenu_->addAction(Menu_ImportFile);
+    dosyaMenu_->addAction(Export);
+    dosyaMenu_->addSeparator();
+    dosyaMenu_->addAction(Prg_Exit);
+    recentSeparator_ = dosyaMenu_->addSeparator();
+
+    QMenu* personel = menuBar()->addMenu(QStringLiteral("&Personel"));
+    for (const QString& text :
+         {QStringLiteral("Ekle"), QStringLiteral("Düzelt"), QStringLiteral("Sil")})
+        personel->addAction(text)->setEnabled(false);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Yardım"));
+    help->addAction(ToolButton_KisaBilgi);
+}
+
+void TForm_Main::buildToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("ToolBar"));
+    bar->setObjectName(QStringLiteral("ToolBar"));
+    bar->setMovable(false);
+    bar->addAction(YeniDosya);
+    bar->addAction(DosyaAc);
+    bar->addAction(ToolButton_Kaydet);
+    bar->addAction(Menu_FKaydet);
+    bar->addSeparator();
+    bar->addAction(ToolButton7);
+    bar->addAction(ToolButton15);
+    bar->addAction(ToolButton10);
+    bar->addAction(ToolButton_KisaBilgi);
+    bar->addAction(Prg_Exit);
+    // Icon-only buttons are named for screen readers by their hint.
+    for (QAction* a : bar->actions())
+        if (QWidget* w = bar->widgetForAction(a))
+            w->setAccessibleName(a->toolTip());
+}
+
+void TForm_Main::buildPanels() {
+    Panel_Grup = new QWidget(this);
+    Panel_Grup->setObjectName(QStringLiteral("Panel_Grup"));
+    auto* grupLayout = new QHBoxLayout(Panel_Grup);
+    grupLayout->setContentsMargins(0, 0, 0, 0);
+    grupLayout->setSpacing(0);
+    grupLayout->addWidget(new VerticalCaption(QStringLiteral("Grup ve Alt Gruplar    "), Panel_Grup));
+    grupLayout->addWidget(VST_Grup, 1);
+    Panel_Grup->setMinimumHeight(60);
+
+    auto* panelPers = new QWidget(this);
+    panelPers->setObjectName(QStringLiteral("Panel_Pers"));
+    auto* persLayout = new QHBoxLayout(panelPers);
+    persLayout->setContentsMargins(0, 0, 0, 0);
+    persLayout->setSpacing(0);
+    persLayout->addWidget(new VerticalCaption(QStringLiteral("Personel Listesi      "), panelPers));
+    persLayout->addWidget(VST, 1);
+
+    Splitter1 = new QSplitter(Qt::Vertical, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->addWidget(Panel_Grup);
+    Splitter1->addWidget(panelPers);
+    Splitter1->setChildrenCollapsible(false);
+    Panel_Main = Splitter1;
+    Panel_Main->setMinimumWidth(150);
+
+    Splitter2 = new QSplitter(Qt::Horizontal, this);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->addWidget(Panel_Main);
+    Splitter2->addWidget(editor_);
+    Splitter2->setChildrenCollapsible(false);
+    Splitter2->setStretchFactor(1, 1);
+    setCentralWidget(Splitter2);
+
+    const FileSettings& s = document_.settings();
+    Splitter2->setSizes({s.panelMainWidth, 651 - s.panelMainWidth});
+    Splitter1->setSizes({s.panelGrupHeight, 300});
+    setTabOrder(VST_Grup, VST);
+    setTabOrder(VST, editor_->PageControl_Main);
+}
+
+void TForm_Main::buildStatusBar() {
+    const QString texts[5] = {QStringLiteral("Tplm Adet"), QStringLiteral("0"),
+                              QStringLiteral("Listede Adet"), QStringLiteral("0"), QString()};
+    for (int i = 0; i < 5; ++i) {
+        statusPanels_[i] = new QLabel(texts[i], this);
+        statusPanels_[i]->setMinimumWidth(i % 2 == 0 ? 70 : 50);
+        statusPanels_[i]->setFrameShape(QFrame::StyledPanel);
+        statusBar()->addWidget(statusPanels_[i], i == 4 ? 1 : 0);
+    }
+}
+
+QString TForm_Main::statusText(int panel) const { return statusPanels_[panel]->text(); }
+
+void TForm_Main::refreshPersonCounts() {
+    statusPanels_[1]->setText(QString::number(document_.persons().personCount()));
+    statusPanels_[3]->setText(QString::number(document_.persons().visibleCount()));
+}
+
+void TForm_Main::FormCreate() {
+    QStringList recent;
+    for (const QString& f : services_.settings.recentFiles())
+        if (!recent.contains(f, Qt::CaseInsensitive))
+            recent.append(f);
+    const QString current = recent.isEmpty() ? QString() : recent.takeFirst();
+    files_->setStartState(current, recent);
+
+    resize(651, 513);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    const SettingsStore::PageSetup p = services_.settings.pageSetup();
+    if (p.left)
+        move(*p.left, y());
+    if (p.top)
+        move(x(), *p.top);
+    if (p.width)
+        resize(*p.width, height());
+    if (p.height)
+        resize(width(), *p.height);
+}
+
+void TForm_Main::rebuildRecentMenu() {
+    for (QAction* a : recentActions_)
+        delete a;
+    recentActions_.clear();
+    for (const QString& path : files_->recentFiles()) {
+        auto* a = new QAction(path, dosyaMenu_);
+        connect(a, &QAction::triggered, this,
+                [this, path] { files_->DosyaAcNew(FileCommands::OpenSender::RecentItem, path); });
+        dosyaMenu_->addAction(a);
+        recentActions_.append(a);
+    }
+}
+
+void TForm_Main::updateSaveCommands() {
+    Menu_Kaydet->setEnabled(document_.isModified());
+    ToolButton_Kaydet->setEnabled(document_.isModified());
+}
+
+bool TForm_Main::event(QEvent* e) {
+    // The window is activated again after every dialog; only the first
+    // activation (or the first showing, where nothing activates windows)
+    // opens the start-up file.
+    if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && !startupOpened_)
+        QTimer::singleShot(0, this, &TForm_Main::openStartupFile);
+    return QMainWindow::event(e);
+}
+
+void TForm_Main::openStartupFile() {
+    if (startupOpened_)
+        return;
+    startupOpened_ = true;
+    files_->DosyaAcNew(FileCommands::OpenSender::Activation);
+}
+
+void TForm_Main::showLoadedFile(RecordFileData& data) {
+    editor_->ClearDetailPages();
+    GroupNode* group = data.groupToSelect;
+    const std::optional<QString> recordNo = data.focusedRecordNo;
+    document_.load(data);
+    const FileSettings& s = document_.settings();
+    Splitter2->setSizes({s.panelMainWidth, std::max(1, width() - s.panelMainWidth)});
+    Splitter1->setSizes({s.panelGrupHeight, std::max(1, Splitter1->height() - s.panelGrupHeight)});
+
+    if (group)
+        VST_Grup->focusGroup(group);
+    if (PersonRecord* person = document_.personToFocus(recordNo))
+        VST->focusPerson(person);
+    VST->setFocus();
+    document_.setModified(false);
+    refreshPersonCounts();
+}
+
+QByteArray TForm_Main::composeFile() {
+    FileSettings& s = document_.settings();
+    s.panelMainWidth = Panel_Main->width();
+    s.panelGrupHeight = Panel_Grup->height();
+    return document_.compose(VST->focusedPerson(), VST_Grup->focusedGroup());
+}
+
+void TForm_Main::VSTChange(PersonRecord* person) {
+    if (!person)
+        return;
+    editor_->ShowPerson(*person);
+    VST_Grup->selectOnly(FindPersonGroup(document_.groups().root(), person->GroupPath));
+    document_.setModified(true);
+}
+
+void TForm_Main::Button_YeniClick() {
+    if (!files_->CheckUnsavedChanges())
+        return;
+    document_.clearRecords();
+    editor_->ClearDetailPages();
+    document_.find() = FindState{};
+    Q_EMIT document_.fileStateLoaded();
+    document_.setModified(false);
+    files_->SetCurrentFileName(QString());
+    refreshPersonCounts();
+}
+
+void TForm_Main::Prg_ExitClick() { close(); }
+
+void TForm_Main::closeEvent(QCloseEvent* e) {
+    if (editor_->EditMode() == PersonEditor::Adding || editor_->EditMode() == PersonEditor::Editing) {
+        const PromptButton answer = services_.prompts.ask(
+            QStringLiteral("Bir kişiye ait kayıtlarda düzeltme yapılmaktadır.\rGerçekten "
+                           "Değişiklikleri Kaydetmeden Programdan Çıkmak İstermisiniz ?"),
+            PromptIcon::Information, {PromptButton::Yes, PromptButton::Cancel});
+        if (answer == PromptButton::Yes)
+            e->accept();
+        else
+            e->ignore();
+        return;
+    }
+    if (document_.isModified()) {
+        bool goOn = false;
+        if (document_.settings().saveAndClose) {
+            files_->Button_KaydetClick(FileCommands::SaveSender::Save);
+            // A save that did not happen keeps the window open with the changes.
+            goOn = !document_.isModified();
+        } else {
+            goOn = files_->CheckUnsavedChanges();
+        }
+        if (!goOn) {
+            e->ignore();
+            return;
+        }
+    }
+    services_.settings.writeRecentFiles(files_->recentFilesForClose());
+    SettingsStore::PageSetup p = services_.settings.pageSetup();
+    p.left = x();
+    p.top = y();
+    p.width = width();
+    p.height = height();
+    Q_EMIT closingWritesSettings(p);
+    services_.settings.writePageSetup(p);
+    e->accept();
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "platform/SettingsStore.h"
+#include "store/RecordDocument.h"
+
+#include <QMainWindow>
+
+class Clock;
+class FileCommands;
+class GroupTreeView;
+class PersonEditor;
+class PersonListView;
+class Prompts;
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class ShellOpener;
+class QWidget;
+
+// What the main window uses from its surroundings.
+struct MainWindowServices {
+    Prompts& prompts;
+    SettingsStore& settings;
+    Clock& clock;
+    ShellOpener& shell;
+};
+
+// The main window: tool bar, menus, the group and person panels, the
+// detail pages and the status bar. It builds the rooms and wires them.
+class TForm_Main : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm_Main(const MainWindowServices& services, QWidget* parent = nullptr);
+    ~TForm_Main() override;
+
+    RecordDocument& document() { return document_; }
+    FileCommands& files() { return *files_; }
+    PersonEditor& editor() { return *editor_; }
+    PersonListView& personList() { return *VST; }
+    GroupTreeView& groupTree() { return *VST_Grup; }
+    QString statusText(int panel) const;
+
+    // Opens the start-up file; runs once, at the first activation.
+    void openStartupFile();
+
+    // Puts a file that was read into the window and selects its group and
+    // person again.
+    void showLoadedFile(RecordFileData& data);
+    // The whole file as it would be saved now.
+    QByteArray composeFile();
+
+    void Button_YeniClick();
+    void Prg_ExitClick();
+    void refreshPersonCounts();
+
+    // The designed "Dosya" menu actions.
+    QAction* YeniDosya;
+    QAction* DosyaAc;
+    QAction* Menu_Kaydet;
+    QAction* Menu_FKaydet;
+    QAction* Menu_ImportFile;
+    QAction* Export;
+    QAction* Prg_Exit;
+    QAction* ToolButton_Kaydet;
+    QAction* ToolButton7;
+    QAction* ToolButton15;
+    QAction* ToolButton10;
+    QAction* ToolButton_KisaBilgi;
+
+Q_SIGNALS:
+    // Closing writes the window placement; the dial window adds its port
+    // and quick-dial values.
+    void closingWritesSettings(SettingsStore::PageSetup& values);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolBar();
+    void buildPanels();
+    void buildStatusBar();
+    void FormCreate();
+    void rebuildRecentMenu();
+    void updateSaveCommands();
+    void VSTChange(PersonRecord* person);
+
+    MainWindowServices services_;
+    RecordDocument document_;
+    FileCommands* files_;
+    PersonEditor* editor_;
+    PersonListView* VST;
+    GroupTreeView* VST_Grup;
+    QSplitter* Splitter1;
+    QSplitter* Splitter2;
+    QWidget* Panel_Main;
+    QWidget* Panel_Grup;
+    QMenu* dosyaMenu_;
+    QAction* recentSeparator_;
+    QList<QAction*> recentActions_;
+    QLabel* statusPanels_[5];
+    bool startupOpened_ = false;
+    bool closeConfirmed_ = false;
+};

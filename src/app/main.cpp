@@ -1,0 +1,19 @@
+#include "app/AppWindows.h"
+#include "platform/Clock.h"
+#include "platform/SettingsStore.h"
+#include "platform/qt/DesktopShellOpener.h"
+#include "platform/qt/ErrorReportingApplication.h"
+#include "platform/qt/QtPrompts.h"
+
+int main(int argc, char** argv) {
+    ErrorReportingApplication app(argc, argv);
+    app.installTurkishTranslation();
+    QtPrompts prompts;
+    app.setPrompts(&prompts);
+    SettingsStore settings;
+    SystemClock clock;
+    DesktopShellOpener shell;
+    AppWindows windows({prompts, settings, clock, shell});
+    windows.main().show();
+    return app.exec();
+}

@@ -1,0 +1,123 @@
+#include "groups/GroupTreeView.h"
+
+#include "platform/TurkishText.h"
+#include "platform/qt/WaitCursor.h"
+#include "store/RecordDocument.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+const QColor kMarkerColumnColour(0xDA, 0xFF, 0xDE);
+
+// Paints the member count after the name, and the marker of the focused
+// group in its column.
+class GroupDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (index.column() == GroupTreeModel::ColumnMarker) {
+            painter->fillRect(option.rect, kMarkerColumnColour);
+            if (index.data(GroupTreeModel::FocusedRole).toBool()) {
+                const QIcon marker = option.widget->style()->standardIcon(QStyle::SP_ArrowRight);
+                const int s = std::min(16, option.rect.height());
+                marker.paint(painter, QRect(option.rect.center() - QPoint(s / 2, s / 2),
+                                            QSize(s, s)));
+            }
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString name = opt.text;
+        const QString count =
+            QStringLiteral(" {%1}").arg(index.data(GroupTreeModel::MemberCountRole).toUInt());
+        opt.text.clear();
+        option.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, option.widget);
+        const QRect textRect = option.widget->style()->subElementRect(
+            QStyle::SE_ItemViewItemText, &opt, option.widget);
+        painter->save();
+        const bool selected = opt.state & QStyle::State_Selected;
+        painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const int nameWidth = opt.fontMetrics.horizontalAdvance(name);
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, name);
+        painter->setPen(selected ? opt.palette.color(QPalette::HighlightedText)
+                                 : QColor(Qt::darkGray));
+        painter->drawText(textRect.adjusted(nameWidth, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          count);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        if (index.column() == GroupTreeModel::ColumnName)
+            s.rwidth() += option.fontMetrics.horizontalAdvance(QStringLiteral(" {00000}"));
+        return s;
+    }
+};
+
+} // namespace
+
+GroupTreeView::GroupTreeView(RecordDocument& document, QWidget* parent)
+    : QTreeView(parent), document_(document) {
+    setObjectName(QStringLiteral("VST_Grup"));
+    setAccessibleName(QStringLiteral("Grup ve Alt Gruplar"));
+    setModel(&document.groups());
+    setItemDelegate(new GroupDelegate(this));
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setAllColumnsShowFocus(true);
+    setTreePosition(GroupTreeModel::ColumnName);
+    QHeaderView* h = header();
+    h->setStretchLastSection(false);
+    h->moveSection(h->visualIndex(GroupTreeModel::ColumnMarker), 0);
+    h->setSectionResizeMode(GroupTreeModel::ColumnMarker, QHeaderView::Fixed);
+    h->resizeSection(GroupTreeModel::ColumnMarker, 22);
+    h->setSectionResizeMode(GroupTreeModel::ColumnName, QHeaderView::Interactive);
+    h->resizeSection(GroupTreeModel::ColumnName, 260);
+}
+
+GroupNode* GroupTreeView::focusedGroup() const { return document_.groups().node(currentIndex()); }
+
+void GroupTreeView::focusGroup(const GroupNode* group) {
+    const QModelIndex index = document_.groups().indexOf(group);
+    if (index.isValid()) {
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
+        scrollTo(index);
+    } else {
+        selectionModel()->clear();
+    }
+}
+
+void GroupTreeView::selectOnly(const GroupNode* group) {
+    selectionModel()->clearSelection();
+    const QModelIndex index = document_.groups().indexOf(group);
+    if (!index.isValid())
+        return;
+    selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void GroupTreeView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTreeView::currentChanged(current, previous);
+    GroupNode* now = document_.groups().node(current);
+    if (now == document_.groups().node(previous) && current.isValid() == previous.isValid())
+        return;
+    document_.groups().setFocusedGroup(now);
+    VST_GrupFocusChanged();
+}
+
+void GroupTreeView::VST_GrupFocusChanged() {
+    PersonListModel& persons = document_.persons();
+    if (persons.personCount() == 0)
+        return;
+    WaitCursor wait;
+    const QString key = TurkceUpperCase(BuildGroupPath(focusedGroup()));
+    persons.filter([&key](const PersonRecord& p) { return TurkceUpperCase(p.GroupPath) == key; });
+    Q_EMIT personsFiltered();
+}

@@ -1,0 +1,125 @@
+#include "TestSupport.h"
+#include "platform/Cp1254.h"
+#include "platform/SettingsStore.h"
+#include "platform/TurkishText.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { useTurkishLocale(); }
+
+    void everyByteRoundTrips() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString text = cp1254::decode(all);
+        QCOMPARE(text.size(), 256);
+        QString bad;
+        QCOMPARE(cp1254::encode(text, &bad), all);
+        QVERIFY(bad.isEmpty());
+        QCOMPARE(text.at(0xFD), QChar(u'ı'));
+        QCOMPARE(text.at(0xDD), QChar(u'İ'));
+        QCOMPARE(text.at(0xFF), QChar(u'ÿ'));
+    }
+
+    void unencodableCharactersAreReported() {
+        QString bad;
+        const QByteArray bytes = cp1254::encode(u"Ağ€→ж→", &bad);
+        QCOMPARE(bytes.size(), 6);
+        QCOMPARE(bad, QString::fromUtf8("→ж"));
+        QCOMPARE(cp1254::unencodableCharacters(u"ŞÇÖ€x"), QString());
+    }
+
+    void upperCaseKey_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("dotted i") << QStringLiteral("istanbul") << QStringLiteral("İSTANBUL");
+        QTest::newRow("dotless i") << QStringLiteral("ışık") << QStringLiteral("IŞIK");
+        QTest::newRow("Turkish letters") << QStringLiteral("çğöşü") << QStringLiteral("ÇĞÖŞÜ");
+        QTest::newRow("separator kept") << path("aile|kuzen") << path("AİLE|KUZEN");
+        QTest::newRow("sharp s keeps length") << QStringLiteral("straße") << QStringLiteral("STRAßE");
+    }
+    void upperCaseKey() {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QCOMPARE(TurkceUpperCase(text), key);
+        QCOMPARE(TurkceUpperCase(text).size(), text.size());
+    }
+
+    void sameGroupNames() {
+        QCOMPARE(TurkceUpperCase(u"ışık"), TurkceUpperCase(u"IŞIK"));
+        QCOMPARE(TurkceUpperCase(u"istanbul"), TurkceUpperCase(u"İSTANBUL"));
+        QVERIFY(TurkceUpperCase(u"istanbul") != TurkceUpperCase(u"ISTANBUL"));
+    }
+
+    void titleCase_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("two words") << QStringLiteral("AHMET YILMAZ") << QStringLiteral("Ahmet Yılmaz");
+        QTest::newRow("dotted capital") << QStringLiteral("İSMAİL") << QStringLiteral("İsmail");
+        QTest::newRow("Turkish capitals") << QStringLiteral("ÇAĞLAR ŞÜKRÜ ÖZ")
+                                          << QStringLiteral("Çağlar Şükrü Öz");
+        QTest::newRow("after digit stays") << QStringLiteral("7A") << QStringLiteral("7A");
+        QTest::newRow("lower stays") << QStringLiteral("ahmet") << QStringLiteral("ahmet");
+    }
+    void titleCase() {
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        QCOMPARE(TurkceTitleCase(text), title);
+    }
+
+    void keyMapping() {
+        QCOMPARE(TurkceKeyMap(u'i'), QChar(u'İ'));
+        QCOMPARE(TurkceKeyMap(u'ı'), QChar(u'I'));
+        QCOMPARE(TurkceKeyMap(u'a'), QChar(u'a'));
+    }
+
+    void collatorIgnoresCaseTheTurkishWay() {
+        const TurkishCollator c;
+        QCOMPARE(c.compare(QStringLiteral("ılık"), QStringLiteral("ILIK")), 0);
+        QCOMPARE(c.compare(QStringLiteral("iz"), QStringLiteral("İZ")), 0);
+        QVERIFY(c.compare(QStringLiteral("iz"), QStringLiteral("IZ")) != 0);
+        QVERIFY(c.compare(QStringLiteral("10"), QStringLiteral("9")) < 0);
+        QVERIFY(c.compare(QStringLiteral("çam"), QStringLiteral("dam")) < 0);
+    }
+
+    void settingsStore() {
+        QTemporaryDir dir;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+        {
+            QSettings raw(QStringLiteral("Orvak"), QStringLiteral("Zilvaren"));
+            raw.beginGroup(QStringLiteral("Recent Files"));
+            for (int i : {10, 2, 0, 1})
+                raw.setValue(QStringLiteral("RecentFile_%1").arg(i), QStringLiteral("f%1").arg(i));
+            raw.endGroup();
+        }
+        SettingsStore store;
+        QCOMPARE(store.recentFiles(),
+                 QStringList({QStringLiteral("f0"), QStringLiteral("f1"), QStringLiteral("f2"),
+                              QStringLiteral("f10")}));
+        store.writeRecentFiles({QStringLiteral("a"), QStringLiteral("b")});
+        QCOMPARE(store.recentFiles(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+
+        QVERIFY(!store.pageSetup().left);
+        SettingsStore::PageSetup p;
+        p.left = 10;
+        p.top = 20;
+        p.width = 700;
+        p.height = 500;
+        p.comPort = 3;
+        p.quickDial = true;
+        store.writePageSetup(p);
+        const SettingsStore::PageSetup back = SettingsStore().pageSetup();
+        QCOMPARE(*back.left, 10);
+        QCOMPARE(*back.height, 500);
+        QCOMPARE(*back.comPort, 3);
+        QCOMPARE(*back.quickDial, true);
+        QVERIFY(!store.portDevice(2));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "test_platform.moc"

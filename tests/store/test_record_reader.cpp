@@ -1,0 +1,245 @@
+#include "TestSupport.h"
+#include "store/BirthDate.h"
+#include "store/RecordFileReader.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+RecordFileData parse(const QStringList& lines) {
+    QByteArray bytes = recordBytes(lines);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readRecordFile(buffer);
+}
+
+const GroupNode* child(const GroupNode& parent, const QString& name) {
+    for (const auto& c : parent.children)
+        if (c->Name == name)
+            return c.get();
+    return nullptr;
+}
+
+} // namespace
+
+class TestRecordReader : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { useTurkishLocale(); }
+
+    void personBlockInAnyOrder() {
+        const RecordFileData d =
+            parse({QStringLiteral("0 HEAD"), QStringLiteral("0 ID 17"),
+                   QStringLiteral("1 SURN YILMAZ"), QStringLiteral("1 NAME AHMET"),
+                   QStringLiteral("1 ADRS"), QStringLiteral("2 HOM4 ANKARA"),
+                   QStringLiteral("2 HOM3 06100"), QStringLiteral("2 WRK3 06200"),
+                   QStringLiteral("2 COMP ORVAK"), QStringLiteral("1 BIRT"),
+                   QStringLiteral("2 DATE 05 03 1970"), QStringLiteral("2 PLAC ANKARA"),
+                   QStringLiteral("1 SEX F"), QStringLiteral("1 FAMS B"), QStringLiteral("1 PHON"),
+                   QStringLiteral("2 CONT GSM\t0532"), QStringLiteral("2 CONT Ev\t312"),
+                   QStringLiteral("1 OBJE"), QStringLiteral("2 CONT a.jpg"),
+                   QStringLiteral("2 INDX -1"), QStringLiteral("1 TIME"),
+                   QStringLiteral("2 EDIT 02.01.2006  10:00:00"),
+                   QStringLiteral("2 RECD 01.01.2006  09:00:00"), QStringLiteral("1 NOTE"),
+                   QStringLiteral("2 CONT line one"), QStringLiteral("2 CONT"),
+                   QStringLiteral("1 XXXX unknown"), QStringLiteral("2 XXXX unknown"),
+                   QStringLiteral("0 TRLR")});
+        QVERIFY(!d.error);
+        QCOMPARE(d.persons.size(), size_t(1));
+        const PersonRecord& p = *d.persons[0];
+        QCOMPARE(p.RecordNo, QStringLiteral("17"));
+        QCOMPARE(p.FirstName, QStringLiteral("AHMET"));
+        QCOMPARE(p.Surname, QStringLiteral("YILMAZ"));
+        QCOMPARE(p.HomeCity, QStringLiteral("ANKARA"));
+        QCOMPARE(p.HomePostCode, QStringLiteral("06100"));
+        QCOMPARE(p.WorkPostCode, QStringLiteral("06200"));
+        QCOMPARE(p.Firm, QStringLiteral("ORVAK"));
+        QCOMPARE(p.BirthPlace, QStringLiteral("ANKARA"));
+        QCOMPARE(birthdate::toDate(p.BirthDate), QDate(1970, 3, 5));
+        QCOMPARE(p.Sex, QChar(u'F'));
+        QCOMPARE(p.MaritalStatus, QChar(u'B'));
+        QCOMPARE(p.Contacts, QStringList({QStringLiteral("GSM\t0532"), QStringLiteral("Ev\t312")}));
+        QCOMPARE(p.Pictures, QStringList({QStringLiteral("a.jpg")}));
+        QCOMPARE(p.PictureIndex, -1);
+        QCOMPARE(p.RecordedAt, QStringLiteral("01.01.2006  09:00:00"));
+        QCOMPARE(p.EditedAt, QStringLiteral("02.01.2006  10:00:00"));
+        // "2 CONT" without its blank still counts: the value is empty.
+        QCOMPARE(p.Notes, QStringList({QStringLiteral("line one"), QString()}));
+        QCOMPARE(p.GroupPath, kNoGroupPath);
+    }
+
+    void fixedPositions() {
+        const RecordFileData d = parse(
+            {QStringLiteral("0 ID 1"), QStringLiteral("1 NAME "), QStringLiteral("1 SEX "),
+             QStringLiteral("1 BIRT"), QStringLiteral("2 DATE 5 3 1970"), QStringLiteral("0 ID "),
+             QStringLiteral("1 NAMEXYZ"), QStringLiteral("1 SEXM"), QStringLiteral("0 TRLR")});
+        QCOMPARE(d.persons.size(), size_t(2));
+        QCOMPARE(d.persons[0]->FirstName, QString());
+        QVERIFY(d.persons[0]->Sex.isNull());
+        // Unpadded numbers are read from the fixed places: day "5 " is no
+        // number (1), month " 1" is 1, year "70".
+        QCOMPARE(birthdate::toDate(d.persons[0]->BirthDate), QDate(70, 1, 1));
+        QCOMPARE(d.persons[1]->RecordNo, QString());
+        QCOMPARE(d.persons[1]->FirstName, QStringLiteral("YZ"));
+        QVERIFY(d.persons[1]->Sex.isNull()); // "1 SEX " needs its blank
+    }
+
+    void headerRuns() {
+        const RecordFileData d = parse(
+            {QStringLiteral("0 HEAD"), QStringLiteral("1 IDNO 7"), QStringLiteral("1 GRUP Aile|Kuz"),
+             QStringLiteral("2 GRUP Aile"), QStringLiteral("2 GRUP aile|Kuz"),
+             QStringLiteral("2 GRUP Aile|Kuz"), QStringLiteral("2 GRUP AİLE"),
+             QStringLiteral("2 GRUP Eski"), QStringLiteral("1 FIND "), QStringLiteral("2 ITEM ali"),
+             QStringLiteral("2 ITEM veli"), QStringLiteral("2 CHEK ID=1"),
+             QStringLiteral("2 CHEK Tel=0"), QStringLiteral("2 CHEK Adres="),
+             QStringLiteral("2 CHEK Tamami=1"), QStringLiteral("1 SETS "),
+             QStringLiteral("2 CHEK SaveAndClose=1"), QStringLiteral("2 CHEK FindWords=20"),
+             QStringLiteral("2 CHEK Panel_Grup_Height=150"),
+             QStringLiteral("2 CHEK Panel_Main_Width=300"), QStringLiteral("0 TRLR")});
+        QVERIFY(!d.error);
+        QCOMPARE(d.focusedRecordNo, std::optional<QString>(QStringLiteral("7")));
+        QCOMPARE(d.groups->children.size(), size_t(2)); // aile and AİLE are one group
+        const GroupNode* aile = child(*d.groups, QStringLiteral("Aile"));
+        QVERIFY(aile);
+        QCOMPARE(aile->children.size(), size_t(1));
+        QCOMPARE(d.groupToSelect, aile->children[0].get());
+        QCOMPARE(d.findItems, QStringList({QStringLiteral("ali"), QStringLiteral("veli")}));
+        QCOMPARE(d.findChecks[CheckID], std::optional<bool>(true));
+        QCOMPARE(d.findChecks[CheckTel], std::optional<bool>(false));
+        QCOMPARE(d.findChecks[CheckAdres], std::optional<bool>(false));
+        QVERIFY(!d.findChecks[CheckTamami]); // never read
+        QVERIFY(!d.findChecks[CheckNotlar]);
+        QCOMPARE(d.saveAndClose, std::optional<bool>(true));
+        QCOMPARE(d.findWords, std::optional<int>(20));
+        QCOMPARE(d.panelGrupHeight, std::optional<int>(150));
+        QCOMPARE(d.panelMainWidth, std::optional<int>(300));
+    }
+
+    void emptyHeaderGroupSelectsNothing() {
+        const RecordFileData d = parse({QStringLiteral("1 GRUP "), QStringLiteral("2 GRUP A"),
+                                        QStringLiteral("0 TRLR")});
+        QVERIFY(!d.groupToSelect);
+        QCOMPARE(d.focusedGroupPath, QString());
+    }
+
+    void personPathsCreateAndCountGroups() {
+        const RecordFileData d =
+            parse({QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP X|Y"), QStringLiteral("0 ID 2"),
+                   QStringLiteral("1 GRUP x|y"), QStringLiteral("0 ID 3"), QStringLiteral("1 GRUP X"),
+                   QStringLiteral("0 ID 4"), QStringLiteral("1 GRUP |Z"), QStringLiteral("0 ID 5"),
+                   QStringLiteral("0 TRLR")});
+        const GroupNode* x = child(*d.groups, QStringLiteral("X"));
+        QVERIFY(x);
+        QCOMPARE(x->MemberCount, 3u);
+        QCOMPARE(child(*x, QStringLiteral("Y"))->MemberCount, 2u);
+        const GroupNode* empty = child(*d.groups, QString());
+        QVERIFY(empty); // a leading separator names a group without a name
+        QCOMPARE(child(*empty, QStringLiteral("Z"))->MemberCount, 1u);
+        const GroupNode* none = child(*d.groups, kNoGroupPath);
+        QVERIFY(none);
+        QCOMPARE(none->MemberCount, 1u);
+        QCOMPARE(d.groups->children.back().get(), none);
+    }
+
+    void countsFollowTheLastGroupLine() {
+        const RecordFileData d = parse({QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP A"),
+                                        QStringLiteral("1 GRUP B"), QStringLiteral("0 TRLR")});
+        QCOMPARE(d.persons[0]->GroupPath, QStringLiteral("B"));
+        QCOMPARE(child(*d.groups, QStringLiteral("B"))->MemberCount, 1u);
+        QVERIFY(!child(*d.groups, QStringLiteral("A")));
+    }
+
+    void errorsStopReadingAndKeepWhatWasRead_data() {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("persons");
+        QTest::newRow("bad date")
+            << QStringList{QStringLiteral("0 ID 1"), QStringLiteral("0 ID 2"),
+                           QStringLiteral("1 BIRT"), QStringLiteral("2 DATE 31 02 1970"),
+                           QStringLiteral("0 ID 3"), QStringLiteral("0 TRLR")}
+            << QStringLiteral("Invalid argument to date encode") << 2;
+        QTest::newRow("year zero")
+            << QStringList{QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
+                           QStringLiteral("2 DATE 01 01 0000"), QStringLiteral("0 TRLR")}
+            << QStringLiteral("Invalid argument to date encode") << 1;
+        QTest::newRow("bad number")
+            << QStringList{QStringLiteral("0 ID 1"), QStringLiteral("0 TRLR"),
+                           QStringLiteral("1 SETS "), QStringLiteral("2 CHEK FindWords=1x"),
+                           QStringLiteral("0 ID 2"), QStringLiteral("0 TRLR")}
+            << QStringLiteral("'1x' is not a valid integer value") << 1;
+        QTest::newRow("number cut to its length")
+            << QStringList{QStringLiteral("1 SETS "),
+                           QStringLiteral("2 CHEK Panel_Main_Width=123456789012345678901")}
+            << QStringLiteral("'12345678901234567' is not a valid integer value") << 0;
+        QTest::newRow("empty number")
+            << QStringList{QStringLiteral("1 SETS "), QStringLiteral("2 CHEK FindWords")}
+            << QStringLiteral("'' is not a valid integer value") << 0;
+    }
+    void errorsStopReadingAndKeepWhatWasRead() {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, message);
+        QFETCH(int, persons);
+        const RecordFileData d = parse(lines);
+        QCOMPARE(d.error, std::optional<QString>(message));
+        QCOMPARE(int(d.persons.size()), persons);
+    }
+
+    void oddFilesDoNotCrash_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("persons");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("lone CR and LF") << QByteArray("0 ID 1\r1 NAME A\n0 ID 2\n\n1 NAME B") << 2;
+        QTest::newRow("ends inside a run") << QByteArray("1 FIND \r\n2 ITEM x") << 0;
+        QTest::newRow("ends inside a block") << QByteArray("0 ID 1\r\n1 PHON\r\n2 CONT x") << 1;
+        QTest::newRow("empty lines") << QByteArray("\r\n\r\n0 ID 1\r\n\r\n1 NAME A\r\n\r\n") << 1;
+        QByteArray binary;
+        for (int i = 0; i < 4096; ++i)
+            binary.append(char((i * 7919) % 256));
+        QTest::newRow("binary") << binary << 0;
+    }
+    void oddFilesDoNotCrash() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, persons);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const RecordFileData d = readRecordFile(buffer);
+        QVERIFY(!d.error);
+        QCOMPARE(int(d.persons.size()), persons);
+    }
+
+    void emptyLineInsideABlockIsSkipped() {
+        const RecordFileData d = parse({QStringLiteral("0 ID 1"), QString(),
+                                        QStringLiteral("1 NAME A"), QStringLiteral("0 TRLR")});
+        QCOMPARE(d.persons[0]->FirstName, QStringLiteral("A"));
+    }
+
+    void hugeLine() {
+        QByteArray bytes("0 ID 1\r\n1 NOTE\r\n2 CONT ");
+        bytes.append(QByteArray(64 * 1024 * 1024, 'x'));
+        bytes.append("\r\n0 TRLR\r\n");
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const RecordFileData d = readRecordFile(buffer);
+        QCOMPARE(d.persons.size(), size_t(1));
+        QCOMPARE(d.persons[0]->Notes.first().size(), 64 * 1024 * 1024);
+    }
+
+    void missingFileThrows() {
+        QTemporaryDir dir;
+        QVERIFY_THROWS_EXCEPTION(RecordFileError, readRecordFile(dir.filePath(QStringLiteral("none.qdb"))));
+    }
+
+    void fileIntegers() {
+        QCOMPARE(parseFileInteger(u" 12"), std::optional<int>(12));
+        QCOMPARE(parseFileInteger(u"-3"), std::optional<int>(-3));
+        QCOMPARE(parseFileInteger(u"12 "), std::nullopt);
+        QCOMPARE(parseFileInteger(u"2147483648"), std::nullopt);
+        QCOMPARE(parseFileInteger(u"-2147483648"), std::optional<int>(-2147483647 - 1));
+        QCOMPARE(parseFileInteger(u""), std::nullopt);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordReader)
+#include "test_record_reader.moc"

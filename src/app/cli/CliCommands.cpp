@@ -1,6 +1,7 @@
 #include "app/cli/CliCommands.h"
 
 #include "platform/Errors.h"
+#include "store/LoadedFile.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordJson.h"
 
@@ -17,7 +18,8 @@ void printErr(const QString& text) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: zilvaren-cli dump FILE.qdb\n");
+    std::fprintf(stderr, "usage: zilvaren-cli dump FILE.qdb\n"
+                         "       zilvaren-cli save IN.qdb OUT.qdb\n");
     return 2;
 }
 
@@ -35,6 +37,20 @@ int dump(const QStringList& args) {
     }
 }
 
+// Read then write, as the program's open and save do; nothing is written
+// unless the whole file could be read.
+int save(const QStringList& args) {
+    if (args.size() != 2)
+        return usage();
+    try {
+        LoadedFile::read(args[0])->save(args[1]);
+        return 0;
+    } catch (const std::exception& e) {
+        printErr(exceptionMessage(e));
+        return 1;
+    }
+}
+
 } // namespace
 
 int runCli(const QStringList& args) {
@@ -44,5 +60,7 @@ int runCli(const QStringList& args) {
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("dump"))
         return dump(rest);
+    if (command == QLatin1String("save"))
+        return save(rest);
     return usage();
 }

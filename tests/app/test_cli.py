@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+"""End-to-end checks of zilvaren-cli dump and save."""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+CLI = sys.argv[1]
+failures = 0
+
+
+def check(cond, what):
+    global failures
+    if not cond:
+        failures += 1
+        print("FAIL:", what)
+
+
+def run(*args):
+    return subprocess.run([CLI, *args], capture_output=True)
+
+
+SAMPLE = ("0 HEAD\r\n1 IDNO 2\r\n1 GRUP Aile\r\n2 GRUP Aile\r\n1 FIND \r\n2 ITEM ışık\r\n"
+          "0 ID 1\r\n1 NAME ŞÜKRÜ\r\n1 GRUP Aile\xffKuz\r\n0 ID 2\r\n1 NAME ALİ\r\n"
+          "1 BIRT\r\n2 DATE 05 03 1970\r\n0 TRLR\r\n").encode("cp1254")
+
+with tempfile.TemporaryDirectory() as d:
+    src = os.path.join(d, "in.qdb")
+    out = os.path.join(d, "out.qdb")
+    with open(src, "wb") as f:
+        f.write(SAMPLE)
+
+    r = run("dump", src)
+    check(r.returncode == 0, "dump exits 0")
+    doc = json.loads(r.stdout.decode("utf-8"))
+    check(doc["error"] is None, "no error")
+    check(doc["focusedRecordNo"] == "2", "focused person")
+    check(doc["find"]["items"] == ["ışık"], "find words decoded")
+    check(doc["persons"][0]["FirstName"] == "ŞÜKRÜ", "Turkish letters")
+    check(doc["persons"][0]["GroupPath"] == "Aile\u00ffKuz", "path separator as ÿ")
+    check(doc["persons"][1]["BirthDateText"] == "05.03.1970", "date text")
+    check(doc["persons"][1]["GroupPath"] == "Belli Değil", "no group")
+    aile = doc["groups"][0]
+    check(aile["memberCount"] == 1 and aile["children"][0]["name"] == "Kuz", "groups")
+
+    check(run("save", src, out).returncode == 0, "save exits 0")
+    check(run("save", out, out).returncode == 0, "save onto itself")
+    check(os.path.exists(os.path.join(d, "out.BAK")), "backup kept")
+    with open(out, "rb") as f:
+        saved = f.read()
+    check(saved.startswith(b"0 HEAD\r\n") and saved.endswith(b"0 TRLR\r\n"), "written whole")
+    check(b"1 IDNO 2\r\n" in saved, "focused person written")
+
+    bad = os.path.join(d, "bad.qdb")
+    with open(bad, "wb") as f:
+        f.write(b"0 ID 1\r\n0 TRLR\r\n1 SETS \r\n2 CHEK FindWords=x\r\n")
+    r = run("dump", bad)
+    check(r.returncode == 1, "dump of a bad file exits 1")
+    doc = json.loads(r.stdout.decode("utf-8"))
+    check(doc["error"]["message"] == "'x' is not a valid integer value", "error member")
+    check(len(doc["persons"]) == 1, "what was read is printed")
+    r = run("save", bad, os.path.join(d, "never.qdb"))
+    check(r.returncode != 0 and not os.path.exists(os.path.join(d, "never.qdb")),
+          "save of a bad file writes nothing")
+    check(run("save", os.path.join(d, "missing.qdb"), out).returncode != 0, "missing input")
+
+print(f"{0 if failures else 1} passed, {failures} failed")
+sys.exit(1 if failures else 0)

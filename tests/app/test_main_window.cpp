@@ -1,0 +1,284 @@
+#include "TestSupport.h"
+#include "app/FileCommands.h"
+#include "app/TForm_Main.h"
+#include "groups/GroupTreeView.h"
+#include "person/PersonEditor.h"
+#include "person/PersonListView.h"
+#include "platform/Clock.h"
+#include "platform/ScriptedPrompts.h"
+#include "platform/SettingsStore.h"
+#include "platform/ShellOpener.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+class RecordingShell : public ShellOpener {
+public:
+    QStringList opened;
+    void open(const QString& target) override { opened.append(target); }
+};
+
+const QStringList kSample = {
+    QStringLiteral("0 HEAD"),          QStringLiteral("1 IDNO 17"),
+    QStringLiteral("1 GRUP Aile|Kuz"), QStringLiteral("2 GRUP Aile"),
+    QStringLiteral("2 GRUP Aile|Kuz"), QStringLiteral("2 GRUP Eski"),
+    QStringLiteral("1 FIND "),         QStringLiteral("2 ITEM ali"),
+    QStringLiteral("1 SETS "),         QStringLiteral("2 CHEK SaveAndClose=0"),
+    QStringLiteral("0 ID 16"),         QStringLiteral("1 NAME VELİ"),
+    QStringLiteral("1 GRUP Aile"),     QStringLiteral("0 ID 17"),
+    QStringLiteral("1 NAME AHMET"),    QStringLiteral("1 SURN YILMAZ"),
+    QStringLiteral("1 SEX F"),         QStringLiteral("1 FAMS E"),
+    QStringLiteral("1 PHON"),          QStringLiteral("2 CONT GSM\t0532"),
+    QStringLiteral("1 GRUP Aile|Kuz"), QStringLiteral("0 ID 18"),
+    QStringLiteral("1 NAME CAN"),      QStringLiteral("1 GRUP Aile|Kuz"),
+    QStringLiteral("0 TRLR")};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<ScriptedPrompts> prompts_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<ManualClock> clock_;
+    RecordingShell shell_;
+    std::unique_ptr<TForm_Main> window_;
+    QString file_;
+
+    TForm_Main& makeWindow() {
+        settings_ = std::make_unique<SettingsStore>();
+        window_ = std::make_unique<TForm_Main>(
+            MainWindowServices{*prompts_, *settings_, *clock_, shell_});
+        return *window_;
+    }
+    void setRecent(const QStringList& files) { SettingsStore().writeRecentFiles(files); }
+    bool closeWindow() {
+        QCloseEvent e;
+        QCoreApplication::sendEvent(window_.get(), &e);
+        return e.isAccepted();
+    }
+
+private Q_SLOTS:
+    void initTestCase() { useTurkishLocale(); }
+
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_->filePath(QStringLiteral("config")));
+        prompts_ = std::make_unique<ScriptedPrompts>();
+        clock_ = std::make_unique<ManualClock>(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+        file_ = dir_->filePath(QStringLiteral("personel.qdb"));
+        writeFile(file_, recordBytes(kSample));
+    }
+    void cleanup() { window_.reset(); }
+
+    void startUpOpensTheLastFile() {
+        setRecent({file_, dir_->filePath(QStringLiteral("b.qdb")), dir_->filePath(QStringLiteral("B.QDB"))});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.openStartupFile(); // later activations do nothing
+        QCOMPARE(w.windowTitle(), QStringLiteral("Zilvaren - ") + file_);
+        QCOMPARE(w.files().recentFiles(), QStringList({dir_->filePath(QStringLiteral("b.qdb"))}));
+        QCOMPARE(QDir::currentPath(), dir_->path());
+        QCOMPARE(BuildGroupPath(w.groupTree().focusedGroup()), path("Aile|Kuz"));
+        QCOMPARE(w.document().groups().root().children[0]->MemberCount, 3u);
+        // The focused group shows its direct members only.
+        QCOMPARE(w.statusText(1), QStringLiteral("3"));
+        QCOMPARE(w.statusText(3), QStringLiteral("2"));
+        QCOMPARE(w.personList().focusedPerson()->RecordNo, QStringLiteral("17"));
+        PersonEditor& e = w.editor();
+        QCOMPARE(e.Lb_Info->text(), QStringLiteral("17 - Ahmet Yılmaz"));
+        QCOMPARE(e.Edit_Soyad->text(), QStringLiteral("YILMAZ"));
+        QCOMPARE(e.ComboBox_Sex->currentText(), QStringLiteral("Kadın"));
+        QCOMPARE(e.ComboBox_MedHal->currentText(), QStringLiteral("Bekar"));
+        QCOMPARE(e.ListBox_Tel->count(), 1);
+        QCOMPARE(e.EditMode(), 0);
+        QVERIFY(!w.document().isModified());
+        QVERIFY(!w.Menu_Kaydet->isEnabled());
+        QCOMPARE(w.document().find().items, QStringList({QStringLiteral("ali")}));
+        QVERIFY(prompts_->shown().isEmpty());
+    }
+
+    void missingStartUpFileStartsUnnamed() {
+        setRecent({dir_->filePath(QStringLiteral("gone.qdb"))});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Zilvaren - Unnamed.qdb"));
+        QCOMPARE(w.files().CurrentFileName(), QString());
+        QCOMPARE(w.statusText(1), QStringLiteral("0"));
+        QVERIFY(prompts_->shown().isEmpty());
+    }
+
+    void selectingAPersonShowsItAndMarksItsGroup() {
+        setRecent({file_});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.groupTree().focusGroup(w.document().groups().root().children[0].get());
+        QCOMPARE(w.statusText(3), QStringLiteral("1"));
+        w.personList().focusPerson(w.document().persons().personAt(0));
+        QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("VELİ"));
+        QVERIFY(w.document().isModified());
+        QVERIFY(w.ToolButton_Kaydet->isEnabled());
+    }
+
+    void unreadableFileChangesNothing() {
+        setRecent({file_});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        const QString title = w.windowTitle();
+        const QString folder = dir_->filePath(QStringLiteral("folder.qdb"));
+        QVERIFY(QDir().mkpath(folder)); // exists, yet cannot be read as a file
+        prompts_->answerText(folder);
+        w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
+        QCOMPARE(prompts_->shown().first().fileRequest.filter, QStringLiteral("Personel Files (*.qdb)|*.QDB"));
+        QCOMPARE(prompts_->shown().first().text, QStringLiteral("Mevcut Zilvaren Dosyası Aç"));
+        QCOMPARE(prompts_->messages().size(), 1);
+        QCOMPARE(w.windowTitle(), title);
+        QCOMPARE(w.files().CurrentFileName(), file_);
+        QVERIFY(w.files().recentFiles().isEmpty());
+        QCOMPARE(w.document().persons().personCount(), 3);
+    }
+
+    void malformedFileKeepsWhatWasRead() {
+        writeFile(file_, recordBytes({QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
+                                      QStringLiteral("2 DATE 40 01 1970"), QStringLiteral("0 ID 2"),
+                                      QStringLiteral("0 TRLR")}));
+        setRecent({file_});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        QCOMPARE(prompts_->messages(), QStringList({QStringLiteral("Invalid argument to date encode")}));
+        QCOMPARE(w.document().persons().personCount(), 1);
+        QVERIFY(!w.document().isModified());
+    }
+
+    void missingRecentItemLeavesTheList() {
+        const QString gone = dir_->filePath(QStringLiteral("gone.qdb"));
+        setRecent({file_, gone});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.files().DosyaAcNew(FileCommands::OpenSender::RecentItem, gone);
+        QCOMPARE(prompts_->messages(), QStringList({gone + QStringLiteral(" isimli dosya bulunamadı.")}));
+        QVERIFY(w.files().recentFiles().isEmpty());
+    }
+
+    void openingAnotherFileAddsItsWordsAndListsThePrevious() {
+        const QString other = dir_->filePath(QStringLiteral("other.qdb"));
+        writeFile(other, recordBytes({QStringLiteral("1 FIND "), QStringLiteral("2 ITEM veli"),
+                                      QStringLiteral("0 TRLR")}));
+        setRecent({file_, other});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.files().DosyaAcNew(FileCommands::OpenSender::RecentItem, other);
+        QCOMPARE(w.files().CurrentFileName(), other);
+        QCOMPARE(w.files().recentFiles(), QStringList({file_}));
+        QCOMPARE(w.document().find().items, QStringList({QStringLiteral("ali"), QStringLiteral("veli")}));
+        QCOMPARE(w.document().persons().personCount(), 0);
+        QCOMPARE(w.editor().Lb_Info->text(), QStringLiteral("---"));
+    }
+
+    void unsavedChangesQuestion() {
+        setRecent({file_});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.document().setModified(true);
+        prompts_->answer(PromptButton::Cancel);
+        w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
+        QCOMPARE(prompts_->shown().size(), 1); // no file dialog after Cancel
+        QVERIFY(prompts_->shown().first().text.startsWith(QStringLiteral("Çalıştığınız dosyadaki")));
+
+        // Yes whose save does not happen stops as well.
+        prompts_->clear();
+        w.files().SetCurrentFileName(QString());
+        prompts_->answer(PromptButton::Yes);
+        prompts_->answerCancel(); // the save dialog
+        QVERIFY(!w.files().CheckUnsavedChanges());
+        QVERIFY(w.document().isModified());
+    }
+
+    void saveKeepsABackup() {
+        setRecent({file_});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        const QByteArray before = readFile(file_);
+        w.document().setModified(true);
+        w.files().Button_KaydetClick(FileCommands::SaveSender::Save);
+        QVERIFY(prompts_->shown().isEmpty()); // an existing file is written directly
+        QVERIFY(!w.document().isModified());
+        QCOMPARE(readFile(dir_->filePath(QStringLiteral("personel.BAK"))), before);
+        const QString saved = QString::fromUtf8(readFile(file_));
+        QVERIFY(saved.contains(QStringLiteral("1 IDNO 17\r\n")));
+
+        // Save as onto the open file asks first, and keeps a backup too.
+        prompts_->answerText(file_);
+        prompts_->answer(PromptButton::Yes);
+        w.files().Button_KaydetClick(FileCommands::SaveSender::SaveAs);
+        QCOMPARE(prompts_->shown()[1].text,
+                 file_ + QStringLiteral(" İsimli bir dosya mevcuttur.\rSilinerek Değiştirilmesini İstermisiniz ?"));
+        QCOMPARE(prompts_->shown()[0].fileRequest.fileName, file_);
+        QCOMPARE(readFile(dir_->filePath(QStringLiteral("personel.BAK"))).size(), saved.size());
+    }
+
+    void saveAsCancelledWritesNothing() {
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.document().setModified(true);
+        prompts_->answerCancel();
+        w.files().Button_KaydetClick(FileCommands::SaveSender::Save);
+        QCOMPARE(prompts_->shown().size(), 1);
+        QCOMPARE(prompts_->shown()[0].text, QStringLiteral("Zilvaren Dosyası Kaydet"));
+        QVERIFY(w.document().isModified());
+    }
+
+    void newFile() {
+        setRecent({file_});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        prompts_->clear();
+        w.Button_YeniClick();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Zilvaren - Unnamed.qdb"));
+        QCOMPARE(w.files().recentFiles(), QStringList({file_}));
+        QCOMPARE(w.document().persons().personCount(), 0);
+        QVERIFY(w.document().groups().isEmpty());
+        QVERIFY(w.document().find().items.isEmpty());
+        QCOMPARE(w.statusText(1), QStringLiteral("0"));
+    }
+
+    void closeAsksAndWritesSettings() {
+        const QString other = dir_->filePath(QStringLiteral("other.qdb"));
+        writeFile(other, "0 TRLR\r\n");
+        setRecent({file_, other});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.document().setModified(true);
+        prompts_->answer(PromptButton::Cancel);
+        QVERIFY(!closeWindow());
+        // Kept open: nothing written.
+        QCOMPARE(SettingsStore().recentFiles(), QStringList({file_, other}));
+        QVERIFY(!SettingsStore().pageSetup().width);
+
+        prompts_->answer(PromptButton::No);
+        QVERIFY(closeWindow());
+        QCOMPARE(SettingsStore().recentFiles(), QStringList({file_, other}));
+        QCOMPARE(*SettingsStore().pageSetup().width, w.width());
+    }
+
+    void saveWithoutAskingThatFailsKeepsTheWindowOpen() {
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.document().settings().saveAndClose = true;
+        w.document().setModified(true);
+        prompts_->answerCancel(); // the save dialog of an unnamed file
+        QVERIFY(!closeWindow());
+        QVERIFY(w.document().isModified());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

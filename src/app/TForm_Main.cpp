@@ -3,6 +3,7 @@
 #include "app/FileCommands.h"
 #include "app/VerticalCaption.h"
 #include "groups/GroupTreeView.h"
+#include "person/PersonEditing.h"
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
 #include "platform/Prompts.h"
@@ -40,6 +41,8 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     editor_ = new PersonEditor(this);
     VST = new PersonListView(document_.persons(), this);
     VST_Grup = new GroupTreeView(document_, this);
+    editing_ = new PersonEditing(*editor_, document_, *VST, *VST_Grup, services_.prompts,
+                                 services_.clock, this);
 
     buildActions();
     buildMenus();
@@ -50,7 +53,9 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     connect(files_, &FileCommands::captionChanged, this, &QWidget::setWindowTitle);
     connect(files_, &FileCommands::recentFilesChanged, this, &TForm_Main::rebuildRecentMenu);
     connect(&document_, &RecordDocument::modifiedChanged, this, &TForm_Main::updateSaveCommands);
-    connect(VST, &PersonListView::personFocused, this, &TForm_Main::VSTChange);
+    connect(editing_, &PersonEditing::lockChanged, this, &TForm_Main::setLocked);
+    connect(VST, &PersonListView::VSTDblClick, this,
+            [this] { editor_->PageControl_Main->setCurrentIndex(0); });
     connect(VST_Grup, &GroupTreeView::personsFiltered, this, &TForm_Main::refreshPersonCounts);
     connect(&document_.persons(), &QAbstractItemModel::rowsInserted, this,
             &TForm_Main::refreshPersonCounts);
@@ -137,6 +142,10 @@ void TForm_Main::buildToolBar() {
     bar->addAction(DosyaAc);
     bar->addAction(ToolButton_Kaydet);
     bar->addAction(Menu_FKaydet);
+    bar->addSeparator();
+    for (QAction* a : {editing_->SB_Ekle, editing_->SB_Duzelt, editing_->SB_Sil,
+                       editing_->SB_Tamam, editing_->SB_Iptal})
+        bar->addAction(a);
     bar->addSeparator();
     bar->addAction(ToolButton7);
     bar->addAction(ToolButton15);
@@ -236,6 +245,7 @@ void TForm_Main::rebuildRecentMenu() {
     recentActions_.clear();
     for (const QString& path : files_->recentFiles()) {
         auto* a = new QAction(path, dosyaMenu_);
+        a->setEnabled(!locked_);
         connect(a, &QAction::triggered, this,
                 [this, path] { files_->DosyaAcNew(FileCommands::OpenSender::RecentItem, path); });
         dosyaMenu_->addAction(a);
@@ -244,8 +254,8 @@ void TForm_Main::rebuildRecentMenu() {
 }
 
 void TForm_Main::updateSaveCommands() {
-    Menu_Kaydet->setEnabled(document_.isModified());
-    ToolButton_Kaydet->setEnabled(document_.isModified());
+    Menu_Kaydet->setEnabled(document_.isModified() && !locked_);
+    ToolButton_Kaydet->setEnabled(document_.isModified() && !locked_);
 }
 
 bool TForm_Main::event(QEvent* e) {
@@ -289,12 +299,15 @@ QByteArray TForm_Main::composeFile() {
     return document_.compose(VST->focusedPerson(), VST_Grup->focusedGroup());
 }
 
-void TForm_Main::VSTChange(PersonRecord* person) {
-    if (!person)
-        return;
-    editor_->ShowPerson(*person);
-    VST_Grup->selectOnly(FindPersonGroup(document_.groups().root(), person->GroupPath));
-    document_.setModified(true);
+// While an add or edit is open only "Tamam" and "İptal" work: the list,
+// the file commands and the tool buttons wait.
+void TForm_Main::setLocked(bool locked) {
+    locked_ = locked;
+    for (QAction* a : dosyaMenu_->actions())
+        a->setEnabled(!locked);
+    for (QAction* a : {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi})
+        a->setEnabled(!locked);
+    updateSaveCommands();
 }
 
 void TForm_Main::Button_YeniClick() {
@@ -312,7 +325,7 @@ void TForm_Main::Button_YeniClick() {
 void TForm_Main::Prg_ExitClick() { close(); }
 
 void TForm_Main::closeEvent(QCloseEvent* e) {
-    if (editor_->EditMode() == PersonEditor::Adding || editor_->EditMode() == PersonEditor::Editing) {
+    if (editing_->isEditing()) {
         const PromptButton answer = services_.prompts.ask(
             QStringLiteral("Bir kişiye ait kayıtlarda düzeltme yapılmaktadır.\rGerçekten "
                            "Değişiklikleri Kaydetmeden Programdan Çıkmak İstermisiniz ?"),

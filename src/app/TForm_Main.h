@@ -8,6 +8,7 @@
 class Clock;
 class FileCommands;
 class GroupTreeView;
+class PersonEditing;
 class PersonEditor;
 class PersonListView;
 class Prompts;
@@ -37,6 +38,7 @@ public:
     RecordDocument& document() { return document_; }
     FileCommands& files() { return *files_; }
     PersonEditor& editor() { return *editor_; }
+    PersonEditing& editing() { return *editing_; }
     PersonListView& personList() { return *VST; }
     GroupTreeView& groupTree() { return *VST_Grup; }
     QString statusText(int panel) const;
@@ -86,12 +88,13 @@ private:
     void FormCreate();
     void rebuildRecentMenu();
     void updateSaveCommands();
-    void VSTChange(PersonRecord* person);
+    void setLocked(bool locked);
 
     MainWindowServices services_;
     RecordDocument document_;
     FileCommands* files_;
     PersonEditor* editor_;
+    PersonEditing* editing_;
     PersonListView* VST;
     GroupTreeView* VST_Grup;
     QSplitter* Splitter1;
@@ -103,5 +106,5 @@ private:
     QList<QAction*> recentActions_;
     QLabel* statusPanels_[5];
     bool startupOpened_ = false;
-    bool closeConfirmed_ = false;
+    bool locked_ = false;
 };

@@ -288,6 +288,14 @@ void PersonEditor::setInfo(const QString& text, const QColor& color) {
     Lb_Info->setPalette(pal);
 }
 
+int PersonEditor::sexTag() const { return SB_Sex->property("tag").toInt(); }
+
+QList<QLineEdit*> PersonEditor::fieldEdits() const {
+    return {Edit_ID,       Edit_Ad,       Edit_Soyad, Edit_DogYer,  Edit_EvAdres1,
+            Edit_EvAdres2, Edit_EvPK,     Edit_EvSehir, Edit_Firma, Edit_Bolum,
+            Edit_Meslek,   Edit_IsAdres1, Edit_IsAdres2, Edit_IsPK, Edit_IsSehir};
+}
+
 void PersonEditor::setSexIndex(int index) {
     SB_Sex->setProperty("tag", index);
     SB_Sex->setIcon(QIcon(sexImage(index)));
@@ -330,9 +338,7 @@ void PersonEditor::ShowPerson(const PersonRecord& p) {
 void PersonEditor::ClearDetailPages() {
     const int previous = editMode_;
     editMode_ = Filling;
-    for (QLineEdit* e : {Edit_ID, Edit_Ad, Edit_Soyad, Edit_DogYer, Edit_EvAdres1, Edit_EvAdres2,
-                         Edit_EvPK, Edit_EvSehir, Edit_Firma, Edit_Bolum, Edit_Meslek,
-                         Edit_IsAdres1, Edit_IsAdres2, Edit_IsPK, Edit_IsSehir})
+    for (QLineEdit* e : fieldEdits())
         e->clear();
     DTP_DogTarihi->setDate(QDate::currentDate());
     CheckBox_DogTarihi->setChecked(false);

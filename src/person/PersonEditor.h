@@ -24,6 +24,12 @@ public:
     explicit PersonEditor(QWidget* parent = nullptr);
 
     int EditMode() const { return editMode_; }
+    void setEditMode(int mode) { editMode_ = mode; }
+    void setInfo(const QString& text, const QColor& color);
+    void setSexIndex(int index);
+    int sexTag() const;
+    // The detail controls whose changes start an edit.
+    QList<QLineEdit*> fieldEdits() const;
 
     // Fills every control from the record; never starts an edit.
     void ShowPerson(const PersonRecord& person);
@@ -73,18 +79,14 @@ public:
     QLineEdit* Edit_IsSehir;
     QPlainTextEdit* Memo_Note;
 
-protected:
+private:
     int editMode_ = Viewing;
 
-    void setSexIndex(int index);
-
-private:
     QWidget* buildBasicPage();
     QWidget* buildHomePage();
     QWidget* buildWorkPage();
     QWidget* buildNotesPage();
     QWidget* buildDuesPage();
-    void setInfo(const QString& text, const QColor& color);
 };
 
 // The index of a sex or marital byte in its combo box, and back.

@@ -2,6 +2,9 @@
 
 #include "store/PersonListModel.h"
 
+#include "platform/Cp1254.h"
+#include "platform/TurkishText.h"
+
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -53,6 +56,7 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
     connect(h, &QHeaderView::sectionClicked, this, &PersonListView::VSTHeaderClick);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { Q_EMIT personFocused(model_.person(current)); });
+    connect(this, &QAbstractItemView::doubleClicked, this, &PersonListView::VSTDblClick);
 }
 
 PersonRecord* PersonListView::focusedPerson() const { return model_.person(currentIndex()); }
@@ -68,6 +72,49 @@ void PersonListView::focusPerson(const PersonRecord* person) {
 
 void PersonListView::clearFocusedPerson() {
     selectionModel()->clear();
+}
+
+void PersonListView::selectWithoutFocus(const PersonRecord* person) {
+    const QModelIndex index = model_.indexOf(person);
+    if (index.isValid())
+        selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+PersonRecord* PersonListView::firstSelectedPerson() const {
+    QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return nullptr;
+    std::sort(rows.begin(), rows.end());
+    return model_.person(rows.first());
+}
+
+PersonRecord* PersonListView::FindByInitial(QChar key) const {
+    const int start = currentIndex().isValid() ? currentIndex().row() + 1 : model_.rowCount();
+    // The first letters compare as the bytes the file holds.
+    const QByteArray wanted = cp1254::encode(QString(key));
+    const auto matches = [&](int row) {
+        const PersonRecord* p = model_.personAtRow(row);
+        return p && !p->FirstName.isEmpty() && cp1254::encode(p->FirstName.left(1)) == wanted;
+    };
+    for (int row = start; row < model_.rowCount(); ++row)
+        if (matches(row))
+            return model_.personAtRow(row);
+    for (int row = 0; row < model_.rowCount(); ++row)
+        if (matches(row))
+            return model_.personAtRow(row);
+    return nullptr;
+}
+
+void PersonListView::keyboardSearch(const QString& search) {
+    if (search.isEmpty())
+        return;
+    const QChar key = TurkceUpperCase(QString(TurkceKeyMap(search.back()))).at(0);
+    const PersonRecord* found = FindByInitial(key);
+    if (!found)
+        return;
+    const QModelIndex index = model_.indexOf(found);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void PersonListView::VSTHeaderClick(int column) {

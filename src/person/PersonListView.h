@@ -15,8 +15,17 @@ public:
     PersonRecord* focusedPerson() const;
     // Makes the person the focused and selected row, scrolled to the centre.
     void focusPerson(const PersonRecord* person);
-    // Focused row and selection without the view's own extras.
+    // No focused row and no selection.
     void clearFocusedPerson();
+    // Adds the person's row to the selection without focusing it.
+    void selectWithoutFocus(const PersonRecord* person);
+    // The first selected person in list order.
+    PersonRecord* firstSelectedPerson() const;
+
+    // Type-ahead by the first letter of the first name, over visible rows,
+    // wrapping to the top (replaces the view's own keyboard search).
+    void keyboardSearch(const QString& search) override;
+    PersonRecord* FindByInitial(QChar key) const;
 
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortOrder() const { return sortOrder_; }
@@ -27,6 +36,7 @@ public:
 Q_SIGNALS:
     // The focused row moved to another person (nullptr: none).
     void personFocused(PersonRecord* person);
+    void VSTDblClick();
 
 private:
     PersonListModel& model_;

@@ -1,5 +1,7 @@
 #include "store/GroupTreeModel.h"
 
+#include "platform/TurkishText.h"
+
 GroupTreeModel::GroupTreeModel(QObject* parent)
     : QAbstractItemModel(parent), root_(std::make_unique<GroupNode>()) {}
 
@@ -79,6 +81,22 @@ void GroupTreeModel::setFocusedGroup(const GroupNode* n) {
     focused_ = n;
     emitRowChanged(old);
     emitRowChanged(n);
+}
+
+GroupNode* GroupTreeModel::insertGroup(GroupNode& parent, int position, const QString& name) {
+    const int row = position < 0 ? int(parent.children.size()) : position;
+    beginInsertRows(parent.isRoot() ? QModelIndex() : indexOf(&parent), row, row);
+    GroupNode* node = parent.addChild(name, row);
+    endInsertRows();
+    return node;
+}
+
+GroupNode* GroupTreeModel::topLevelGroup(const QString& name) {
+    const QString key = TurkceUpperCase(name);
+    for (const auto& child : root_->children)
+        if (TurkceUpperCase(child->Name) == key)
+            return child.get();
+    return insertGroup(*root_, -1, name);
 }
 
 void GroupTreeModel::addMembers(GroupNode* n, int delta) {

@@ -39,6 +39,12 @@ public:
     void setFocusedGroup(const GroupNode* node);
     const GroupNode* focusedGroup() const { return focused_; }
 
+    // Inserts a new group under parent (the root for a top-level group) at
+    // position (-1: last).
+    GroupNode* insertGroup(GroupNode& parent, int position, const QString& name);
+    // The top-level group of that name (same key), created last when missing.
+    GroupNode* topLevelGroup(const QString& name);
+
     // Adds delta to the count of node and its ancestors, and repaints them.
     void addMembers(GroupNode* node, int delta);
     // Repaints every count (after a change made to many groups at once).

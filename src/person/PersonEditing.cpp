@@ -1,0 +1,333 @@
+#include "person/PersonEditing.h"
+
+#include "groups/GroupTreeView.h"
+#include "person/PersonEditor.h"
+#include "person/PersonListView.h"
+#include "person/PicturePanel.h"
+#include "platform/Clock.h"
+#include "platform/Cp1254.h"
+#include "platform/Prompts.h"
+#include "platform/TurkishText.h"
+#include "store/BirthDate.h"
+#include "store/RecordDocument.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+const QColor kAddingColour(0xFF, 0x00, 0x00);
+const QColor kEditingColour(0x00, 0x80, 0x00);
+
+QAction* command(QObject* parent, const QString& text, const char* name) {
+    auto* a = new QAction(text, parent);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+QStringList memoLines(const QPlainTextEdit& memo) {
+    const QString text = memo.toPlainText();
+    if (text.isEmpty())
+        return {};
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QStringList items(const QListWidget& list) {
+    QStringList out;
+    for (int i = 0; i < list.count(); ++i)
+        out.append(list.item(i)->text());
+    return out;
+}
+
+QStringList items(const QComboBox& combo) {
+    QStringList out;
+    for (int i = 0; i < combo.count(); ++i)
+        out.append(combo.itemText(i));
+    return out;
+}
+
+} // namespace
+
+PersonEditing::PersonEditing(PersonEditor& pages, RecordDocument& document, PersonListView& list,
+                             GroupTreeView& groups, Prompts& prompts, Clock& clock, QObject* parent)
+    : QObject(parent), pages_(pages), document_(document), list_(list), groups_(groups),
+      prompts_(prompts), clock_(clock) {
+    SB_Ekle = command(this, QStringLiteral("&Ekle"), "SB_Ekle");
+    SB_Duzelt = command(this, QStringLiteral("&Düzelt"), "SB_Duzelt");
+    SB_Sil = command(this, QStringLiteral("&Sil"), "SB_Sil");
+    SB_Tamam = command(this, QStringLiteral("&Tamam"), "SB_Tamam");
+    SB_Iptal = command(this, QStringLiteral("İptal"), "SB_Iptal");
+    SB_Tamam->setEnabled(false);
+    SB_Iptal->setEnabled(false);
+    SB_Iptal->setShortcut(QKeySequence(Qt::ALT | Qt::Key_I));
+    connect(SB_Ekle, &QAction::triggered, this, &PersonEditing::SB_EkleClick);
+    connect(SB_Duzelt, &QAction::triggered, this, &PersonEditing::SB_DuzeltClick);
+    connect(SB_Sil, &QAction::triggered, this, &PersonEditing::SB_SilClick);
+    connect(SB_Tamam, &QAction::triggered, this, &PersonEditing::SB_TamamClick);
+    connect(SB_Iptal, &QAction::triggered, this, &PersonEditing::SB_IptalClick);
+    connect(&list_, &PersonListView::personFocused, this, &PersonEditing::VSTChange);
+    connectChangeNotifications();
+    for (QLineEdit* e : {pages_.Edit_ID, pages_.Edit_Ad, pages_.Edit_Soyad, pages_.Edit_DogYer})
+        upperCaseEntry(e);
+}
+
+bool PersonEditing::isEditing() const {
+    return pages_.EditMode() == PersonEditor::Adding || pages_.EditMode() == PersonEditor::Editing;
+}
+
+// Filling the pages runs with EditMode 3 and an open edit with 1 or 2, so
+// the notifications below only start an edit when the user changes
+// something in viewing mode.
+void PersonEditing::connectChangeNotifications() {
+    for (QLineEdit* e : pages_.fieldEdits())
+        connect(e, &QLineEdit::textChanged, this, &PersonEditing::Edit_Change);
+    connect(pages_.DTP_DogTarihi, &QDateEdit::dateChanged, this, &PersonEditing::Edit_Change);
+    connect(pages_.CheckBox_DogTarihi, &QCheckBox::toggled, this, &PersonEditing::Edit_Change);
+    connect(pages_.ComboBox_MedHal, &QComboBox::currentIndexChanged, this,
+            &PersonEditing::Edit_Change);
+    connect(pages_.Memo_Note, &QPlainTextEdit::textChanged, this, &PersonEditing::Edit_Change);
+    connect(pages_.ComboBox_Sex, &QComboBox::currentIndexChanged, this,
+            &PersonEditing::ComboBox_SexChange);
+    connect(pages_.SB_Sex, &QToolButton::clicked, this, &PersonEditing::SB_SexClick);
+}
+
+// These fields take Turkish upper case as typed: i -> İ, ı -> I.
+void PersonEditing::upperCaseEntry(QLineEdit* edit) {
+    connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        const QString upper = TurkceUpperCase(text);
+        if (upper == text)
+            return;
+        const int cursor = edit->cursorPosition();
+        edit->setText(upper);
+        edit->setCursorPosition(cursor);
+    });
+}
+
+void PersonEditing::LockForEditing() {
+    SB_Ekle->setEnabled(false);
+    SB_Duzelt->setEnabled(false);
+    SB_Sil->setEnabled(false);
+    SB_Tamam->setEnabled(true);
+    SB_Iptal->setEnabled(true);
+    list_.setEnabled(false);
+    Q_EMIT lockChanged(true);
+}
+
+void PersonEditing::UnlockAfterEditing() {
+    SB_Ekle->setEnabled(true);
+    SB_Duzelt->setEnabled(true);
+    SB_Sil->setEnabled(true);
+    SB_Tamam->setEnabled(false);
+    SB_Iptal->setEnabled(false);
+    list_.setEnabled(true);
+    Q_EMIT lockChanged(false);
+}
+
+void PersonEditing::createFirstGroup() {
+    GroupNode* node = document_.groups().insertGroup(document_.groups().root(), -1,
+                                                     QStringLiteral("Yeni Grup"));
+    groups_.focusGroup(node);
+    document_.setModified(true);
+}
+
+void PersonEditing::SB_EkleClick() {
+    if (document_.groups().isEmpty())
+        createFirstGroup();
+    if (document_.persons().personCount() > 0)
+        pages_.ClearDetailPages();
+    pages_.setInfo(QStringLiteral("Yeni Kayıt Yapılıyor"), kAddingColour);
+    pages_.setEditMode(PersonEditor::Adding);
+    LockForEditing();
+    pages_.Edit_ID->setText(QString::number(document_.persons().personCount() + 1));
+    if (pages_.PageControl_Main->currentIndex() == 0)
+        pages_.Edit_Ad->setFocus();
+}
+
+void PersonEditing::SB_DuzeltClick() {
+    if (!list_.focusedPerson()) {
+        prompts_.showMessage(QStringLiteral("Düzeltme işlemi için seçili bir kayıt olmalıdır."));
+        return;
+    }
+    pages_.setInfo(QStringLiteral("Kayıt Düzeltiliyor"), kEditingColour);
+    pages_.setEditMode(PersonEditor::Editing);
+    LockForEditing();
+}
+
+void PersonEditing::Edit_Change() {
+    if (pages_.EditMode() > PersonEditor::Viewing)
+        return;
+    if (list_.focusedPerson())
+        SB_DuzeltClick();
+    else
+        SB_EkleClick();
+}
+
+void PersonEditing::ComboBox_SexChange(int index) {
+    pages_.setSexIndex(std::max(index, 0));
+    Edit_Change();
+}
+
+void PersonEditing::SB_SexClick() {
+    const int tag = (pages_.sexTag() + 1) % 3;
+    pages_.setSexIndex(tag);
+    pages_.ComboBox_Sex->setCurrentIndex(tag);
+    Edit_Change();
+}
+
+void PersonEditing::store(PersonRecord& p) {
+    const PersonEditor& e = pages_;
+    p.RecordNo = TurkceUpperCase(e.Edit_ID->text());
+    p.FirstName = TurkceUpperCase(e.Edit_Ad->text());
+    p.Surname = TurkceUpperCase(e.Edit_Soyad->text());
+    p.BirthPlace = TurkceUpperCase(e.Edit_DogYer->text());
+    p.BirthDate = e.CheckBox_DogTarihi->isChecked() ? birthdate::fromDate(e.DTP_DogTarihi->date())
+                                                     : 0;
+    p.Sex = sexFromIndex(e.ComboBox_Sex->currentIndex());
+    p.MaritalStatus = maritalFromIndex(e.ComboBox_MedHal->currentIndex());
+    p.Contacts = items(*e.ListBox_Tel);
+    p.Pictures = items(*e.Panel_Resim->ComboBox_Obje);
+    p.PictureIndex = e.Panel_Resim->ComboBox_Obje->currentIndex();
+    p.HomeAddress1 = e.Edit_EvAdres1->text();
+    p.HomeAddress2 = e.Edit_EvAdres2->text();
+    p.HomePostCode = e.Edit_EvPK->text();
+    p.HomeCity = e.Edit_EvSehir->text();
+    p.Firm = e.Edit_Firma->text();
+    p.Department = e.Edit_Bolum->text();
+    p.Profession = e.Edit_Meslek->text();
+    p.WorkAddress1 = e.Edit_IsAdres1->text();
+    p.WorkAddress2 = e.Edit_IsAdres2->text();
+    p.WorkPostCode = e.Edit_IsPK->text();
+    p.WorkCity = e.Edit_IsSehir->text();
+    p.GroupPath = BuildGroupPath(groups_.focusedGroup());
+    p.Notes = memoLines(*e.Memo_Note);
+}
+
+// The person's count moves with its path, so the tree's counts always
+// equal the persons filed there.
+void PersonEditing::refileEditedPerson(const QString& oldPath, const PersonRecord& p) {
+    GroupTreeModel& groups = document_.groups();
+    if (TurkceUpperCase(oldPath) == TurkceUpperCase(p.GroupPath))
+        return;
+    groups.addMembers(FindPersonGroup(groups.root(), oldPath), -1);
+    groups.addMembers(FindPersonGroup(groups.root(), p.GroupPath), 1);
+}
+
+void PersonEditing::SB_TamamClick() {
+    PersonEditor& e = pages_;
+    e.Edit_Ad->setText(e.Edit_Ad->text().trimmed());
+    e.Edit_ID->setText(e.Edit_ID->text().trimmed());
+    if (e.Edit_Ad->text().isEmpty() || e.Edit_ID->text().isEmpty()) {
+        e.PageControl_Main->setCurrentIndex(0);
+        prompts_.showMessage(QStringLiteral("Kayıt No ve/veya Ad Boş Bırakılamaz !"));
+        return;
+    }
+    const bool adding = e.EditMode() == PersonEditor::Adding;
+    PersonRecord* focused = list_.focusedPerson();
+    const QString recordNo = TurkceUpperCase(e.Edit_ID->text());
+    PersonListModel& persons = document_.persons();
+    for (int i = 0; i < persons.personCount(); ++i) {
+        const PersonRecord* other = persons.personAt(i);
+        if ((adding || other != focused) && other->RecordNo == recordNo) {
+            prompts_.showMessage(QStringLiteral("Aynı Kayıt Numarası Tekrar Kullanılamaz !"));
+            return;
+        }
+    }
+
+    PersonRecord values = adding || !focused ? PersonRecord{} : *focused;
+    const QString oldPath = values.GroupPath;
+    store(values);
+    // Nothing the code page cannot hold may reach the file unnoticed.
+    QString bad;
+    for (const QString& field : {values.RecordNo, values.FirstName, values.Surname,
+                                 values.BirthPlace, values.HomeAddress1, values.HomeAddress2,
+                                 values.HomePostCode, values.HomeCity, values.Firm,
+                                 values.Department, values.Profession, values.WorkAddress1,
+                                 values.WorkAddress2, values.WorkPostCode, values.WorkCity,
+                                 values.Contacts.join(QString()), values.Notes.join(QString())})
+        for (QChar c : cp1254::unencodableCharacters(field))
+            if (!bad.contains(c))
+                bad.append(c);
+    if (!bad.isEmpty()) {
+        prompts_.showMessage(QStringLiteral("Şu karakterler dosyaya yazılamaz: ") + bad +
+                             QStringLiteral("\rLütfen düzeltiniz."));
+        return;
+    }
+
+    PersonRecord* target = nullptr;
+    if (adding) {
+        values.RecordedAt = clock_.stampNow();
+        GroupNode* group = groups_.focusedGroup();
+        if (!group)
+            group = document_.groups().topLevelGroup(kNoGroupPath);
+        target = persons.append(std::make_unique<PersonRecord>(std::move(values)));
+        document_.groups().addMembers(group, 1);
+    } else {
+        values.EditedAt = clock_.stampNow();
+        refileEditedPerson(oldPath, values);
+        *focused = std::move(values);
+        target = focused;
+        persons.personChanged(target);
+    }
+    e.setInfo(PersonEditor::viewingCaption(*target), Qt::black);
+    e.setEditMode(PersonEditor::Viewing);
+    UnlockAfterEditing();
+    if (target == list_.focusedPerson())
+        VSTChange(target);
+    else
+        list_.focusPerson(target);
+    document_.setModified(true);
+}
+
+void PersonEditing::SB_IptalClick() {
+    pages_.ClearDetailPages();
+    if (PersonRecord* p = list_.focusedPerson())
+        pages_.ShowPerson(*p);
+    pages_.setEditMode(PersonEditor::Viewing);
+    UnlockAfterEditing();
+}
+
+void PersonEditing::SB_SilClick() {
+    PersonRecord* victim = list_.firstSelectedPerson();
+    if (!victim)
+        return;
+    PersonListModel& persons = document_.persons();
+    const int row = persons.indexOf(victim).row();
+    PersonRecord* neighbour = persons.personAtRow(row + 1);
+    if (!neighbour)
+        neighbour = persons.personAtRow(row - 1);
+
+    LockForEditing();
+    pages_.PageControl_Main->setCurrentIndex(0);
+    document_.groups().addMembers(FindPersonGroup(document_.groups().root(), victim->GroupPath),
+                                  -1);
+    persons.remove(victim);
+    // Qt would move the focus to a neighbour; afterwards no person is
+    // focused until the user picks one.
+    list_.clearFocusedPerson();
+    if (neighbour) {
+        list_.selectWithoutFocus(neighbour);
+        VSTChange(neighbour);
+    } else {
+        pages_.ClearDetailPages();
+    }
+    UnlockAfterEditing();
+    document_.setModified(true);
+}
+
+void PersonEditing::VSTChange(PersonRecord* person) {
+    if (!person)
+        return;
+    pages_.ShowPerson(*person);
+    groups_.selectOnly(FindPersonGroup(document_.groups().root(), person->GroupPath));
+    document_.setModified(true);
+}

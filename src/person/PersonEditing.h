@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+
+class Clock;
+class GroupTreeView;
+class PersonEditor;
+class PersonListView;
+class Prompts;
+class QAction;
+class RecordDocument;
+struct PersonRecord;
+
+// Adding, editing and deleting persons: the window's editing state and
+// the five commands that drive it.
+class PersonEditing : public QObject {
+    Q_OBJECT
+public:
+    PersonEditing(PersonEditor& pages, RecordDocument& document, PersonListView& list,
+                  GroupTreeView& groups, Prompts& prompts, Clock& clock, QObject* parent = nullptr);
+
+    QAction* SB_Ekle;
+    QAction* SB_Duzelt;
+    QAction* SB_Sil;
+    QAction* SB_Tamam;
+    QAction* SB_Iptal;
+
+    bool isEditing() const;
+
+    void SB_EkleClick();
+    void SB_DuzeltClick();
+    void SB_SilClick();
+    void SB_TamamClick();
+    void SB_IptalClick();
+    // A detail control changed: the first change in viewing mode starts an
+    // edit of the focused person, or an add when none is focused.
+    void Edit_Change();
+    void ComboBox_SexChange(int index);
+    void SB_SexClick();
+    // The focused person changed.
+    void VSTChange(PersonRecord* person);
+
+    // A "Yeni Grup" for a person added while the tree is empty.
+    void createFirstGroup();
+
+Q_SIGNALS:
+    // The whole window is locked while an add or edit is open.
+    void lockChanged(bool locked);
+
+private:
+    void LockForEditing();
+    void UnlockAfterEditing();
+    void connectChangeNotifications();
+    void upperCaseEntry(class QLineEdit* edit);
+    void store(PersonRecord& p);
+    void refileEditedPerson(const QString& oldPath, const PersonRecord& p);
+
+    PersonEditor& pages_;
+    RecordDocument& document_;
+    PersonListView& list_;
+    GroupTreeView& groups_;
+    Prompts& prompts_;
+    Clock& clock_;
+};

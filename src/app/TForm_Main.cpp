@@ -3,6 +3,7 @@
 #include "app/FileCommands.h"
 #include "app/VerticalCaption.h"
 #include "groups/GroupTreeView.h"
+#include "person/ContactList.h"
 #include "person/PersonEditing.h"
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
@@ -43,6 +44,7 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     VST_Grup = new GroupTreeView(document_, this);
     editing_ = new PersonEditing(*editor_, document_, *VST, *VST_Grup, services_.prompts,
                                  services_.clock, this);
+    contacts_ = new ContactList(*editor_, *editing_, services_.prompts, services_.shell, this);
 
     buildActions();
     buildMenus();

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 class Clock;
+class ContactList;
 class FileCommands;
 class GroupTreeView;
 class PersonEditing;
@@ -39,6 +40,7 @@ public:
     FileCommands& files() { return *files_; }
     PersonEditor& editor() { return *editor_; }
     PersonEditing& editing() { return *editing_; }
+    ContactList& contacts() { return *contacts_; }
     PersonListView& personList() { return *VST; }
     GroupTreeView& groupTree() { return *VST_Grup; }
     QString statusText(int panel) const;
@@ -95,6 +97,7 @@ private:
     FileCommands* files_;
     PersonEditor* editor_;
     PersonEditing* editing_;
+    ContactList* contacts_;
     PersonListView* VST;
     GroupTreeView* VST_Grup;
     QSplitter* Splitter1;

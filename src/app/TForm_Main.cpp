@@ -2,6 +2,7 @@
 
 #include "app/FileCommands.h"
 #include "app/VerticalCaption.h"
+#include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "person/ContactList.h"
 #include "person/PersonEditing.h"
@@ -45,6 +46,8 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     editing_ = new PersonEditing(*editor_, document_, *VST, *VST_Grup, services_.prompts,
                                  services_.clock, this);
     contacts_ = new ContactList(*editor_, *editing_, services_.prompts, services_.shell, this);
+    groupCommands_ = new GroupCommands(*VST_Grup, document_, services_.prompts, this);
+    VST_Grup->setDropPartners(VST, editing_->SB_Ekle, &services_.prompts);
 
     buildActions();
     buildMenus();
@@ -56,6 +59,8 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     connect(files_, &FileCommands::recentFilesChanged, this, &TForm_Main::rebuildRecentMenu);
     connect(&document_, &RecordDocument::modifiedChanged, this, &TForm_Main::updateSaveCommands);
     connect(editing_, &PersonEditing::lockChanged, this, &TForm_Main::setLocked);
+    connect(ToolButton15, &QAction::triggered, groupCommands_, &GroupCommands::GrupEkleClick);
+    connect(groupCommands_, &GroupCommands::personsChanged, this, &TForm_Main::refreshPersonCounts);
     connect(VST, &PersonListView::VSTDblClick, this,
             [this] { editor_->PageControl_Main->setCurrentIndex(0); });
     connect(VST_Grup, &GroupTreeView::personsFiltered, this, &TForm_Main::refreshPersonCounts);
@@ -305,6 +310,7 @@ QByteArray TForm_Main::composeFile() {
 // the file commands and the tool buttons wait.
 void TForm_Main::setLocked(bool locked) {
     locked_ = locked;
+    groupCommands_->setLocked(locked);
     for (QAction* a : dosyaMenu_->actions())
         a->setEnabled(!locked);
     for (QAction* a : {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi})

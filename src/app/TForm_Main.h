@@ -8,6 +8,7 @@
 class Clock;
 class ContactList;
 class FileCommands;
+class GroupCommands;
 class GroupTreeView;
 class PersonEditing;
 class PersonEditor;
@@ -41,6 +42,7 @@ public:
     PersonEditor& editor() { return *editor_; }
     PersonEditing& editing() { return *editing_; }
     ContactList& contacts() { return *contacts_; }
+    GroupCommands& groupCommands() { return *groupCommands_; }
     PersonListView& personList() { return *VST; }
     GroupTreeView& groupTree() { return *VST_Grup; }
     QString statusText(int panel) const;
@@ -98,6 +100,7 @@ private:
     PersonEditor* editor_;
     PersonEditing* editing_;
     ContactList* contacts_;
+    GroupCommands* groupCommands_;
     PersonListView* VST;
     GroupTreeView* VST_Grup;
     QSplitter* Splitter1;

@@ -1,10 +1,18 @@
 #include "groups/GroupTreeView.h"
 
+#include "groups/DropMode.h"
+#include "person/PersonListView.h"
+#include "platform/Prompts.h"
+
 #include "platform/TurkishText.h"
 #include "platform/qt/WaitCursor.h"
 #include "store/RecordDocument.h"
 
+#include <QAction>
+#include <QDrag>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -79,6 +87,82 @@ GroupTreeView::GroupTreeView(RecordDocument& document, QWidget* parent)
     h->resizeSection(GroupTreeModel::ColumnMarker, 22);
     h->setSectionResizeMode(GroupTreeModel::ColumnName, QHeaderView::Interactive);
     h->resizeSection(GroupTreeModel::ColumnName, 260);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+}
+
+void GroupTreeView::setDropPartners(PersonListView* persons, QAction* addCommand,
+                                    Prompts* prompts) {
+    persons_ = persons;
+    addCommand_ = addCommand;
+    prompts_ = prompts;
+}
+
+void GroupTreeView::startDrag(Qt::DropActions) {
+    if (!focusedGroup())
+        return;
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    data->setData(kMoveMimeType, QByteArray());
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}
+
+bool GroupTreeView::VST_GrupDragOver(QObject* source, std::optional<groupops::DropMode> mode,
+                                     GroupNode* target) const {
+    if (!addCommand_ || !addCommand_->isEnabled() || !mode || !target)
+        return false;
+    if (source == persons_)
+        return *mode == groupops::DropMode::OnNode;
+    return source == this && target != focusedGroup();
+}
+
+void GroupTreeView::VST_GrupDragDrop(QObject* source, groupops::DropMode mode,
+                                     GroupNode* target) {
+    document_.setModified(true);
+    if (source == persons_) {
+        groupops::filePersons(document_, persons_->selectedPersons(), target);
+        VST_GrupFocusChanged();
+        return;
+    }
+    GroupNode* dragged = focusedGroup();
+    if (!dragged)
+        return;
+    if (groupops::moveGroup(document_, dragged, target, mode) == groupops::MoveResult::SameName &&
+        prompts_)
+        prompts_->showMessage(QStringLiteral("Aynı İsim Kullanılamaz"));
+}
+
+void GroupTreeView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat(kMoveMimeType))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void GroupTreeView::dragMoveEvent(QDragMoveEvent* event) {
+    QModelIndex index;
+    const auto mode = dropModeAt(*this, event->position().toPoint(), &index);
+    if (event->mimeData()->hasFormat(kMoveMimeType) &&
+        VST_GrupDragOver(event->source(), mode, document_.groups().node(index)))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void GroupTreeView::dropEvent(QDropEvent* event) {
+    QModelIndex index;
+    const auto mode = dropModeAt(*this, event->position().toPoint(), &index);
+    GroupNode* target = document_.groups().node(index);
+    if (!event->mimeData()->hasFormat(kMoveMimeType) ||
+        !VST_GrupDragOver(event->source(), mode, target)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    VST_GrupDragDrop(event->source(), *mode, target);
 }
 
 GroupNode* GroupTreeView::focusedGroup() const { return document_.groups().node(currentIndex()); }
@@ -109,7 +193,14 @@ void GroupTreeView::currentChanged(const QModelIndex& current, const QModelIndex
     if (now == document_.groups().node(previous) && current.isValid() == previous.isValid())
         return;
     document_.groups().setFocusedGroup(now);
-    VST_GrupFocusChanged();
+    if (!filterDetached_)
+        VST_GrupFocusChanged();
+}
+
+void GroupTreeView::clearFocusWithoutFilter() {
+    filterDetached_ = true;
+    selectionModel()->clear();
+    filterDetached_ = false;
 }
 
 void GroupTreeView::VST_GrupFocusChanged() {

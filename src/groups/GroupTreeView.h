@@ -1,9 +1,16 @@
 #pragma once
 
+#include "store/GroupOperations.h"
+
 #include <QTreeView>
 
-class RecordDocument;
+#include <optional>
+
+class QAction;
 class QMenu;
+class PersonListView;
+class Prompts;
+class RecordDocument;
 struct GroupNode;
 
 // The group tree VST_Grup: names with their "{n}" member counts, the focus
@@ -12,6 +19,14 @@ class GroupTreeView : public QTreeView {
     Q_OBJECT
 public:
     explicit GroupTreeView(RecordDocument& document, QWidget* parent = nullptr);
+    // Drops need the person list and the editing state (nothing is
+    // accepted while an add or edit is open).
+    void setDropPartners(PersonListView* persons, QAction* addCommand, Prompts* prompts);
+
+    // What a drop from source in that mode on target would do.
+    bool VST_GrupDragOver(QObject* source, std::optional<groupops::DropMode> mode,
+                          GroupNode* target) const;
+    void VST_GrupDragDrop(QObject* source, groupops::DropMode mode, GroupNode* target);
 
     GroupNode* focusedGroup() const;
     // Makes the group the focused one (the filter runs when it changes) and
@@ -21,6 +36,9 @@ public:
     // focus, so the filter does not run again.
     void selectOnly(const GroupNode* group);
 
+    // No focused and no selected group, without running the filter.
+    void clearFocusWithoutFilter();
+
     // The person filter: the focused group's direct members stay visible.
     void VST_GrupFocusChanged();
 
@@ -29,8 +47,16 @@ Q_SIGNALS:
     void personsFiltered();
 
 protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     RecordDocument& document_;
+    PersonListView* persons_ = nullptr;
+    bool filterDetached_ = false;
+    QAction* addCommand_ = nullptr;
+    Prompts* prompts_ = nullptr;
 };

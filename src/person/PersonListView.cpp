@@ -2,10 +2,15 @@
 
 #include "store/PersonListModel.h"
 
+#include "groups/DropMode.h"
+
 #include "platform/Cp1254.h"
 #include "platform/TurkishText.h"
 
+#include <QDrag>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -55,8 +60,84 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
     setSortingEnabled(false);
     connect(h, &QHeaderView::sectionClicked, this, &PersonListView::VSTHeaderClick);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { Q_EMIT personFocused(model_.person(current)); });
+            [this](const QModelIndex& current) {
+                if (!restoring_)
+                    Q_EMIT personFocused(model_.person(current));
+            });
+    connect(&model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        keptFocus_ = focusedPerson();
+        keptSelection_ = selectedPersons();
+    });
+    connect(&model, &QAbstractItemModel::modelReset, this, [this] {
+        restoring_ = true;
+        for (PersonRecord* p : keptSelection_)
+            selectWithoutFocus(p);
+        const QModelIndex focus = model_.indexOf(keptFocus_);
+        if (focus.isValid())
+            selectionModel()->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
+        restoring_ = false;
+        keptFocus_ = nullptr;
+        keptSelection_.clear();
+    });
     connect(this, &QAbstractItemView::doubleClicked, this, &PersonListView::VSTDblClick);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+}
+
+std::vector<PersonRecord*> PersonListView::selectedPersons() const {
+    QModelIndexList rows = selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    std::vector<PersonRecord*> out;
+    for (const QModelIndex& i : rows)
+        out.push_back(model_.person(i));
+    return out;
+}
+
+bool PersonListView::VSTDragOver(QObject* source, std::optional<groupops::DropMode> mode) const {
+    return source == this && mode && *mode != groupops::DropMode::OnNode;
+}
+
+void PersonListView::VSTDragDrop(groupops::DropMode mode, const PersonRecord* target) {
+    if (mode == groupops::DropMode::OnNode)
+        return;
+    model_.movePersons(selectedPersons(), target, mode == groupops::DropMode::Below);
+}
+
+void PersonListView::startDrag(Qt::DropActions) {
+    if (selectedPersons().empty())
+        return;
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    data->setData(kMoveMimeType, QByteArray());
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}
+
+void PersonListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat(kMoveMimeType) && event->source() == this)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void PersonListView::dragMoveEvent(QDragMoveEvent* event) {
+    QModelIndex index;
+    if (VSTDragOver(event->source(), dropModeAt(*this, event->position().toPoint(), &index)))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void PersonListView::dropEvent(QDropEvent* event) {
+    QModelIndex index;
+    const auto mode = dropModeAt(*this, event->position().toPoint(), &index);
+    if (!VSTDragOver(event->source(), mode)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    VSTDragDrop(*mode, model_.person(index));
 }
 
 PersonRecord* PersonListView::focusedPerson() const { return model_.person(currentIndex()); }

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "store/GroupOperations.h"
+
 #include <QTreeView>
+
+#include <optional>
+#include <vector>
 
 class PersonListModel;
 struct PersonRecord;
@@ -27,11 +32,23 @@ public:
     void keyboardSearch(const QString& search) override;
     PersonRecord* FindByInitial(QChar key) const;
 
+    // The selected persons in list order.
+    std::vector<PersonRecord*> selectedPersons() const;
+    // Reordering by dragging within the list.
+    bool VSTDragOver(QObject* source, std::optional<groupops::DropMode> mode) const;
+    void VSTDragDrop(groupops::DropMode mode, const PersonRecord* target);
+
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortOrder() const { return sortOrder_; }
     // The header click: a new column sorts ascending, the sort column
     // reverses its direction.
     void VSTHeaderClick(int column);
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 Q_SIGNALS:
     // The focused row moved to another person (nullptr: none).
@@ -40,6 +57,11 @@ Q_SIGNALS:
 
 private:
     PersonListModel& model_;
+    // Filtering and reordering rebuild the rows; the focus and the
+    // selection stay on their persons (hidden ones drop out).
+    const PersonRecord* keptFocus_ = nullptr;
+    std::vector<PersonRecord*> keptSelection_;
+    bool restoring_ = false;
     int sortColumn_ = 0;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

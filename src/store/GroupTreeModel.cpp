@@ -91,6 +91,42 @@ GroupNode* GroupTreeModel::insertGroup(GroupNode& parent, int position, const QS
     return node;
 }
 
+void GroupTreeModel::removeGroup(GroupNode* node) {
+    if (!node || node->isRoot())
+        return;
+    GroupNode* parent = node->parent;
+    const int row = node->row();
+    for (const GroupNode* f = focused_; f; f = f->parent)
+        if (f == node)
+            focused_ = nullptr;
+    beginRemoveRows(indexOf(parent), row, row);
+    parent->children.erase(parent->children.begin() + row);
+    endRemoveRows();
+}
+
+bool GroupTreeModel::moveGroup(GroupNode* node, GroupNode& newParent, int position) {
+    for (const GroupNode* p = &newParent; p; p = p->parent)
+        if (p == node)
+            return false;
+    GroupNode* oldParent = node->parent;
+    const int from = node->row();
+    int to = position < 0 ? int(newParent.children.size()) : position;
+    if (oldParent == &newParent && (to == from || to == from + 1))
+        return true;
+    if (!beginMoveRows(indexOf(oldParent), from, from, indexOf(&newParent), to))
+        return false;
+    std::unique_ptr<GroupNode> owned = std::move(oldParent->children[size_t(from)]);
+    oldParent->children.erase(oldParent->children.begin() + from);
+    if (oldParent == &newParent && to > from)
+        --to;
+    owned->parent = &newParent;
+    newParent.children.insert(newParent.children.begin() + to, std::move(owned));
+    endMoveRows();
+    return true;
+}
+
+void GroupTreeModel::renamed(const GroupNode* node) { emitRowChanged(node); }
+
 GroupNode* GroupTreeModel::topLevelGroup(const QString& name) {
     const QString key = TurkceUpperCase(name);
     for (const auto& child : root_->children)

@@ -42,6 +42,12 @@ public:
     // Inserts a new group under parent (the root for a top-level group) at
     // position (-1: last).
     GroupNode* insertGroup(GroupNode& parent, int position, const QString& name);
+    // Removes a group with all its sub-groups.
+    void removeGroup(GroupNode* node);
+    // Moves a group with its sub-groups to position (-1: last) under
+    // newParent. False when newParent lies inside the moved subtree.
+    bool moveGroup(GroupNode* node, GroupNode& newParent, int position);
+    void renamed(const GroupNode* node);
     // The top-level group of that name (same key), created last when missing.
     GroupNode* topLevelGroup(const QString& name);
 

@@ -182,6 +182,24 @@ void PersonListModel::remove(const PersonRecord* person) {
     }
 }
 
+void PersonListModel::movePersons(const std::vector<PersonRecord*>& persons,
+                                   const PersonRecord* target, bool after) {
+    if (!target)
+        return;
+    beginResetModel();
+    for (PersonRecord* p : persons) {
+        if (p == target)
+            continue;
+        const int from = listPosition(p);
+        Entry moved = std::move(persons_[size_t(from)]);
+        persons_.erase(persons_.begin() + from);
+        const int at = listPosition(target) + (after ? 1 : 0);
+        persons_.insert(persons_.begin() + at, std::move(moved));
+    }
+    rebuildVisible();
+    endResetModel();
+}
+
 void PersonListModel::personChanged(const PersonRecord* person) {
     const QModelIndex row = indexOf(person);
     if (row.isValid())

@@ -50,6 +50,10 @@ public:
     // Appends a visible person at the end of the list.
     PersonRecord* append(std::unique_ptr<PersonRecord> person);
     void remove(const PersonRecord* person);
+    // Moves each person, in list order, directly before (or after) the
+    // target: dropped below, they end up in reverse order.
+    void movePersons(const std::vector<PersonRecord*>& persons, const PersonRecord* target,
+                     bool after);
     // Tells the views that a person's fields changed.
     void personChanged(const PersonRecord* person);
     void allPersonsChanged();

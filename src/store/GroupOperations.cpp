@@ -1,0 +1,114 @@
+#include "store/GroupOperations.h"
+
+#include "platform/TurkishText.h"
+
+namespace groupops {
+
+bool hasChildNamed(const GroupNode& parent, const QString& name, const GroupNode* except) {
+    const QString key = TurkceUpperCase(name);
+    for (const auto& child : parent.children)
+        if (child.get() != except && TurkceUpperCase(child->Name) == key)
+            return true;
+    return false;
+}
+
+namespace {
+
+// The persons in the group with oldPath or below it get newPath in its place.
+template <typename F>
+void forPersonsBelow(PersonListModel& persons, const QString& oldPath, F&& f) {
+    const QString key = TurkceUpperCase(oldPath);
+    for (int i = 0; i < persons.personCount(); ++i) {
+        PersonRecord* p = persons.personAt(i);
+        if (pathKeyLiesIn(TurkceUpperCase(p->GroupPath), key))
+            f(p);
+    }
+}
+
+void replacePrefix(PersonRecord* p, qsizetype oldLength, const QString& newPath) {
+    p->GroupPath = newPath + p->GroupPath.mid(oldLength);
+}
+
+// The person path walk: by name from the top, as far as groups exist.
+void leaveOldChain(GroupTreeModel& groups, const QString& path) {
+    GroupNode* level = &groups.root();
+    for (const QString& name : path.split(GroupPathSeparator)) {
+        const QString key = TurkceUpperCase(name);
+        GroupNode* found = nullptr;
+        for (const auto& c : level->children)
+            if (TurkceUpperCase(c->Name) == key) {
+                found = c.get();
+                break;
+            }
+        if (!found)
+            return;
+        found->MemberCount = found->MemberCount > 0 ? found->MemberCount - 1 : 0;
+        level = found;
+    }
+}
+
+} // namespace
+
+void renameGroup(RecordDocument& document, GroupNode* group, const QString& newName) {
+    const QString oldPath = BuildGroupPath(group);
+    group->Name = newName;
+    const QString newPath = BuildGroupPath(group);
+    forPersonsBelow(document.persons(), oldPath,
+                    [&](PersonRecord* p) { replacePrefix(p, oldPath.size(), newPath); });
+    document.groups().renamed(group);
+}
+
+int deleteGroup(RecordDocument& document, GroupNode* group) {
+    PersonListModel& persons = document.persons();
+    std::vector<PersonRecord*> victims;
+    forPersonsBelow(persons, BuildGroupPath(group), [&](PersonRecord* p) { victims.push_back(p); });
+    for (PersonRecord* p : victims)
+        persons.remove(p);
+    document.groups().addMembers(group->parent, -int(victims.size()));
+    document.groups().removeGroup(group);
+    return int(victims.size());
+}
+
+void filePersons(RecordDocument& document, const std::vector<PersonRecord*>& persons,
+                 GroupNode* target) {
+    GroupTreeModel& groups = document.groups();
+    const QString targetPath = BuildGroupPath(target);
+    for (PersonRecord* p : persons) {
+        const QString old = p->GroupPath;
+        p->GroupPath = targetPath;
+        leaveOldChain(groups, old);
+        addToMemberChain(target, 1);
+    }
+    groups.countsChanged();
+}
+
+MoveResult moveGroup(RecordDocument& document, GroupNode* group, GroupNode* target,
+                     DropMode mode) {
+    GroupNode* newParent = mode == DropMode::OnNode ? target : target->parent;
+    for (const GroupNode* p = newParent; p; p = p->parent)
+        if (p == group)
+            return MoveResult::InsideItself;
+    // Two groups of one name beside each other would share one path.
+    if (hasChildNamed(*newParent, group->Name, group))
+        return MoveResult::SameName;
+
+    const QString oldPath = BuildGroupPath(group);
+    GroupNode* oldParent = group->parent;
+    const int position = mode == DropMode::OnNode ? -1
+                         : mode == DropMode::Above ? target->row()
+                                                   : target->row() + 1;
+    if (!document.groups().moveGroup(group, *newParent, position))
+        return MoveResult::InsideItself;
+    const QString newPath = BuildGroupPath(group);
+    int moved = 0;
+    forPersonsBelow(document.persons(), oldPath, [&](PersonRecord* p) {
+        replacePrefix(p, oldPath.size(), newPath);
+        ++moved;
+    });
+    addToMemberChain(oldParent, -moved);
+    addToMemberChain(newParent, moved);
+    document.groups().countsChanged();
+    return MoveResult::Moved;
+}
+
+} // namespace groupops

@@ -9,7 +9,7 @@ AppWindows::AppWindows(const MainWindowServices& services)
     : main_(std::make_unique<TForm_Main>(services)) {
     find_ = new TForm_Find(main_->document(), main_.get());
     telefon_ = new TForm_Telefon(services.settings, main_.get());
-    tools_ = new TToolsDialogBox(main_->document(), main_.get());
+    tools_ = new TToolsDialogBox(main_->document(), services.prompts, main_.get());
     about_ = new TAboutBox(main_.get());
 
     TForm_Main* m = main_.get();
@@ -21,6 +21,9 @@ AppWindows::AppWindows(const MainWindowServices& services)
     });
     QObject::connect(m, &TForm_Main::closingWritesSettings, telefon_,
                      &TForm_Telefon::addPageSetup);
+    QObject::connect(m, &TForm_Main::newFileStarted, find_, &TForm_Find::clearAll);
+    find_->setJump([m](PersonRecord* p) { m->jumpToPerson(p); });
+    tools_->setAfterBulkChange([m] { m->showFocusedPerson(); });
 }
 
 AppWindows::~AppWindows() = default;

@@ -324,13 +324,27 @@ void TForm_Main::Button_YeniClick() {
     document_.clearRecords();
     editor_->ClearDetailPages();
     document_.find() = FindState{};
-    Q_EMIT document_.fileStateLoaded();
+    Q_EMIT newFileStarted();
     document_.setModified(false);
     files_->SetCurrentFileName(QString());
     refreshPersonCounts();
 }
 
 void TForm_Main::Prg_ExitClick() { close(); }
+
+void TForm_Main::jumpToPerson(PersonRecord* person) {
+    GroupNode* group = FindPersonGroup(document_.groups().root(), person->GroupPath);
+    if (group != VST_Grup->focusedGroup())
+        VST_Grup->focusGroup(group);
+    VST_Grup->selectOnly(group);
+    VST->focusPerson(person);
+    VST->setFocus();
+}
+
+void TForm_Main::showFocusedPerson() {
+    if (PersonRecord* p = VST->focusedPerson())
+        editor_->ShowPerson(*p);
+}
 
 void TForm_Main::closeEvent(QCloseEvent* e) {
     if (editing_->isEditing()) {

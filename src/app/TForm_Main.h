@@ -59,6 +59,11 @@ public:
     void Button_YeniClick();
     void Prg_ExitClick();
     void refreshPersonCounts();
+    // The find dialog's jump: the person's group focused, the person
+    // selected and shown.
+    void jumpToPerson(PersonRecord* person);
+    // Shows the focused person again after the bulk tools changed it.
+    void showFocusedPerson();
 
     // The designed "Dosya" menu actions.
     QAction* YeniDosya;
@@ -78,6 +83,8 @@ Q_SIGNALS:
     // Closing writes the window placement; the dial window adds its port
     // and quick-dial values.
     void closingWritesSettings(SettingsStore::PageSetup& values);
+    // "Yeni Dosya" emptied the window.
+    void newFileStarted();
 
 protected:
     bool event(QEvent* event) override;

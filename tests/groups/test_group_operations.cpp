@@ -13,7 +13,7 @@ namespace {
 // 5 in Aileler.
 void load(RecordDocument& doc) {
     RecordFileData d = parseRecordText(path(
-        "2 GRUP Aile\r\n0 ID 1\r\n1 GRUP Aile\r\n0 ID 2\r\n1 GRUP aile\r\n0 ID 3\r\n"
+        "1 GRUP \r\n2 GRUP Aile\r\n0 ID 1\r\n1 GRUP Aile\r\n0 ID 2\r\n1 GRUP aile\r\n0 ID 3\r\n"
         "1 GRUP Aile|Kuzenler\r\n0 ID 4\r\n1 GRUP Aile|Kuzenler\r\n0 ID 5\r\n1 GRUP Aileler\r\n"
         "0 ID 6\r\n1 GRUP Eski\r\n0 TRLR\r\n"));
     doc.load(d);
@@ -83,7 +83,7 @@ private Q_SLOTS:
 
     void filingAPersonOfAMissingGroup() {
         RecordDocument doc;
-        RecordFileData d = parseRecordText(QStringLiteral("2 GRUP A\r\n0 ID 1\r\n0 TRLR\r\n"));
+        RecordFileData d = parseRecordText(QStringLiteral("1 GRUP \r\n2 GRUP A\r\n0 ID 1\r\n0 TRLR\r\n"));
         doc.load(d);
         doc.groups().removeGroup(FindPersonGroup(doc.groups().root(), kNoGroupPath));
         filePersons(doc, {doc.persons().personAt(0)}, FindPersonGroup(doc.groups().root(), QStringLiteral("A")));

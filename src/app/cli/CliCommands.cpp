@@ -1,9 +1,12 @@
 #include "app/cli/CliCommands.h"
 
+#include "interchange/InterchangeCommands.h"
 #include "platform/Errors.h"
+#include "search/FindCommand.h"
 #include "store/LoadedFile.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordJson.h"
+#include "tools/ToolsCommand.h"
 
 #include <QJsonDocument>
 
@@ -19,7 +22,11 @@ void printErr(const QString& text) {
 
 int usage() {
     std::fprintf(stderr, "usage: zilvaren-cli dump FILE.qdb\n"
-                         "       zilvaren-cli save IN.qdb OUT.qdb\n");
+                         "       zilvaren-cli save IN.qdb OUT.qdb\n"
+                         "       zilvaren-cli import FILE.qdb ADDRESSBOOK.txt [--group PATH] -o OUT.qdb\n"
+                         "       zilvaren-cli export FILE.qdb [-o Export.csv]\n"
+                         "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
+                         "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n");
     return 2;
 }
 
@@ -62,5 +69,13 @@ int runCli(const QStringList& args) {
         return dump(rest);
     if (command == QLatin1String("save"))
         return save(rest);
+    if (command == QLatin1String("import"))
+        return runImportCommand(rest);
+    if (command == QLatin1String("export"))
+        return runExportCommand(rest);
+    if (command == QLatin1String("tools"))
+        return runToolsCommand(rest);
+    if (command == QLatin1String("find"))
+        return runFindCommand(rest);
     return usage();
 }

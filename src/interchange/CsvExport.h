@@ -1,0 +1,37 @@
+#pragma once
+
+#include "store/PersonRecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+inline const QString kExportFileName = QStringLiteral("Export.csv");
+inline const QString kExportHeading = QStringLiteral(
+    "SrNo;Ad;Soyad;Anne;Baba;Doğum Yeri;Firma;Bölüm;Meslek;Grup;Ev Adresi;Ev/Şehir;Ev/PK;"
+    "İş Adresi;İş/Şehir;İş/PK;Cinsiyet;Medeni Hal;Doğum Tarihi;Ev Tel;İş Tel;Fax;GSM;Email;Web;"
+    "Notlar");
+
+// Empty stays empty; anything else goes between double quotes, with the
+// quotes inside it doubled.
+QString QuoteCsvField(const QString& text);
+
+// The 26 values of a person's line, in heading order, before quoting.
+QStringList exportValues(const PersonRecord& person);
+
+// The whole export in code page 1254: the heading, then one line per
+// person, every line ending with CR LF.
+QByteArray composeExport(const std::vector<const PersonRecord*>& persons);
+
+// Writes the export to path, replacing a file of that name; a failure
+// leaves the old file as it was. Throws ZilvarenError with the message to
+// show.
+void writeExportFile(const QString& path, const std::vector<const PersonRecord*>& persons);
+
+// Writes "Export.csv" into folder and returns its path.
+QString exportToFolder(const QString& folder, const std::vector<const PersonRecord*>& persons);
+
+// The message after exporting into folder.
+QString exportDoneMessage(const QString& folder);

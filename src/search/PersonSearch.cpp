@@ -1,0 +1,87 @@
+#include "search/PersonSearch.h"
+
+#include "platform/TurkishText.h"
+#include "store/RecordDocument.h"
+
+QString matchPlaces(const PersonRecord& p, const QString& key, const SearchChecks& checks) {
+    QString places;
+    const auto test = [&](const QString& field, const QString& label) {
+        if (TurkceUpperCase(field).contains(key))
+            places += label;
+    };
+    if (checks[CheckID])
+        test(p.RecordNo, QStringLiteral("- Kayıt No -"));
+    if (checks[CheckAdSoyad]) {
+        test(p.FirstName, QStringLiteral("- Ad -"));
+        test(p.Surname, QStringLiteral("- Soyad -"));
+    }
+    if (checks[CheckTel]) {
+        for (const QString& entry : p.Contacts) {
+            const ContactEntry c = ContactEntry::parse(entry);
+            test(c.value, QStringLiteral("- ") + c.kind + QStringLiteral(" -"));
+        }
+    }
+    if (checks[CheckAdres]) {
+        test(p.HomeAddress1, QStringLiteral("- Ev Adresi 1 -"));
+        test(p.HomeAddress2, QStringLiteral("- Ev Adresi 2 -"));
+        test(p.HomePostCode, QStringLiteral("- Ev PK -"));
+        test(p.HomeCity, QStringLiteral("- Ev Şehir -"));
+        test(p.WorkAddress1, QStringLiteral("- İş Adresi 1 -"));
+        test(p.WorkAddress2, QStringLiteral("- İş Adresi 2 -"));
+        test(p.WorkPostCode, QStringLiteral("- İş PK -"));
+        test(p.WorkCity, QStringLiteral("- İş Şehir -"));
+    }
+    if (checks[CheckFirma]) {
+        test(p.Firm, QStringLiteral("- Firma -"));
+        test(p.Department, QStringLiteral("- Bölüm -"));
+        test(p.Profession, QStringLiteral("- Meslek -"));
+    }
+    if (checks[CheckNotlar])
+        test(p.Notes.join(QStringLiteral("\r\n")), QStringLiteral("- Notlar -"));
+    if (checks[CheckGrup])
+        test(p.GroupPath, QStringLiteral("- Grup -"));
+    return places;
+}
+
+std::vector<SearchRow> searchPersons(const PersonListModel& persons, const QString& word,
+                                     const SearchChecks& checks) {
+    const QString key = TurkceUpperCase(word);
+    std::vector<SearchRow> rows;
+    for (int i = 0; i < persons.personCount(); ++i) {
+        const PersonRecord& p = *persons.personAt(i);
+        QString places = matchPlaces(p, key, checks);
+        if (!places.isEmpty())
+            rows.push_back({p.RecordNo, p.FirstName, p.Surname, std::move(places)});
+    }
+    return rows;
+}
+
+void rememberSearchWord(QStringList& words, const QString& word, int limit) {
+    const QString key = TurkceUpperCase(word);
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        if (TurkceUpperCase(words[i]) == key) {
+            words.removeAt(i);
+            break;
+        }
+    }
+    words.prepend(word);
+    while (words.size() > limit)
+        words.removeLast();
+}
+
+QString searchCountText(int count) {
+    return QStringLiteral("Arama Listesi Sonucu ") + QString::number(count) +
+           QStringLiteral(" Adettir.");
+}
+
+std::optional<SearchResult> runSearch(RecordDocument& document, const QString& typedWord) {
+    const QString word = typedWord.trimmed();
+    if (word.isEmpty())
+        return std::nullopt;
+    rememberSearchWord(document.find().items, word, document.settings().findWords);
+    document.setModified(true);
+    SearchResult result;
+    result.rows = searchPersons(document.persons(), word, document.find().checks);
+    result.countText = searchCountText(int(result.rows.size()));
+    return result;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class RecordDocument;
+
+// Standard grouping of an all-digit telephone number, leftmost group first,
+// joined by single blanks.
+QString regroupDigits(QStringView digits);
+
+// A contact entry without its spaces, its value regrouped when it is all
+// digits (an entry without a TAB is all value).
+QString splitContactEntry(const QString& entry);
+
+// "Telefon bölümlerinde boşlukları yoket": every space of every contact
+// entry, kind words included, of every person (hidden ones too). Marks the
+// document modified.
+void removeContactSpaces(RecordDocument& document);
+
+// "Telefon bölümlerinde standart boşluklara böl": the spaces go, then the
+// all-digit values are regrouped. Marks the document modified.
+void splitContactNumbers(RecordDocument& document);
+
+// Record numbers "00001", "00002", ... in list order, hidden persons
+// included. With no persons nothing happens; otherwise the document is
+// marked modified.
+void renumberRecords(RecordDocument& document);

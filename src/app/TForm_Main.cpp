@@ -3,17 +3,21 @@
 #include "app/FileCommands.h"
 #include "app/VerticalCaption.h"
 #include "groups/GroupCommands.h"
+#include "interchange/AddressBookImport.h"
+#include "interchange/CsvExport.h"
 #include "groups/GroupTreeView.h"
 #include "person/ContactList.h"
 #include "person/PersonEditing.h"
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
+#include "platform/Errors.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
 #include "platform/TurkishText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -117,6 +121,8 @@ void TForm_Main::buildActions() {
     connect(Menu_FKaydet, &QAction::triggered, this,
             [this] { files_->Button_KaydetClick(FileCommands::SaveSender::SaveAs); });
     connect(Prg_Exit, &QAction::triggered, this, &TForm_Main::Prg_ExitClick);
+    connect(Menu_ImportFile, &QAction::triggered, this, &TForm_Main::Button_ImportClick);
+    connect(Export, &QAction::triggered, this, &TForm_Main::ExportClick);
 }
 
 void TForm_Main::buildMenus() {
@@ -331,6 +337,49 @@ void TForm_Main::Button_YeniClick() {
 }
 
 void TForm_Main::Prg_ExitClick() { close(); }
+
+void TForm_Main::Button_ImportClick() {
+    Prompts& prompts = services_.prompts;
+    if (document_.groups().isEmpty()) {
+        prompts.showMessage(kImportNeedsGroupMessage);
+        return;
+    }
+    prompts.showMessage(kImportIntroMessage);
+    FileDialogRequest request;
+    request.filter = kImportFileFilter;
+    request.directory = QDir::currentPath();
+    const auto file = prompts.openFileName(request);
+    if (!file)
+        return;
+    setLocked(true);
+    VST->setEnabled(false);
+    std::optional<AddressBookImport> result;
+    try {
+        result = importAddressBook(document_, *file, BuildGroupPath(VST_Grup->focusedGroup()),
+                                   services_.clock);
+    } catch (const ZilvarenError& e) {
+        prompts.showError(e.message());
+    }
+    VST->setEnabled(true);
+    setLocked(false);
+    if (!result)
+        return;
+    if (result->error)
+        prompts.showError(*result->error);
+    prompts.showMessage(importCountMessage(result->count));
+    refreshPersonCounts();
+}
+
+void TForm_Main::ExportClick() {
+    const QString folder = QDir::currentPath();
+    try {
+        exportToFolder(folder, document_.persons().allPersons());
+    } catch (const ZilvarenError& e) {
+        services_.prompts.showError(e.message());
+        return;
+    }
+    services_.prompts.showMessage(exportDoneMessage(folder));
+}
 
 void TForm_Main::jumpToPerson(PersonRecord* person) {
     GroupNode* group = FindPersonGroup(document_.groups().root(), person->GroupPath);

@@ -58,6 +58,8 @@ public:
 
     void Button_YeniClick();
     void Prg_ExitClick();
+    void Button_ImportClick();
+    void ExportClick();
     void refreshPersonCounts();
     // The find dialog's jump: the person's group focused, the person
     // selected and shown.

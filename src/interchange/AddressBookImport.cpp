@@ -175,13 +175,9 @@ void fileImportedPersons(RecordDocument& document,
         return;
     GroupTreeModel& groups = document.groups();
     GroupNode* group = FindPersonGroup(groups.root(), groupPath);
-    if (!group) {
-        // The model has no call for adding a group; a new top-level group
-        // (or one below an existing group) is announced as a layout change.
-        Q_EMIT groups.layoutAboutToBeChanged();
-        group = resolveGroupPath(groups.root(), groupPath, false);
-        Q_EMIT groups.layoutChanged();
-    }
+    // Only "Belli Değil" can be missing: any other path is a focused group.
+    if (!group)
+        group = groups.topLevelGroup(groupPath);
     groups.addMembers(group, int(persons.size()));
     for (auto& p : persons)
         document.persons().append(std::move(p));

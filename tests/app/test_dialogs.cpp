@@ -1,0 +1,186 @@
+#include "TestSupport.h"
+#include "app/AppWindows.h"
+#include "groups/GroupCommands.h"
+#include "groups/GroupTreeView.h"
+#include "person/PersonEditor.h"
+#include "person/PersonListView.h"
+#include "platform/Clock.h"
+#include "platform/ScriptedPrompts.h"
+#include "platform/SettingsStore.h"
+#include "platform/ShellOpener.h"
+#include "search/FindDialog.h"
+#include "tools/ToolsDialog.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+class NoShell : public ShellOpener {
+public:
+    void open(const QString&) override {}
+};
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<ScriptedPrompts> prompts_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<ManualClock> clock_;
+    NoShell shell_;
+    std::unique_ptr<AppWindows> app_;
+
+    TForm_Main& open(const QStringList& lines) {
+        const QString file = dir_->filePath(QStringLiteral("d.qdb"));
+        writeFile(file, recordBytes(lines));
+        SettingsStore().writeRecentFiles({file});
+        settings_ = std::make_unique<SettingsStore>();
+        app_ = std::make_unique<AppWindows>(MainWindowServices{*prompts_, *settings_, *clock_, shell_});
+        app_->main().openStartupFile();
+        return app_->main();
+    }
+    static QStringList sample() {
+        return {QStringLiteral("1 GRUP A"), QStringLiteral("2 GRUP A"), QStringLiteral("2 GRUP B"),
+                QStringLiteral("1 SETS "), QStringLiteral("2 CHEK FindWords=5"),
+                QStringLiteral("0 ID 1"), QStringLiteral("1 NAME ALİ"), QStringLiteral("1 GRUP A"),
+                QStringLiteral("1 PHON"), QStringLiteral("2 CONT GSM\t0532 123 45 67"),
+                QStringLiteral("0 ID 2"), QStringLiteral("1 NAME VELİ"), QStringLiteral("1 SURN ALİOĞLU"),
+                QStringLiteral("1 GRUP B"), QStringLiteral("0 ID 3"), QStringLiteral("1 NAME ALI"),
+                QStringLiteral("1 GRUP A"), QStringLiteral("0 TRLR")};
+    }
+
+private Q_SLOTS:
+    void initTestCase() { useTurkishLocale(); }
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_->filePath(QStringLiteral("cfg")));
+        prompts_ = std::make_unique<ScriptedPrompts>();
+        clock_ = std::make_unique<ManualClock>(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+    }
+    void cleanup() { app_.reset(); }
+
+    void generalSettings() {
+        TForm_Main& w = open(sample());
+        TToolsDialogBox& t = app_->tools();
+        QCOMPARE(t.SpinEdit_Aralar->value(), 10); // 5 from the file is brought into range
+        t.SpinEdit_Aralar->setValue(300);
+        QCOMPARE(w.document().settings().findWords, 250);
+        t.CheckBox_SaveAndClose->setChecked(true);
+        QVERIFY(w.document().settings().saveAndClose);
+        t.RadioGroup_Resim->button(2)->click();
+        QCOMPARE(prompts_->messages(), QStringList({QStringLiteral("Yeni Düzenleniyor, Değiştirilemez.")}));
+        QCOMPARE(t.RadioGroup_Resim->checkedId(), 1);
+
+        w.document().setModified(false);
+        t.Button_Tlf_Bosluk_Yap->click();
+        QCOMPARE(w.document().persons().personAt(0)->Contacts.first(), QStringLiteral("GSM\t0 532 123 45 67"));
+        QCOMPARE(w.editor().ListBox_Tel->item(0)->text(), QStringLiteral("GSM\t0 532 123 45 67"));
+        QVERIFY(w.document().isModified());
+        t.Button_KytNoRenew->click();
+        QCOMPARE(w.document().persons().personAt(1)->RecordNo, QStringLiteral("00002"));
+        QCOMPARE(w.editor().Edit_ID->text(), QStringLiteral("00001"));
+    }
+
+    void findBoxes() {
+        open(sample());
+        TForm_Find& f = app_->find();
+        f.checks[CheckTamami]->click();
+        for (int c = CheckID; c <= CheckGrup; ++c)
+            QVERIFY(f.checks[size_t(c)]->isChecked());
+        f.checks[CheckAdres]->click();
+        QVERIFY(!f.checks[CheckAdres]->isChecked());
+        QVERIFY(!f.checks[CheckTamami]->isChecked());
+        QVERIFY(f.checks[CheckID]->isChecked());
+        f.checks[CheckAdres]->click();
+        QVERIFY(!f.checks[CheckTamami]->isChecked()); // all seven again, TAMAMI stays clear
+        f.checks[CheckTamami]->click();
+        f.checks[CheckTamami]->click();
+        QVERIFY(!f.checks[CheckNotlar]->isChecked());
+    }
+
+    void searchAndJumpToAHiddenPerson() {
+        TForm_Main& w = open(sample());
+        TForm_Find& f = app_->find();
+        f.checks[CheckAdSoyad]->click();
+        w.document().setModified(false);
+        f.show();
+        f.ComboBox_Find->setEditText(QStringLiteral(" ali "));
+        QTest::keyClick(f.ComboBox_Find->lineEdit(), Qt::Key_Return);
+        QVERIFY(f.isVisible()); // Enter searches and keeps the dialog open
+        QCOMPARE(f.Label_Count->text(), QStringLiteral("Arama Listesi Sonucu 2 Adettir."));
+        QCOMPARE(f.VST->topLevelItem(1)->text(3), QStringLiteral("- Soyad -"));
+        QCOMPARE(w.document().find().items.first(), QStringLiteral("ali"));
+        QVERIFY(w.document().isModified());
+
+        // VELİ is in B and hidden while A is focused.
+        QCOMPARE(w.statusText(3), QStringLiteral("2"));
+        f.VST->setCurrentItem(f.VST->topLevelItem(1));
+        f.VSTDblClick();
+        QVERIFY(!f.isVisible());
+        QCOMPARE(w.groupTree().focusedGroup()->Name, QStringLiteral("B"));
+        QCOMPARE(w.personList().focusedPerson()->FirstName, QStringLiteral("VELİ"));
+        QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("VELİ"));
+
+        prompts_->answer(PromptButton::No);
+        w.Button_YeniClick();
+        QCOMPARE(f.VST->topLevelItemCount(), 0);
+        QCOMPARE(f.ComboBox_Find->count(), 0);
+        QVERIFY(!f.checks[CheckAdSoyad]->isChecked());
+        QCOMPARE(f.Label_Count->text(), QString());
+    }
+
+    void importIntoTheFocusedGroup() {
+        TForm_Main& w = open(sample());
+        const QString book = dir_->filePath(QStringLiteral("book.txt"));
+        QString line = QStringLiteral("Ahmet;Kaya;Can");
+        for (int c = 4; c <= 29; ++c)
+            line += QLatin1Char(';') + (c == 14 ? QStringLiteral("0532") : QString());
+        writeFile(book, cp1254::encode(line + QStringLiteral("\r\n") + line + QStringLiteral("\r\n")));
+        prompts_->answerText(book);
+        w.Button_ImportClick();
+        QCOMPARE(prompts_->messages(),
+                 QStringList({QStringLiteral("MS Adres Defterinden tüm kolonları ile txt formatında elde edeceginiz dosyadaki kişi bilgilerini bu programa aktarabilirsiniz."),
+                              QStringLiteral("Record Count => 2")}));
+        QCOMPARE(w.document().persons().personCount(), 5);
+        const PersonRecord* p = w.document().persons().personAt(3);
+        QCOMPARE(p->FirstName, QStringLiteral("Ahmet Can"));
+        QCOMPARE(p->GroupPath, QStringLiteral("A"));
+        QCOMPARE(p->Contacts, QStringList({QStringLiteral("GSM\t0532")}));
+        QCOMPARE(w.document().groups().root().children[0]->MemberCount, 4u);
+        QCOMPARE(w.statusText(1), QStringLiteral("5"));
+        QVERIFY(w.DosyaAc->isEnabled());
+    }
+
+    void importNeedsAGroup() {
+        TForm_Main& w = open({QStringLiteral("0 TRLR")});
+        w.Button_ImportClick();
+        QCOMPARE(prompts_->messages().size(), 1);
+        QVERIFY(prompts_->messages().first().startsWith(QStringLiteral("Öncelikle en az bir adet Grup")));
+    }
+
+    void exportIntoTheCurrentFolder() {
+        TForm_Main& w = open(sample());
+        w.ExportClick();
+        const QString expected = QStringLiteral("Bilgiler ") + QDir::currentPath() +
+                                 QDir::separator() + QStringLiteral("Export.csv dosyasına aktarıldı.");
+        QCOMPARE(prompts_->messages(), QStringList({expected}));
+        const QByteArray csv = readFile(dir_->filePath(QStringLiteral("Export.csv")));
+        QCOMPARE(csv.count("\r\n"), 4);
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"

@@ -3,6 +3,8 @@
 #include "store/GroupOperations.h"
 
 #include <QAbstractItemView>
+#include <QDrag>
+#include <QMimeData>
 
 #include <optional>
 
@@ -24,3 +26,12 @@ inline std::optional<groupops::DropMode> dropModeAt(const QAbstractItemView& vie
 
 // The drag format of the two lists; the dragged rows are the selection.
 inline const QString kMoveMimeType = QStringLiteral("application/x-zilvaren-move");
+
+// Starts moving the source's selected rows.
+inline void startMoveDrag(QWidget* source) {
+    auto* drag = new QDrag(source);
+    auto* data = new QMimeData;
+    data->setData(kMoveMimeType, QByteArray());
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}

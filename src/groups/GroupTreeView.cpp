@@ -102,11 +102,7 @@ void GroupTreeView::setDropPartners(PersonListView* persons, QAction* addCommand
 void GroupTreeView::startDrag(Qt::DropActions) {
     if (!focusedGroup())
         return;
-    auto* drag = new QDrag(this);
-    auto* data = new QMimeData;
-    data->setData(kMoveMimeType, QByteArray());
-    drag->setMimeData(data);
-    drag->exec(Qt::MoveAction);
+    startMoveDrag(this);
 }
 
 bool GroupTreeView::VST_GrupDragOver(QObject* source, std::optional<groupops::DropMode> mode,

@@ -3,6 +3,7 @@
 #include "interchange/AddressBookImport.h"
 #include "interchange/CsvExport.h"
 #include "platform/Clock.h"
+#include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "platform/TurkishText.h"
 #include "store/LoadedFile.h"
@@ -16,12 +17,6 @@ namespace {
 
 void printOut(const QString& text) {
     std::fprintf(stdout, "%s\n", text.toUtf8().constData());
-}
-
-void printErr(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    std::fprintf(stderr, "zilvaren-cli: %s\n", t.toUtf8().constData());
 }
 
 int importUsage() {
@@ -56,7 +51,7 @@ int runImportCommand(const QStringList& args) {
         const auto file = LoadedFile::read(positional[0]);
         RecordDocument& document = file->document;
         if (document.groups().isEmpty()) {
-            printErr(kImportNeedsGroupMessage);
+            printCliError(kImportNeedsGroupMessage);
             return 1;
         }
         QString group = BuildGroupPath(file->focusedGroup);
@@ -65,21 +60,21 @@ int runImportCommand(const QStringList& args) {
             // As in the program: an existing group, or no group at all.
             if (!FindPersonGroup(document.groups().root(), group) &&
                 TurkceUpperCase(group) != TurkceUpperCase(kNoGroupPath)) {
-                printErr(QStringLiteral("no such group: %1").arg(group));
+                printCliError(QStringLiteral("no such group: %1").arg(group));
                 return 1;
             }
         }
         const SystemClock clock;
         const AddressBookImport result = importAddressBook(document, positional[1], group, clock);
         if (result.error) {
-            printErr(*result.error);
+            printCliError(*result.error);
             return 1;
         }
         file->save(parser.value(outOption));
         printOut(importCountMessage(result.count));
         return 0;
     } catch (const std::exception& e) {
-        printErr(exceptionMessage(e));
+        printCliError(exceptionMessage(e));
         return 1;
     }
 }
@@ -102,7 +97,7 @@ int runExportCommand(const QStringList& args) {
         }
         return 0;
     } catch (const std::exception& e) {
-        printErr(exceptionMessage(e));
+        printCliError(exceptionMessage(e));
         return 1;
     }
 }

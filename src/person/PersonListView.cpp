@@ -106,11 +106,7 @@ void PersonListView::VSTDragDrop(groupops::DropMode mode, const PersonRecord* ta
 void PersonListView::startDrag(Qt::DropActions) {
     if (selectedPersons().empty())
         return;
-    auto* drag = new QDrag(this);
-    auto* data = new QMimeData;
-    data->setData(kMoveMimeType, QByteArray());
-    drag->setMimeData(data);
-    drag->exec(Qt::MoveAction);
+    startMoveDrag(this);
 }
 
 void PersonListView::dragEnterEvent(QDragEnterEvent* event) {

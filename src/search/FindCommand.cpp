@@ -1,5 +1,6 @@
 #include "search/FindCommand.h"
 
+#include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "search/PersonSearch.h"
 #include "store/LoadedFile.h"
@@ -15,12 +16,6 @@ int usage() {
     std::fprintf(stderr, "usage: zilvaren-cli find FILE.qdb WORD "
                          "[--fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup]\n");
     return 2;
-}
-
-void printErr(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    std::fprintf(stderr, "zilvaren-cli: %s\n", t.toUtf8().constData());
 }
 
 // The boxes named by a comma-separated list of the file's check names.
@@ -67,7 +62,7 @@ int runFindCommand(const QStringList& args) {
             }
         return 0;
     } catch (const std::exception& e) {
-        printErr(exceptionMessage(e));
+        printCliError(exceptionMessage(e));
         return 1;
     }
 }

@@ -1,5 +1,6 @@
 #include "tools/ToolsCommand.h"
 
+#include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "store/LoadedFile.h"
 #include "tools/BulkTools.h"
@@ -14,12 +15,6 @@ int usage() {
     std::fprintf(stderr, "usage: zilvaren-cli tools FILE.qdb --strip-spaces | --split-phones | "
                          "--renumber -o OUT.qdb\n");
     return 2;
-}
-
-void printErr(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    std::fprintf(stderr, "zilvaren-cli: %s\n", t.toUtf8().constData());
 }
 
 } // namespace
@@ -46,7 +41,7 @@ int runToolsCommand(const QStringList& args) {
         file->save(parser.value(out));
         return 0;
     } catch (const std::exception& e) {
-        printErr(exceptionMessage(e));
+        printCliError(exceptionMessage(e));
         return 1;
     }
 }

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "WindowFixture.h"
 #include "app/AppWindows.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
@@ -25,30 +25,16 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-namespace {
-
-class NoShell : public ShellOpener {
-public:
-    void open(const QString&) override {}
-};
-
-} // namespace
-
 class TestDialogs : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedPrompts> prompts_;
-    std::unique_ptr<SettingsStore> settings_;
-    std::unique_ptr<ManualClock> clock_;
-    NoShell shell_;
+    WindowFixture fx_;
+    std::unique_ptr<QTemporaryDir>& dir_ = fx_.dir;
+    std::unique_ptr<ScriptedPrompts>& prompts_ = fx_.prompts;
     std::unique_ptr<AppWindows> app_;
 
     TForm_Main& open(const QStringList& lines) {
-        const QString file = dir_->filePath(QStringLiteral("d.qdb"));
-        writeFile(file, recordBytes(lines));
-        SettingsStore().writeRecentFiles({file});
-        settings_ = std::make_unique<SettingsStore>();
-        app_ = std::make_unique<AppWindows>(MainWindowServices{*prompts_, *settings_, *clock_, shell_});
+        fx_.startWith(QStringLiteral("d.qdb"), lines);
+        app_ = std::make_unique<AppWindows>(fx_.services());
         app_->main().openStartupFile();
         return app_->main();
     }
@@ -64,12 +50,7 @@ class TestDialogs : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { useTurkishLocale(); }
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_->filePath(QStringLiteral("cfg")));
-        prompts_ = std::make_unique<ScriptedPrompts>();
-        clock_ = std::make_unique<ManualClock>(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
-    }
+    void init() { fx_.reset(); }
     void cleanup() { app_.reset(); }
 
     void generalSettings() {

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "WindowFixture.h"
 #include "app/FileCommands.h"
 #include "app/TForm_Main.h"
 #include "groups/GroupTreeView.h"
@@ -20,12 +20,6 @@
 
 namespace {
 
-class RecordingShell : public ShellOpener {
-public:
-    QStringList opened;
-    void open(const QString& target) override { opened.append(target); }
-};
-
 const QStringList kSample = {
     QStringLiteral("0 HEAD"),          QStringLiteral("1 IDNO 17"),
     QStringLiteral("1 GRUP Aile|Kuz"), QStringLiteral("2 GRUP Aile"),
@@ -45,18 +39,14 @@ const QStringList kSample = {
 
 class TestMainWindow : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedPrompts> prompts_;
-    std::unique_ptr<SettingsStore> settings_;
-    std::unique_ptr<ManualClock> clock_;
-    RecordingShell shell_;
+    WindowFixture fx_;
+    std::unique_ptr<QTemporaryDir>& dir_ = fx_.dir;
+    std::unique_ptr<ScriptedPrompts>& prompts_ = fx_.prompts;
     std::unique_ptr<TForm_Main> window_;
     QString file_;
 
     TForm_Main& makeWindow() {
-        settings_ = std::make_unique<SettingsStore>();
-        window_ = std::make_unique<TForm_Main>(
-            MainWindowServices{*prompts_, *settings_, *clock_, shell_});
+        window_ = std::make_unique<TForm_Main>(fx_.services());
         return *window_;
     }
     void setRecent(const QStringList& files) { SettingsStore().writeRecentFiles(files); }
@@ -70,10 +60,7 @@ private Q_SLOTS:
     void initTestCase() { useTurkishLocale(); }
 
     void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_->filePath(QStringLiteral("config")));
-        prompts_ = std::make_unique<ScriptedPrompts>();
-        clock_ = std::make_unique<ManualClock>(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+        fx_.reset();
         file_ = dir_->filePath(QStringLiteral("personel.qdb"));
         writeFile(file_, recordBytes(kSample));
     }

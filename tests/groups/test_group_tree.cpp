@@ -1,5 +1,5 @@
 #include "GroupInvariant.h"
-#include "TestSupport.h"
+#include "WindowFixture.h"
 #include "app/TForm_Main.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
@@ -19,27 +19,14 @@
 
 using groupops::DropMode;
 
-namespace {
-
-class NoShell : public ShellOpener {
-public:
-    void open(const QString&) override {}
-};
-
-} // namespace
-
 class TestGroupTree : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedPrompts> prompts_;
-    std::unique_ptr<SettingsStore> settings_;
-    std::unique_ptr<ManualClock> clock_;
-    NoShell shell_;
+    WindowFixture fx_;
+    std::unique_ptr<ScriptedPrompts>& prompts_ = fx_.prompts;
     std::unique_ptr<TForm_Main> w_;
 
     TForm_Main& open() {
-        const QString file = dir_->filePath(QStringLiteral("g.qdb"));
-        writeFile(file, recordBytes({QStringLiteral("1 GRUP Aile"), QStringLiteral("2 GRUP Aile"),
+        fx_.startWith(QStringLiteral("g.qdb"), {QStringLiteral("1 GRUP Aile"), QStringLiteral("2 GRUP Aile"),
                                      QStringLiteral("2 GRUP Aile|Kuz"), QStringLiteral("2 GRUP ışık"),
                                      QStringLiteral("2 GRUP Eski"), QStringLiteral("0 ID 1"),
                                      QStringLiteral("1 NAME A1"), QStringLiteral("1 GRUP Aile"),
@@ -47,10 +34,8 @@ class TestGroupTree : public QObject {
                                      QStringLiteral("1 GRUP Aile"), QStringLiteral("0 ID 3"),
                                      QStringLiteral("1 NAME K1"), QStringLiteral("1 GRUP Aile|Kuz"),
                                      QStringLiteral("0 ID 4"), QStringLiteral("1 NAME E1"),
-                                     QStringLiteral("1 GRUP Eski"), QStringLiteral("0 TRLR")}));
-        SettingsStore().writeRecentFiles({file});
-        settings_ = std::make_unique<SettingsStore>();
-        w_ = std::make_unique<TForm_Main>(MainWindowServices{*prompts_, *settings_, *clock_, shell_});
+                                     QStringLiteral("1 GRUP Eski"), QStringLiteral("0 TRLR")});
+        w_ = std::make_unique<TForm_Main>(fx_.services());
         w_->openStartupFile();
         return *w_;
     }
@@ -66,12 +51,7 @@ class TestGroupTree : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { useTurkishLocale(); }
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_->filePath(QStringLiteral("cfg")));
-        prompts_ = std::make_unique<ScriptedPrompts>();
-        clock_ = std::make_unique<ManualClock>(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
-    }
+    void init() { fx_.reset(); }
     void cleanup() { w_.reset(); }
 
     void focusingFilters() {

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "WindowFixture.h"
 #include "app/FileCommands.h"
 #include "app/TForm_Main.h"
 #include "groups/GroupTreeView.h"
@@ -25,12 +25,6 @@
 
 namespace {
 
-class RecordingShell : public ShellOpener {
-public:
-    QStringList opened;
-    void open(const QString& target) override { opened.append(target); }
-};
-
 // Types text as a user would, one key event per character (Turkish
 // letters included).
 void type(QWidget* w, const QString& text) {
@@ -43,19 +37,15 @@ void type(QWidget* w, const QString& text) {
 
 class TestPersonEditing : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<ScriptedPrompts> prompts_;
-    std::unique_ptr<SettingsStore> settings_;
-    std::unique_ptr<ManualClock> clock_;
-    RecordingShell shell_;
+    WindowFixture fx_;
+    std::unique_ptr<ScriptedPrompts>& prompts_ = fx_.prompts;
+    std::unique_ptr<ManualClock>& clock_ = fx_.clock;
+    RecordingShell& shell_ = fx_.shell;
     std::unique_ptr<TForm_Main> w_;
 
     TForm_Main& open(const QStringList& lines) {
-        const QString file = dir_->filePath(QStringLiteral("p.qdb"));
-        writeFile(file, recordBytes(lines));
-        SettingsStore().writeRecentFiles({file});
-        settings_ = std::make_unique<SettingsStore>();
-        w_ = std::make_unique<TForm_Main>(MainWindowServices{*prompts_, *settings_, *clock_, shell_});
+        fx_.startWith(QStringLiteral("p.qdb"), lines);
+        w_ = std::make_unique<TForm_Main>(fx_.services());
         w_->openStartupFile();
         return *w_;
     }
@@ -77,12 +67,7 @@ class TestPersonEditing : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { useTurkishLocale(); }
-    void init() {
-        dir_ = std::make_unique<QTemporaryDir>();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_->filePath(QStringLiteral("cfg")));
-        prompts_ = std::make_unique<ScriptedPrompts>();
-        clock_ = std::make_unique<ManualClock>(QDateTime(QDate(2026, 12, 8), QTime(9, 30, 5)));
-    }
+    void init() { fx_.reset(); }
     void cleanup() { w_.reset(); }
 
     void addingWithoutGroupsCreatesOne() {

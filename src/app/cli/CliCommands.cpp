@@ -1,6 +1,7 @@
 #include "app/cli/CliCommands.h"
 
 #include "interchange/InterchangeCommands.h"
+#include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "search/FindCommand.h"
 #include "store/LoadedFile.h"
@@ -13,12 +14,6 @@
 #include <cstdio>
 
 namespace {
-
-void printErr(const QString& text) {
-    QString t = text;
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    std::fprintf(stderr, "zilvaren-cli: %s\n", t.toUtf8().constData());
-}
 
 int usage() {
     std::fprintf(stderr, "usage: zilvaren-cli dump FILE.qdb\n"
@@ -39,7 +34,7 @@ int dump(const QStringList& args) {
         std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
         return data.error ? 1 : 0;
     } catch (const std::exception& e) {
-        printErr(exceptionMessage(e));
+        printCliError(exceptionMessage(e));
         return 1;
     }
 }
@@ -53,7 +48,7 @@ int save(const QStringList& args) {
         LoadedFile::read(args[0])->save(args[1]);
         return 0;
     } catch (const std::exception& e) {
-        printErr(exceptionMessage(e));
+        printCliError(exceptionMessage(e));
         return 1;
     }
 }

@@ -69,7 +69,15 @@ PersonEditing::PersonEditing(PersonEditor& pages, RecordDocument& document, Pers
     SB_Iptal = command(this, QStringLiteral("İptal"), "SB_Iptal");
     SB_Tamam->setEnabled(false);
     SB_Iptal->setEnabled(false);
-    SB_Iptal->setShortcut(QKeySequence(Qt::ALT | Qt::Key_I));
+    // Tool bar buttons show no mnemonics; the keys are set here.
+    SB_Ekle->setShortcut(QKeySequence(Qt::ALT | Qt::Key_E));
+    SB_Duzelt->setShortcut(QKeySequence(Qt::Key_F2));
+    SB_Sil->setShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
+    SB_Tamam->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_T), QKeySequence(Qt::CTRL | Qt::Key_Return)});
+    SB_Iptal->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_I), QKeySequence(Qt::Key_Escape)});
+    for (QAction* a : {SB_Ekle, SB_Duzelt, SB_Sil, SB_Tamam, SB_Iptal})
+        a->setToolTip(a->text().remove(QLatin1Char('&')) + QStringLiteral(" (") +
+                      a->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
     connect(SB_Ekle, &QAction::triggered, this, &PersonEditing::SB_EkleClick);
     connect(SB_Duzelt, &QAction::triggered, this, &PersonEditing::SB_DuzeltClick);
     connect(SB_Sil, &QAction::triggered, this, &PersonEditing::SB_SilClick);

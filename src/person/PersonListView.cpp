@@ -70,8 +70,13 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
     });
     connect(&model, &QAbstractItemModel::modelReset, this, [this] {
         restoring_ = true;
-        for (PersonRecord* p : keptSelection_)
-            selectWithoutFocus(p);
+        QItemSelection selection;
+        for (PersonRecord* p : keptSelection_) {
+            const QModelIndex i = model_.indexOf(p);
+            if (i.isValid())
+                selection.select(i, i.siblingAtColumn(PersonListModel::ColumnCount - 1));
+        }
+        selectionModel()->select(selection, QItemSelectionModel::Select);
         const QModelIndex focus = model_.indexOf(keptFocus_);
         if (focus.isValid())
             selectionModel()->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);

@@ -2,8 +2,6 @@
 
 #include "platform/TurkishText.h"
 
-#include <QHash>
-
 #include <algorithm>
 
 PersonListModel::PersonListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -76,10 +74,15 @@ PersonRecord* PersonListModel::person(const QModelIndex& index) const {
 }
 
 QModelIndex PersonListModel::indexOf(const PersonRecord* person, int column) const {
-    const auto it = std::find(visible_.begin(), visible_.end(), person);
-    if (!person || it == visible_.end())
-        return {};
-    return index(int(it - visible_.begin()), column);
+    if (rowsDirty_) {
+        rows_.clear();
+        rows_.reserve(qsizetype(visible_.size()));
+        for (size_t r = 0; r < visible_.size(); ++r)
+            rows_.insert(visible_[r], int(r));
+        rowsDirty_ = false;
+    }
+    const auto it = rows_.constFind(person);
+    return it == rows_.constEnd() ? QModelIndex() : index(*it, column);
 }
 
 int PersonListModel::listPosition(const PersonRecord* person) const {
@@ -90,6 +93,7 @@ int PersonListModel::listPosition(const PersonRecord* person) const {
 }
 
 void PersonListModel::rebuildVisible() {
+    rowsDirty_ = true;
     visible_.clear();
     for (const Entry& e : persons_)
         if (!e.hidden)
@@ -147,13 +151,10 @@ void PersonListModel::sortPersons(int column, Qt::SortOrder order) {
     persons_ = std::move(sorted);
     rebuildVisible();
 
-    QHash<const PersonRecord*, int> rows;
-    for (size_t r = 0; r < visible_.size(); ++r)
-        rows.insert(visible_[r], int(r));
     QModelIndexList moved;
     moved.reserve(persistent.size());
     for (const auto& [p, col] : kept)
-        moved.append(p && rows.contains(p) ? index(rows.value(p), col) : QModelIndex());
+        moved.append(indexOf(p, col));
     changePersistentIndexList(persistent, moved);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -164,6 +165,7 @@ PersonRecord* PersonListModel::append(std::unique_ptr<PersonRecord> person) {
     beginInsertRows({}, row, row);
     persons_.push_back({std::move(person), false});
     visible_.push_back(raw);
+    rowsDirty_ = true;
     endInsertRows();
     return raw;
 }
@@ -178,6 +180,7 @@ void PersonListModel::remove(const PersonRecord* person) {
     persons_.erase(persons_.begin() + pos);
     if (row.isValid()) {
         visible_.erase(visible_.begin() + row.row());
+        rowsDirty_ = true;
         endRemoveRows();
     }
 }

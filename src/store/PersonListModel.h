@@ -3,6 +3,7 @@
 #include "store/PersonRecord.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 
 #include <functional>
 #include <memory>
@@ -68,4 +69,7 @@ private:
 
     std::vector<Entry> persons_;
     std::vector<PersonRecord*> visible_;
+    // Row of each visible person, rebuilt on demand after a change.
+    mutable QHash<const PersonRecord*, int> rows_;
+    mutable bool rowsDirty_ = true;
 };

@@ -1,6 +1,7 @@
 #include "app/AppWindows.h"
 
 #include "app/AboutBox.h"
+#include "person/ContactList.h"
 #include "search/FindDialog.h"
 #include "telephony/DialWindow.h"
 #include "tools/ToolsDialog.h"
@@ -22,6 +23,8 @@ AppWindows::AppWindows(const MainWindowServices& services)
     QObject::connect(m, &TForm_Main::closingWritesSettings, telefon_,
                      &TForm_Telefon::addPageSetup);
     QObject::connect(m, &TForm_Main::newFileStarted, find_, &TForm_Find::clearAll);
+    QObject::connect(&m->contacts(), &ContactList::dialRequested, telefon_,
+                     &TForm_Telefon::openFor);
     find_->setJump([m](PersonRecord* p) { m->jumpToPerson(p); });
     tools_->setAfterBulkChange([m] { m->showFocusedPerson(); });
 }

@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "search/FindCommand.h"
 #include "store/LoadedFile.h"
+#include "telephony/DialCommand.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordJson.h"
 #include "tools/ToolsCommand.h"
@@ -21,7 +22,8 @@ int usage() {
                          "       zilvaren-cli import FILE.qdb ADDRESSBOOK.txt [--group PATH] -o OUT.qdb\n"
                          "       zilvaren-cli export FILE.qdb [-o Export.csv]\n"
                          "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
-                         "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n");
+                         "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
+                         "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n");
     return 2;
 }
 
@@ -72,5 +74,7 @@ int runCli(const QStringList& args) {
         return runToolsCommand(rest);
     if (command == QLatin1String("find"))
         return runFindCommand(rest);
+    if (command == QLatin1String("dial"))
+        return runDialCommand(rest);
     return usage();
 }

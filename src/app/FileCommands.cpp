@@ -127,8 +127,9 @@ bool FileCommands::load(const QString& path) {
     }
     if (path != currentFileName_)
         SetCurrentFileName(path);
+    else
+        setCaption();
     QDir::setCurrent(QFileInfo(path).absolutePath());
-    setCaption();
     window_.showLoadedFile(data);
     if (data.error)
         prompts_.showError(*data.error);

@@ -125,9 +125,10 @@ void GroupCommands::GrupSilClick() {
         next = parent->children[size_t(row - 1)].get();
     else if (!parent->isRoot())
         next = parent;
+    // The persons go first, so the filter that runs when the focus moves
+    // (with the row's removal or here) sees the final list.
     groupops::deleteGroup(document_, group);
     tree_.focusGroup(next);
-    tree_.VST_GrupFocusChanged();
     document_.setModified(true);
     Q_EMIT personsChanged();
 }

@@ -190,29 +190,21 @@ void TZvCustomComm::ApplyLineSettings() {
 }
 
 void TZvCustomComm::SetBaudrate(TZvBaudrate v) {
-    if (v == baudrate_)
-        return;
-    const TZvBaudrate oldRate = baudrate_;
-    const int oldUser = userBaudrate_;
-    baudrate_ = v;
-    if (v != brUser)
-        userBaudrate_ = 0;
-    try {
-        ApplyLineSettings();
-    } catch (...) {
-        baudrate_ = oldRate;
-        userBaudrate_ = oldUser;
-        throw;
-    }
+    if (v != baudrate_)
+        changeBaud(v, v == brUser ? userBaudrate_ : 0);
 }
 
 void TZvCustomComm::SetUserBaudrate(int v) {
-    if (v == userBaudrate_)
-        return;
+    if (v != userBaudrate_)
+        changeBaud(brUser, v);
+}
+
+// A rate the device refuses leaves the previous one in place.
+void TZvCustomComm::changeBaud(TZvBaudrate rate, int user) {
     const TZvBaudrate oldRate = baudrate_;
     const int oldUser = userBaudrate_;
-    userBaudrate_ = v;
-    baudrate_ = brUser;
+    baudrate_ = rate;
+    userBaudrate_ = user;
     try {
         ApplyLineSettings();
     } catch (...) {

@@ -106,6 +106,7 @@ private:
     void ApplyLineSettings();
     ZvLineSettings LineSettings() const;
     void RefuseWhileOpen() const;
+    void changeBaud(TZvBaudrate rate, int user);
     template <typename T> void changeLine(T& field, T value) {
         if (field == value)
             return;

@@ -70,7 +70,7 @@ public:
 } // namespace
 
 GroupTreeView::GroupTreeView(RecordDocument& document, QWidget* parent)
-    : QTreeView(parent), document_(document) {
+    : PickedRowTreeView(parent), document_(document) {
     setObjectName(QStringLiteral("VST_Grup"));
     setAccessibleName(QStringLiteral("Grup ve Alt Gruplar"));
     setModel(&document.groups());
@@ -185,6 +185,9 @@ void GroupTreeView::selectOnly(const GroupNode* group) {
 
 void GroupTreeView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTreeView::currentChanged(current, previous);
+    // The filter changes only when a group is picked.
+    if (autoCurrentChange())
+        return;
     GroupNode* now = document_.groups().node(current);
     if (now == document_.groups().node(previous) && current.isValid() == previous.isValid())
         return;

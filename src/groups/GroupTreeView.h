@@ -1,8 +1,7 @@
 #pragma once
 
+#include "platform/qt/PickedRowTreeView.h"
 #include "store/GroupOperations.h"
-
-#include <QTreeView>
 
 #include <optional>
 
@@ -15,7 +14,7 @@ struct GroupNode;
 
 // The group tree VST_Grup: names with their "{n}" member counts, the focus
 // marker in the narrow pale-green column, and the person filter.
-class GroupTreeView : public QTreeView {
+class GroupTreeView : public PickedRowTreeView {
     Q_OBJECT
 public:
     explicit GroupTreeView(RecordDocument& document, QWidget* parent = nullptr);

@@ -32,14 +32,12 @@ QAction* command(QObject* parent, const QString& text, const char* name) {
     return a;
 }
 
+// The inverse of showing the lines joined by line breaks.
 QStringList memoLines(const QPlainTextEdit& memo) {
     const QString text = memo.toPlainText();
     if (text.isEmpty())
         return {};
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (lines.size() > 1 && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return text.split(QLatin1Char('\n'));
 }
 
 QStringList items(const QListWidget& list) {
@@ -84,6 +82,14 @@ PersonEditing::PersonEditing(PersonEditor& pages, RecordDocument& document, Pers
     connect(SB_Tamam, &QAction::triggered, this, &PersonEditing::SB_TamamClick);
     connect(SB_Iptal, &QAction::triggered, this, &PersonEditing::SB_IptalClick);
     connect(&list_, &PersonListView::personFocused, this, &PersonEditing::VSTChange);
+    // A person that leaves the file leaves the pages too.
+    connect(&document_.persons(), &PersonListModel::personAboutToBeRemoved, this,
+            [this](const PersonRecord* person) {
+                if (!person || person == editTarget_)
+                    editTarget_ = nullptr;
+                if (pages_.shownPerson() && (!person || person == pages_.shownPerson()))
+                    pages_.ClearDetailPages();
+            });
     connectChangeNotifications();
     for (QLineEdit* e : {pages_.Edit_ID, pages_.Edit_Ad, pages_.Edit_Soyad, pages_.Edit_DogYer})
         upperCaseEntry(e);
@@ -166,6 +172,7 @@ void PersonEditing::SB_DuzeltClick() {
         prompts_.showMessage(QStringLiteral("Düzeltme işlemi için seçili bir kayıt olmalıdır."));
         return;
     }
+    editTarget_ = list_.focusedPerson();
     pages_.setInfo(QStringLiteral("Kayıt Düzeltiliyor"), kEditingColour);
     pages_.setEditMode(PersonEditor::Editing);
     LockForEditing();
@@ -192,7 +199,7 @@ void PersonEditing::SB_SexClick() {
     Edit_Change();
 }
 
-void PersonEditing::store(PersonRecord& p) {
+void PersonEditing::store(PersonRecord& p, bool adding) {
     const PersonEditor& e = pages_;
     p.RecordNo = TurkceUpperCase(e.Edit_ID->text());
     p.FirstName = TurkceUpperCase(e.Edit_Ad->text());
@@ -216,18 +223,12 @@ void PersonEditing::store(PersonRecord& p) {
     p.WorkAddress2 = e.Edit_IsAdres2->text();
     p.WorkPostCode = e.Edit_IsPK->text();
     p.WorkCity = e.Edit_IsSehir->text();
-    p.GroupPath = BuildGroupPath(groups_.focusedGroup());
-    p.Notes = memoLines(*e.Memo_Note);
-}
-
-// The person's count moves with its path, so the tree's counts always
-// equal the persons filed there.
-void PersonEditing::refileEditedPerson(const QString& oldPath, const PersonRecord& p) {
-    GroupTreeModel& groups = document_.groups();
-    if (TurkceUpperCase(oldPath) == TurkceUpperCase(p.GroupPath))
-        return;
-    groups.addMembers(FindPersonGroup(groups.root(), oldPath), -1);
-    groups.addMembers(FindPersonGroup(groups.root(), p.GroupPath), 1);
+    // An edit keeps the person in its group; moving is done by dragging.
+    if (adding)
+        p.GroupPath = BuildGroupPath(groups_.focusedGroup());
+    // Notes the user did not touch stay exactly as they were.
+    if (adding || e.Memo_Note->document()->isModified())
+        p.Notes = memoLines(*e.Memo_Note);
 }
 
 void PersonEditing::SB_TamamClick() {
@@ -240,20 +241,23 @@ void PersonEditing::SB_TamamClick() {
         return;
     }
     const bool adding = e.EditMode() == PersonEditor::Adding;
-    PersonRecord* focused = list_.focusedPerson();
+    if (!adding && !editTarget_) {
+        // The record went away under the edit; nothing left to write into.
+        SB_IptalClick();
+        return;
+    }
     const QString recordNo = TurkceUpperCase(e.Edit_ID->text());
     PersonListModel& persons = document_.persons();
     for (int i = 0; i < persons.personCount(); ++i) {
         const PersonRecord* other = persons.personAt(i);
-        if ((adding || other != focused) && other->RecordNo == recordNo) {
+        if ((adding || other != editTarget_) && other->RecordNo == recordNo) {
             prompts_.showMessage(QStringLiteral("Aynı Kayıt Numarası Tekrar Kullanılamaz !"));
             return;
         }
     }
 
-    PersonRecord values = adding || !focused ? PersonRecord{} : *focused;
-    const QString oldPath = values.GroupPath;
-    store(values);
+    PersonRecord values = adding ? PersonRecord{} : *editTarget_;
+    store(values, adding);
     // Nothing the code page cannot hold may reach the file unnoticed.
     QString bad;
     for (const QString& field : {values.RecordNo, values.FirstName, values.Surname,
@@ -271,7 +275,7 @@ void PersonEditing::SB_TamamClick() {
         return;
     }
 
-    PersonRecord* target = nullptr;
+    PersonRecord* target = editTarget_;
     if (adding) {
         values.RecordedAt = clock_.stampNow();
         GroupNode* group = groups_.focusedGroup();
@@ -281,11 +285,10 @@ void PersonEditing::SB_TamamClick() {
         document_.groups().addMembers(group, 1);
     } else {
         values.EditedAt = clock_.stampNow();
-        refileEditedPerson(oldPath, values);
-        *focused = std::move(values);
-        target = focused;
+        *target = std::move(values);
         persons.personChanged(target);
     }
+    editTarget_ = nullptr;
     e.setInfo(PersonEditor::viewingCaption(*target), Qt::black);
     e.setEditMode(PersonEditor::Viewing);
     UnlockAfterEditing();
@@ -297,6 +300,7 @@ void PersonEditing::SB_TamamClick() {
 }
 
 void PersonEditing::SB_IptalClick() {
+    editTarget_ = nullptr;
     pages_.ClearDetailPages();
     if (PersonRecord* p = list_.focusedPerson())
         pages_.ShowPerson(*p);
@@ -305,14 +309,19 @@ void PersonEditing::SB_IptalClick() {
 }
 
 void PersonEditing::SB_SilClick() {
-    PersonRecord* victim = list_.firstSelectedPerson();
+    // Only the person the pages show is ever deleted, never a row the user
+    // cannot see.
+    PersonRecord* victim = pages_.shownPerson();
     if (!victim)
         return;
     PersonListModel& persons = document_.persons();
-    const int row = persons.indexOf(victim).row();
-    PersonRecord* neighbour = persons.personAtRow(row + 1);
-    if (!neighbour)
-        neighbour = persons.personAtRow(row - 1);
+    const QModelIndex row = persons.indexOf(victim);
+    PersonRecord* neighbour = nullptr;
+    if (row.isValid()) {
+        neighbour = persons.personAtRow(row.row() + 1);
+        if (!neighbour)
+            neighbour = persons.personAtRow(row.row() - 1);
+    }
 
     LockForEditing();
     pages_.PageControl_Main->setCurrentIndex(0);

@@ -52,8 +52,7 @@ private:
     void UnlockAfterEditing();
     void connectChangeNotifications();
     void upperCaseEntry(class QLineEdit* edit);
-    void store(PersonRecord& p);
-    void refileEditedPerson(const QString& oldPath, const PersonRecord& p);
+    void store(PersonRecord& p, bool adding);
 
     PersonEditor& pages_;
     RecordDocument& document_;
@@ -61,4 +60,7 @@ private:
     GroupTreeView& groups_;
     Prompts& prompts_;
     Clock& clock_;
+    // The person an edit changes, fixed when the edit starts: whatever the
+    // list shows later, "Tamam" writes into this record.
+    PersonRecord* editTarget_ = nullptr;
 };

@@ -122,6 +122,11 @@ QWidget* PersonEditor::buildBasicPage() {
     DTP_DogTarihi->setCalendarPopup(true);
     DTP_DogTarihi->setDisplayFormat(userLocale().dateFormat(QLocale::ShortFormat));
     DTP_DogTarihi->setMinimumDate(QDate(1, 1, 1));
+    // A date the user sets counts: the box follows, so it is stored.
+    connect(DTP_DogTarihi, &QDateEdit::dateChanged, this, [this] {
+        if (editMode_ != Filling)
+            CheckBox_DogTarihi->setChecked(true);
+    });
     auto* dateRow = new QHBoxLayout;
     dateRow->addWidget(CheckBox_DogTarihi);
     dateRow->addWidget(DTP_DogTarihi, 1);
@@ -301,9 +306,10 @@ void PersonEditor::setSexIndex(int index) {
     SB_Sex->setIcon(QIcon(sexImage(index)));
 }
 
-void PersonEditor::ShowPerson(const PersonRecord& p) {
+void PersonEditor::ShowPerson(PersonRecord& p) {
     const int previous = editMode_;
     editMode_ = Filling;
+    shown_ = &p;
     setInfo(viewingCaption(p), Qt::black);
     Edit_ID->setText(p.RecordNo);
     Edit_Ad->setText(p.FirstName);
@@ -348,6 +354,8 @@ void PersonEditor::ClearDetailPages() {
     ListBox_Tel->clear();
     Panel_Resim->clear();
     Memo_Note->clear();
+    Lb_EditTime->clear();
     setInfo(QStringLiteral("---"), Qt::black);
+    shown_ = nullptr;
     editMode_ = previous;
 }

@@ -32,9 +32,11 @@ public:
     QList<QLineEdit*> fieldEdits() const;
 
     // Fills every control from the record; never starts an edit.
-    void ShowPerson(const PersonRecord& person);
+    void ShowPerson(PersonRecord& person);
     // Empties every control.
     void ClearDetailPages();
+    // The person the pages show (nullptr after clearing).
+    PersonRecord* shownPerson() const { return shown_; }
 
     QTabWidget* pages() const { return PageControl_Main; }
     QLabel* infoLabel() const { return Lb_Info; }
@@ -81,6 +83,7 @@ public:
 
 private:
     int editMode_ = Viewing;
+    PersonRecord* shown_ = nullptr;
 
     QWidget* buildBasicPage();
     QWidget* buildHomePage();

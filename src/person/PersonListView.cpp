@@ -36,7 +36,7 @@ private:
 } // namespace
 
 PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
-    : QTreeView(parent), model_(model) {
+    : PickedRowTreeView(parent), model_(model) {
     setObjectName(QStringLiteral("VST"));
     setAccessibleName(QStringLiteral("Personel Listesi"));
     setModel(&model);
@@ -46,8 +46,12 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setItemDelegate(new SortColumnDelegate(*this));
+    // Sorting happens only on a click, never by the view itself. This must
+    // come first: it also turns the header's clicks and sort arrow off.
+    setSortingEnabled(false);
     QHeaderView* h = header();
     h->setSectionsMovable(true);
+    h->setFirstSectionMovable(true);
     h->setSectionsClickable(true);
     h->setSortIndicatorShown(true);
     h->setSortIndicator(sortColumn_, sortOrder_);
@@ -56,18 +60,20 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
     h->resizeSection(PersonListModel::ColumnAd, 95);
     h->resizeSection(PersonListModel::ColumnSoyad, 95);
     h->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    // Sorting happens only on a click, never by the view itself.
-    setSortingEnabled(false);
     connect(h, &QHeaderView::sectionClicked, this, &PersonListView::VSTHeaderClick);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (!restoring_)
-                    Q_EMIT personFocused(model_.person(current));
+                // A row that disappears (filtered out) leaves the person current.
+                if (!restoring_ && !autoCurrentChange() && current.isValid())
+                    setCurrent(model_.person(current));
             });
-    connect(&model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        keptFocus_ = focusedPerson();
-        keptSelection_ = selectedPersons();
-    });
+    connect(&model, &PersonListModel::personAboutToBeRemoved, this,
+            [this](const PersonRecord* person) {
+                if (!person || person == current_)
+                    current_ = nullptr;
+            });
+    connect(&model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { keptSelection_ = selectedPersons(); });
     connect(&model, &QAbstractItemModel::modelReset, this, [this] {
         restoring_ = true;
         QItemSelection selection;
@@ -77,11 +83,10 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
                 selection.select(i, i.siblingAtColumn(PersonListModel::ColumnCount - 1));
         }
         selectionModel()->select(selection, QItemSelectionModel::Select);
-        const QModelIndex focus = model_.indexOf(keptFocus_);
+        const QModelIndex focus = model_.indexOf(current_);
         if (focus.isValid())
             selectionModel()->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
         restoring_ = false;
-        keptFocus_ = nullptr;
         keptSelection_.clear();
     });
     connect(this, &QAbstractItemView::doubleClicked, this, &PersonListView::VSTDblClick);
@@ -141,12 +146,20 @@ void PersonListView::dropEvent(QDropEvent* event) {
     VSTDragDrop(*mode, model_.person(index));
 }
 
-PersonRecord* PersonListView::focusedPerson() const { return model_.person(currentIndex()); }
-
-void PersonListView::focusPerson(const PersonRecord* person) {
-    const QModelIndex index = model_.indexOf(person);
-    if (!index.isValid())
+void PersonListView::setCurrent(PersonRecord* person) {
+    if (person == current_)
         return;
+    current_ = person;
+    Q_EMIT personFocused(person);
+}
+
+void PersonListView::focusPerson(PersonRecord* person) {
+    const QModelIndex index = model_.indexOf(person);
+    if (!index.isValid()) {
+        selectionModel()->clear();
+        setCurrent(person);
+        return;
+    }
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
     scrollTo(index, QAbstractItemView::PositionAtCenter);
@@ -154,6 +167,7 @@ void PersonListView::focusPerson(const PersonRecord* person) {
 
 void PersonListView::clearFocusedPerson() {
     selectionModel()->clear();
+    current_ = nullptr;
 }
 
 void PersonListView::selectWithoutFocus(const PersonRecord* person) {
@@ -162,16 +176,9 @@ void PersonListView::selectWithoutFocus(const PersonRecord* person) {
         selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-PersonRecord* PersonListView::firstSelectedPerson() const {
-    QModelIndexList rows = selectionModel()->selectedRows();
-    if (rows.isEmpty())
-        return nullptr;
-    std::sort(rows.begin(), rows.end());
-    return model_.person(rows.first());
-}
-
 PersonRecord* PersonListView::FindByInitial(QChar key) const {
-    const int start = currentIndex().isValid() ? currentIndex().row() + 1 : model_.rowCount();
+    const QModelIndex focused = model_.indexOf(current_);
+    const int start = focused.isValid() ? focused.row() + 1 : model_.rowCount();
     // The first letters compare as the bytes the file holds.
     const QByteArray wanted = cp1254::encode(QString(key));
     const auto matches = [&](int row) {
@@ -191,12 +198,10 @@ void PersonListView::keyboardSearch(const QString& search) {
     if (search.isEmpty())
         return;
     const QChar key = TurkceUpperCase(QString(TurkceKeyMap(search.back()))).at(0);
-    const PersonRecord* found = FindByInitial(key);
-    if (!found)
-        return;
-    const QModelIndex index = model_.indexOf(found);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // The found row becomes the only selection, so "Sil" can only reach
+    // the person the user is looking at.
+    if (PersonRecord* found = FindByInitial(key))
+        focusPerson(found);
 }
 
 void PersonListView::VSTHeaderClick(int column) {

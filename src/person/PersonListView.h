@@ -1,8 +1,7 @@
 #pragma once
 
+#include "platform/qt/PickedRowTreeView.h"
 #include "store/GroupOperations.h"
-
-#include <QTreeView>
 
 #include <optional>
 #include <vector>
@@ -11,21 +10,21 @@ class PersonListModel;
 struct PersonRecord;
 
 // The person list VST: three columns, sorted only by a header click, with
-// the sort column painted light grey.
-class PersonListView : public QTreeView {
+// the sort column painted light grey. The current person is the one the
+// detail pages show; it stays current when the group filter hides its row.
+class PersonListView : public PickedRowTreeView {
     Q_OBJECT
 public:
     explicit PersonListView(PersonListModel& model, QWidget* parent = nullptr);
 
-    PersonRecord* focusedPerson() const;
-    // Makes the person the focused and selected row, scrolled to the centre.
-    void focusPerson(const PersonRecord* person);
-    // No focused row and no selection.
+    PersonRecord* focusedPerson() const { return current_; }
+    // Makes the person the current one; its row, when visible, becomes the
+    // only selected row, scrolled to the centre.
+    void focusPerson(PersonRecord* person);
+    // No current person and no selection.
     void clearFocusedPerson();
     // Adds the person's row to the selection without focusing it.
     void selectWithoutFocus(const PersonRecord* person);
-    // The first selected person in list order.
-    PersonRecord* firstSelectedPerson() const;
 
     // Type-ahead by the first letter of the first name, over visible rows,
     // wrapping to the top (replaces the view's own keyboard search).
@@ -56,10 +55,12 @@ Q_SIGNALS:
     void VSTDblClick();
 
 private:
+    void setCurrent(PersonRecord* person);
+
     PersonListModel& model_;
-    // Filtering and reordering rebuild the rows; the focus and the
+    PersonRecord* current_ = nullptr;
+    // Filtering and reordering rebuild the rows; the current row and the
     // selection stay on their persons (hidden ones drop out).
-    const PersonRecord* keptFocus_ = nullptr;
     std::vector<PersonRecord*> keptSelection_;
     bool restoring_ = false;
     int sortColumn_ = 0;

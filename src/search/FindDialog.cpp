@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -41,7 +42,12 @@ TForm_Find::TForm_Find(RecordDocument& document, QWidget* parent)
     ComboBox_Find = new QComboBox(this);
     ComboBox_Find->setEditable(true);
     ComboBox_Find->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox_Find->lineEdit()->installEventFilter(this);
+    // Remembered words are told apart by the Turkish rules only: Qt's own
+    // case folding would complete ALI into ali (or take ali for ALI).
+    ComboBox_Find->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    // The combo box holds the focus and hands keys to its line edit itself,
+    // past any filter on the line edit.
+    ComboBox_Find->installEventFilter(this);
     auto* findLabel = new QLabel(QStringLiteral("Aranacak &Kelime"), this);
     findLabel->setBuddy(ComboBox_Find);
     Button_Find = new QPushButton(QStringLiteral("&Ara Bul ve Listele"), this);
@@ -108,7 +114,7 @@ TForm_Find::TForm_Find(RecordDocument& document, QWidget* parent)
 }
 
 bool TForm_Find::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ComboBox_Find->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == ComboBox_Find && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             Button_FindClick();

@@ -53,6 +53,12 @@ QVariant GroupTreeModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
+Qt::ItemFlags GroupTreeModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
 QVariant GroupTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section == ColumnName)
         return QStringLiteral("Grup Ad");

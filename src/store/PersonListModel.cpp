@@ -55,6 +55,12 @@ QVariant PersonListModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
+Qt::ItemFlags PersonListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
 std::vector<const PersonRecord*> PersonListModel::allPersons() const {
     std::vector<const PersonRecord*> out;
     out.reserve(persons_.size());
@@ -101,6 +107,7 @@ void PersonListModel::rebuildVisible() {
 }
 
 void PersonListModel::setPersons(std::vector<std::unique_ptr<PersonRecord>> persons) {
+    Q_EMIT personAboutToBeRemoved(nullptr);
     beginResetModel();
     persons_.clear();
     persons_.reserve(persons.size());
@@ -174,6 +181,7 @@ void PersonListModel::remove(const PersonRecord* person) {
     const int pos = listPosition(person);
     if (pos < 0)
         return;
+    Q_EMIT personAboutToBeRemoved(person);
     const QModelIndex row = indexOf(person);
     if (row.isValid())
         beginRemoveRows({}, row.row(), row.row());

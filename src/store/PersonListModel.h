@@ -25,6 +25,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     int personCount() const { return int(persons_.size()); }
     int visibleCount() const { return int(visible_.size()); }
@@ -58,6 +59,11 @@ public:
     // Tells the views that a person's fields changed.
     void personChanged(const PersonRecord* person);
     void allPersonsChanged();
+
+Q_SIGNALS:
+    // The person is about to leave the list for good (deleted, or the
+    // whole list replaced: nullptr).
+    void personAboutToBeRemoved(const PersonRecord* person);
 
 private:
     struct Entry {

@@ -160,22 +160,6 @@ private Q_SLOTS:
         Q_UNUSED(w);
     }
 
-    void editMovesTheCountWithTheGroup() {
-        TForm_Main& w = open({QStringLiteral("1 GRUP A"), QStringLiteral("2 GRUP A"),
-                              QStringLiteral("2 GRUP B"), QStringLiteral("0 ID 1"),
-                              QStringLiteral("1 NAME X"), QStringLiteral("1 GRUP A"),
-                              QStringLiteral("0 TRLR")});
-        w.groupTree().focusGroup(w.document().groups().root().children[1].get());
-        // Group B is focused while the person of A is edited.
-        w.document().persons().showAll();
-        w.personList().focusPerson(person(0));
-        ed().SB_DuzeltClick();
-        ed().SB_TamamClick();
-        QCOMPARE(person(0)->GroupPath, QStringLiteral("B"));
-        QCOMPARE(count(0), 0u);
-        QCOMPARE(count(1), 1u);
-    }
-
     void deleteNeighbours() {
         TForm_Main& w = open(fivePersons());
         w.personList().focusPerson(person(4));

@@ -1,0 +1,267 @@
+// The main window driven by real mouse and key events, the way a user
+// reaches each command.
+#include "WindowFixture.h"
+#include "app/TForm_Main.h"
+#include "groups/GroupCommands.h"
+#include "groups/GroupTreeView.h"
+#include "person/PersonEditing.h"
+#include "person/PersonEditor.h"
+#include "person/PersonListView.h"
+#include "platform/ScriptedPrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+// Groups A and B; ALİ and ÖMER in A, CAN in B.
+const QStringList kTwoGroups = {
+    QStringLiteral("1 IDNO 1"),    QStringLiteral("1 GRUP A"),    QStringLiteral("2 GRUP A"),
+    QStringLiteral("2 GRUP B"),    QStringLiteral("0 ID 1"),      QStringLiteral("1 NAME ALİ"),
+    QStringLiteral("1 NOTE"),      QStringLiteral("2 CONT satır"), QStringLiteral("2 CONT "),
+    QStringLiteral("1 GRUP A"),    QStringLiteral("0 ID 2"),      QStringLiteral("1 NAME ÖMER"),
+    QStringLiteral("1 GRUP A"),    QStringLiteral("0 ID 3"),      QStringLiteral("1 NAME CAN"),
+    QStringLiteral("1 GRUP B"),    QStringLiteral("0 TRLR")};
+
+void clickRow(QAbstractItemView& view, const QModelIndex& index) {
+    view.scrollTo(index);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(index).center());
+}
+
+void clickHeader(QTreeView& view, int section) {
+    QHeaderView* h = view.header();
+    const QPoint at(h->sectionViewportPosition(section) + h->sectionSize(section) / 2,
+                    h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
+}
+
+// A key chord as the focused widget of the active window receives it, so
+// shortcuts are resolved as they are for the user.
+void press(int key, Qt::KeyboardModifiers modifiers = {}) {
+    QWidget* target = QApplication::focusWidget();
+    QVERIFY(target);
+    QTest::keyClick(target, Qt::Key(key), modifiers);
+}
+
+void typeInto(QWidget* w, const QString& text) {
+    w->setFocus();
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QStringList rowNames(TForm_Main& w) {
+    QStringList names;
+    for (int r = 0; r < w.document().persons().rowCount(); ++r)
+        names << w.document().persons().personAtRow(r)->FirstName;
+    return names;
+}
+
+} // namespace
+
+class TestWindowInput : public QObject {
+    Q_OBJECT
+    WindowFixture fx_;
+    std::unique_ptr<TForm_Main> w_;
+
+    TForm_Main& open(const QStringList& lines) {
+        fx_.startWith(QStringLiteral("p.qdb"), lines);
+        w_ = std::make_unique<TForm_Main>(fx_.services());
+        w_->show();
+        w_->activateWindow();
+        if (!QTest::qWaitForWindowActive(w_.get()))
+            qWarning("window not active");
+        w_->openStartupFile();
+        return *w_;
+    }
+    void clickTool(QAction* action) {
+        auto* bar = w_->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+        QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+    }
+    void clickGroup(int topLevel) {
+        GroupTreeView& tree = w_->groupTree();
+        clickRow(tree, w_->document().groups().indexOf(
+                           w_->document().groups().root().children[size_t(topLevel)].get()));
+    }
+    void clickPerson(int row) {
+        clickRow(w_->personList(), w_->document().persons().index(row, 1));
+    }
+    PersonRecord* person(int i) { return w_->document().persons().personAt(i); }
+    quint32 count(int topLevel) {
+        return w_->document().groups().root().children[size_t(topLevel)]->MemberCount;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { useTurkishLocale(); }
+    void init() { fx_.reset(); }
+    void cleanup() { w_.reset(); }
+
+    void headerClicksSortBothWays() {
+        TForm_Main& w = open({QStringLiteral("0 ID 9"), QStringLiteral("1 NAME BORA"),
+                              QStringLiteral("1 SURN ZEN"), QStringLiteral("0 ID 10"),
+                              QStringLiteral("1 NAME ARDA"), QStringLiteral("1 SURN ÇAM"),
+                              QStringLiteral("0 TRLR")});
+        PersonListView& list = w.personList();
+        clickHeader(list, 1);
+        QCOMPARE(rowNames(w), QStringList({QStringLiteral("ARDA"), QStringLiteral("BORA")}));
+        QCOMPARE(list.header()->sortIndicatorSection(), 1);
+        QCOMPARE(list.header()->sortIndicatorOrder(), Qt::AscendingOrder);
+        QVERIFY(list.header()->isSortIndicatorShown());
+        clickHeader(list, 1);
+        QCOMPARE(rowNames(w), QStringList({QStringLiteral("BORA"), QStringLiteral("ARDA")}));
+        QCOMPARE(list.header()->sortIndicatorOrder(), Qt::DescendingOrder);
+        clickHeader(list, 2); // Çam before Zen in Turkish order
+        QCOMPARE(rowNames(w), QStringList({QStringLiteral("ARDA"), QStringLiteral("BORA")}));
+        clickHeader(list, 0); // numbers as text: 10 before 9
+        QCOMPARE(rowNames(w), QStringList({QStringLiteral("ARDA"), QStringLiteral("BORA")}));
+        QCOMPARE(list.sortColumn(), 0);
+        // A right click changes nothing.
+        QHeaderView* h = list.header();
+        QTest::mouseClick(h->viewport(), Qt::RightButton, {},
+                          QPoint(h->sectionViewportPosition(1) + 5, h->height() / 2));
+        QCOMPARE(list.sortColumn(), 0);
+        QVERIFY(h->isFirstSectionMovable() && h->sectionsMovable());
+    }
+
+    // The person an edit started on is the one "Tamam" writes, whatever the
+    // group tree shows meanwhile; and it stays in its own group.
+    void editSurvivesAnotherGroupBeingFocused() {
+        TForm_Main& w = open(kTwoGroups);
+        clickGroup(0);
+        clickPerson(1); // ÖMER
+        typeInto(w.editor().Edit_Soyad, QStringLiteral("ak"));
+        QVERIFY(w.editing().isEditing());
+        clickGroup(1); // the filter now hides ÖMER
+        QCOMPARE(w.statusText(3), QStringLiteral("1"));
+        press(Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY2(fx_.prompts->messages().isEmpty(), qPrintable(fx_.prompts->messages().join(u'|')));
+        QVERIFY(!w.editing().isEditing());
+        QCOMPARE(person(1)->Surname, QStringLiteral("AK"));
+        QCOMPARE(person(1)->GroupPath, QStringLiteral("A"));
+        QCOMPARE(count(0), 2u);
+        QCOMPARE(count(1), 1u);
+        // Still the current person, shown though its row is filtered out.
+        QCOMPARE(w.personList().focusedPerson(), person(1));
+        QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("ÖMER"));
+    }
+
+    void editAfterShowAllKeepsTheGroup() {
+        TForm_Main& w = open(kTwoGroups);
+        w.groupCommands().HepsiniGoster->trigger();
+        clickPerson(2); // CAN of B
+        typeInto(w.editor().Edit_DogYer, QStringLiteral("van"));
+        press(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(person(2)->BirthPlace, QStringLiteral("VAN"));
+        QCOMPARE(person(2)->GroupPath, QStringLiteral("B"));
+        QCOMPARE(count(1), 1u);
+        QCOMPARE(w.document().groups().root().children.size(), size_t(2)); // no "Belli Değil"
+    }
+
+    void tabIntoTheTreeAfterShowAllDoesNotFilter() {
+        TForm_Main& w = open(kTwoGroups);
+        w.groupCommands().HepsiniGoster->trigger();
+        QCOMPARE(w.statusText(3), QStringLiteral("3"));
+        w.personList().setFocus();
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), &w.groupTree());
+        QCOMPARE(w.statusText(3), QStringLiteral("3"));
+        QVERIFY(!w.groupTree().focusedGroup());
+        // Picking a group with the keyboard still filters.
+        press(Qt::Key_Down);
+        QVERIFY(w.groupTree().focusedGroup());
+        QCOMPARE(w.statusText(3), QStringLiteral("2"));
+    }
+
+    void typeAheadSelectsOneRowAndDeleteTakesThePersonShown() {
+        TForm_Main& w = open(kTwoGroups);
+        clickGroup(0);
+        clickPerson(0); // ALİ
+        press(Qt::Key_O); // ö on a Turkish map is a letter key; o finds no one
+        QTest::sendKeyEvent(QTest::Click, &w.personList(), Qt::Key_unknown, QStringLiteral("ö"),
+                            Qt::NoModifier);
+        QCOMPARE(w.personList().focusedPerson(), person(1));
+        QCOMPARE(w.personList().selectedPersons().size(), size_t(1));
+        QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("ÖMER"));
+        clickTool(w.editing().SB_Sil);
+        QCOMPARE(w.document().persons().personCount(), 2);
+        QCOMPARE(person(0)->FirstName, QStringLiteral("ALİ"));
+        QCOMPARE(count(0), 1u);
+    }
+
+    void savedPersonHiddenByTheFilterIsShownAndSavedAgain() {
+        QStringList lines = kTwoGroups;
+        lines[0] = QStringLiteral("1 IDNO 3"); // CAN, in B, while A is focused
+        TForm_Main& w = open(lines);
+        QCOMPARE(w.statusText(3), QStringLiteral("2"));
+        QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("CAN"));
+        QVERIFY(w.composeFile().contains("1 IDNO 3\r\n"));
+        QVERIFY(!w.document().isModified());
+    }
+
+    void deletingTheShownPersonsGroupEmptiesThePages() {
+        TForm_Main& w = open(kTwoGroups);
+        clickGroup(1);
+        clickPerson(0); // CAN
+        QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("CAN"));
+        fx_.prompts->answer(PromptButton::Yes);
+        w.groupCommands().GrupSil->trigger();
+        QCOMPARE(w.document().persons().personCount(), 2);
+        QCOMPARE(w.editor().Edit_Ad->text(), QString());
+        QCOMPARE(w.editor().Lb_Info->text(), QStringLiteral("---"));
+        QVERIFY(!w.personList().focusedPerson());
+    }
+
+    void untouchedNotesAreStoredExactly() {
+        TForm_Main& w = open(kTwoGroups);
+        clickGroup(0);
+        clickPerson(0);
+        typeInto(w.editor().Edit_Firma, QStringLiteral("x"));
+        press(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(person(0)->Firm, QStringLiteral("x"));
+        QCOMPARE(person(0)->Notes, QStringList({QStringLiteral("satır"), QString()}));
+        // Typed notes keep every line, the last empty one too.
+        typeInto(w.editor().Memo_Note, QStringLiteral("2"));
+        press(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(person(0)->Notes.size(), 2);
+    }
+
+    void aDateTypedWhileTheBoxIsClearIsKept() {
+        TForm_Main& w = open(kTwoGroups);
+        clickGroup(0);
+        clickPerson(0);
+        QDateEdit* date = w.editor().DTP_DogTarihi;
+        QVERIFY(!w.editor().CheckBox_DogTarihi->isChecked());
+        date->setFocus();
+        press(Qt::Key_Up);
+        QVERIFY(w.editor().CheckBox_DogTarihi->isChecked());
+        press(Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(person(0)->BirthDate != 0);
+    }
+
+    void timeStampsLeaveWithThePerson() {
+        TForm_Main& w = open({QStringLiteral("1 GRUP A"), QStringLiteral("2 GRUP A"),
+                              QStringLiteral("0 ID 1"), QStringLiteral("1 NAME ALİ"),
+                              QStringLiteral("1 GRUP A"), QStringLiteral("1 TIME"),
+                              QStringLiteral("2 RECD 01.01.2020  10:00:00"),
+                              QStringLiteral("0 TRLR")});
+        QVERIFY(w.editor().Lb_EditTime->text().contains(QStringLiteral("Kayıt tarihi")));
+        clickTool(w.editing().SB_Ekle);
+        QCOMPARE(w.editor().Lb_EditTime->text(), QString());
+        clickTool(w.editing().SB_Iptal);
+        clickPerson(0);
+        QVERIFY(!w.editor().Lb_EditTime->text().isEmpty());
+        clickTool(w.editing().SB_Sil);
+        QCOMPARE(w.editor().Lb_EditTime->text(), QString());
+        QCOMPARE(w.document().persons().personCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestWindowInput)
+#include "test_window_input.moc"

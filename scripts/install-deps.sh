@@ -7,6 +7,9 @@ packages=(
     qt6-base-dev qt6-translations-l10n
     libicu-dev libjpeg-dev
     python3 socat
+    # the end-to-end suite: a display, real input, accessibility, screenshots
+    xvfb xauth xdotool x11-xkb-utils dbus dbus-bin at-spi2-core python3-pyatspi
+    imagemagick fonts-dejavu-core
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "platform/qt/WaitCursor.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
+#include "store/RecordFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,15 +22,25 @@ constexpr int kMaxRecent = 9;
 FileCommands::FileCommands(TForm_Main& window, Prompts& prompts)
     : QObject(&window), window_(window), prompts_(prompts) {}
 
+bool FileCommands::isRealFileName(const QString& name) {
+    return !name.trimmed().isEmpty() && name != kUnnamed;
+}
+
 void FileCommands::setStartState(const QString& currentFileName, const QStringList& recent) {
-    currentFileName_ = currentFileName;
-    recent_ = recent;
+    currentFileName_ = isRealFileName(currentFileName) ? currentFileName : QString();
+    recent_.clear();
+    for (const QString& f : recent)
+        if (isRealFileName(f))
+            recent_.append(f);
     Q_EMIT recentFilesChanged();
 }
 
 void FileCommands::setCaption() {
-    Q_EMIT captionChanged(QStringLiteral("Zilvaren - ") +
-                          (currentFileName_.isEmpty() ? kUnnamed : currentFileName_));
+    QString caption = QStringLiteral("Zilvaren - ") +
+                      (currentFileName_.isEmpty() ? kUnnamed : currentFileName_);
+    if (readOnly_)
+        caption += QStringLiteral(" (salt okunur)");
+    Q_EMIT captionChanged(caption);
 }
 
 bool FileCommands::CheckUnsavedChanges() {
@@ -51,20 +62,26 @@ bool FileCommands::CheckUnsavedChanges() {
 
 void FileCommands::SetCurrentFileName(const QString& name) {
     recent_.removeAll(name);
-    if (name.isEmpty() ||
-        (QFileInfo::exists(currentFileName_) && currentFileName_ != name)) {
+    if (isRealFileName(currentFileName_) &&
+        (name.isEmpty() || (QFileInfo::exists(currentFileName_) && currentFileName_ != name))) {
         recent_.prepend(currentFileName_);
         while (recent_.size() > kMaxRecent)
             recent_.removeLast();
     }
     currentFileName_ = name.isEmpty() ? kUnnamed : name;
+    if (name.isEmpty()) {
+        // A new file: nothing on disk is ours any more.
+        lock_.reset();
+        readOnly_ = false;
+        partialRead_ = false;
+    }
     Q_EMIT recentFilesChanged();
     setCaption();
 }
 
 QStringList FileCommands::recentFilesForClose() const {
     QStringList files = recent_;
-    if (QFileInfo::exists(currentFileName_))
+    if (isRealFileName(currentFileName_) && QFileInfo::exists(currentFileName_))
         files.prepend(currentFileName_);
     return files;
 }
@@ -101,9 +118,11 @@ void FileCommands::DosyaAcNew(OpenSender sender, const QString& recentPath) {
         if (!CheckUnsavedChanges())
             return;
         path = recentPath;
-        recent_.removeAll(path);
-        Q_EMIT recentFilesChanged();
+        // Only a file that is gone leaves the list; one that cannot be
+        // read now may be readable later.
         if (!QFileInfo::exists(path)) {
+            recent_.removeAll(path);
+            Q_EMIT recentFilesChanged();
             prompts_.showMessage(path + QStringLiteral(" isimli dosya bulunamadı."));
             return;
         }
@@ -112,9 +131,58 @@ void FileCommands::DosyaAcNew(OpenSender sender, const QString& recentPath) {
     load(path);
 }
 
+bool FileCommands::lockForOpening(const QString& path, std::unique_ptr<RecordFileLock>* lock,
+                                  bool* readOnly) {
+    RecordFileLock::Holder holder;
+    *lock = RecordFileLock::take(path, &holder);
+    *readOnly = !*lock;
+    if (*lock)
+        return true;
+    return prompts_.ask(QStringLiteral("\"%1\" dosyası şu anda başka bir pencerede açık:\r"
+                                       "%2 kullanıcısı, %3 bilgisayarında.\r"
+                                       "Dosyayı salt okunur olarak açmak ister misiniz? "
+                                       "Salt okunur pencere dosyanın üzerine kaydetmez.")
+                            .arg(path, holder.user, holder.host),
+                        PromptIcon::Warning, {PromptButton::Yes, PromptButton::Cancel}) ==
+           PromptButton::Yes;
+}
+
+bool FileCommands::lockForSaving(const QString& path) {
+    if (lock_ && saveTargetOf(path) == saveTargetOf(currentFileName_) && !readOnly_)
+        return true;
+    RecordFileLock::Holder holder;
+    auto lock = RecordFileLock::take(path, &holder);
+    if (!lock) {
+        prompts_.showMessage(QStringLiteral("\"%1\" dosyası şu anda başka bir pencerede açık "
+                                            "(%2 kullanıcısı, %3 bilgisayarında); üzerine "
+                                            "kaydedilemez.\rLütfen başka bir isim seçiniz.")
+                                 .arg(path, holder.user, holder.host));
+        return false;
+    }
+    lock_ = std::move(lock);
+    readOnly_ = false;
+    return true;
+}
+
+void FileCommands::reportPartialRead(const QString& path, const RecordFileData& data,
+                                     qsizetype personsRead) {
+    prompts_.showError(
+        QStringLiteral("\"%1\" dosyası %2. satırda okunamadı: %3\r"
+                       "O satıra kadar okunan %4 kişi gösteriliyor. Dosyanın bu eksik hâli, "
+                       "siz bir isim seçip onaylamadan dosyanın üzerine kaydedilmez.")
+            .arg(path)
+            .arg(data.errorLine)
+            .arg(*data.error)
+            .arg(personsRead));
+}
+
 // Reads the file first: a file that cannot be read at all changes nothing,
 // not even the current name.
 bool FileCommands::load(const QString& path) {
+    std::unique_ptr<RecordFileLock> lock;
+    bool readOnly = false;
+    if (!lockForOpening(path, &lock, &readOnly))
+        return false;
     RecordFileData data;
     {
         WaitCursor wait;
@@ -125,19 +193,26 @@ bool FileCommands::load(const QString& path) {
             return false;
         }
     }
+    lock_ = std::move(lock);
+    readOnly_ = readOnly;
+    partialRead_ = data.error.has_value();
+    const qsizetype personsRead = qsizetype(data.persons.size());
     if (path != currentFileName_)
         SetCurrentFileName(path);
     else
         setCaption();
     QDir::setCurrent(QFileInfo(path).absolutePath());
     window_.showLoadedFile(data);
-    if (data.error)
-        prompts_.showError(*data.error);
+    if (partialRead_)
+        reportPartialRead(path, data, personsRead);
     return true;
 }
 
 void FileCommands::Button_KaydetClick(SaveSender sender) {
-    if (sender == SaveSender::SaveAs || !QFileInfo::exists(currentFileName_)) {
+    // A new file, a file shown only in part and one another window holds
+    // are never written over without the user choosing the name.
+    if (sender == SaveSender::SaveAs || !isRealFileName(currentFileName_) ||
+        !QFileInfo::exists(currentFileName_) || partialRead_ || readOnly_) {
         FileDialogRequest request;
         request.title = QStringLiteral("Zilvaren Dosyası Kaydet");
         request.filter = kFilter;
@@ -152,6 +227,8 @@ void FileCommands::Button_KaydetClick(SaveSender sender) {
                          PromptIcon::Information,
                          {PromptButton::Yes, PromptButton::Cancel}) != PromptButton::Yes)
             return;
+        if (!lockForSaving(*chosen))
+            return;
         SetCurrentFileName(*chosen);
     }
     QByteArray content;
@@ -165,5 +242,6 @@ void FileCommands::Button_KaydetClick(SaveSender sender) {
         prompts_.showError(e.message());
         return;
     }
+    partialRead_ = false;
     window_.document().setModified(false);
 }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "store/RecordFileLock.h"
+
 #include <QObject>
 #include <QStringList>
 
+#include <memory>
+
 class Prompts;
 class TForm_Main;
+struct RecordFileData;
 
 // The current file, the recent-file list, opening and saving.
 class FileCommands : public QObject {
@@ -29,8 +34,12 @@ public:
 
     // At close: the current file goes to the top of the list.
     QStringList recentFilesForClose() const;
+    // Another window holds the file: this one never saves over it.
+    bool isReadOnly() const { return readOnly_; }
 
     static const QString kUnnamed;
+    // Names that never enter the recent list.
+    static bool isRealFileName(const QString& name);
 
 Q_SIGNALS:
     void recentFilesChanged();
@@ -39,9 +48,22 @@ Q_SIGNALS:
 private:
     bool load(const QString& path);
     void setCaption();
+    // The lock of a file about to be opened: false when the user cancels;
+    // *readOnly when another window holds it and the user opens it anyway.
+    bool lockForOpening(const QString& path, std::unique_ptr<RecordFileLock>* lock,
+                        bool* readOnly);
+    // The lock of a file about to be written under a new name; false (and
+    // a message) when another window holds it.
+    bool lockForSaving(const QString& path);
+    void reportPartialRead(const QString& path, const RecordFileData& data, qsizetype personsRead);
 
     TForm_Main& window_;
     Prompts& prompts_;
     QString currentFileName_;
     QStringList recent_;
+    std::unique_ptr<RecordFileLock> lock_;
+    bool readOnly_ = false;
+    // Reading stopped at a malformed line: what is shown is not the whole
+    // file, so saving must not silently put it over the file.
+    bool partialRead_ = false;
 };

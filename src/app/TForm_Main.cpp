@@ -208,6 +208,8 @@ void TForm_Main::buildPanels() {
     const FileSettings& s = document_.settings();
     Splitter2->setSizes({s.panelMainWidth, 651 - s.panelMainWidth});
     Splitter1->setSizes({s.panelGrupHeight, 300});
+    for (QSplitter* splitter : {Splitter1, Splitter2})
+        connect(splitter, &QSplitter::splitterMoved, this, [this] { panelsMoved_ = true; });
     setTabOrder(VST_Grup, VST);
     setTabOrder(VST, editor_->PageControl_Main);
 }
@@ -235,6 +237,7 @@ void TForm_Main::FormCreate() {
     for (const QString& f : services_.settings.recentFiles())
         if (!recent.contains(f, Qt::CaseInsensitive))
             recent.append(f);
+    recent.removeIf([](const QString& f) { return !FileCommands::isRealFileName(f); });
     const QString current = recent.isEmpty() ? QString() : recent.takeFirst();
     files_->setStartState(current, recent);
 
@@ -295,6 +298,7 @@ void TForm_Main::showLoadedFile(RecordFileData& data) {
     const FileSettings& s = document_.settings();
     Splitter2->setSizes({s.panelMainWidth, std::max(1, width() - s.panelMainWidth)});
     Splitter1->setSizes({s.panelGrupHeight, std::max(1, Splitter1->height() - s.panelGrupHeight)});
+    panelsMoved_ = false;
 
     if (group)
         VST_Grup->focusGroup(group);
@@ -306,9 +310,13 @@ void TForm_Main::showLoadedFile(RecordFileData& data) {
 }
 
 QByteArray TForm_Main::composeFile() {
-    FileSettings& s = document_.settings();
-    s.panelMainWidth = Panel_Main->width();
-    s.panelGrupHeight = Panel_Grup->height();
+    // Sizes the layout rounded are not the user's: only a moved splitter
+    // changes the numbers the file had.
+    if (panelsMoved_) {
+        FileSettings& s = document_.settings();
+        s.panelMainWidth = Panel_Main->width();
+        s.panelGrupHeight = Panel_Grup->height();
+    }
     return document_.compose(VST->focusedPerson(), VST_Grup->focusedGroup());
 }
 

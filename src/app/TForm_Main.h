@@ -121,5 +121,6 @@ private:
     QList<QAction*> recentActions_;
     QLabel* statusPanels_[5];
     bool startupOpened_ = false;
+    bool panelsMoved_ = false;
     bool locked_ = false;
 };

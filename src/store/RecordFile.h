@@ -54,8 +54,10 @@ struct RecordFileData {
     std::optional<int> panelGrupHeight;
     std::optional<int> panelMainWidth;
 
-    // Set when reading stopped early; what was read before stays.
+    // Set when reading stopped early, at errorLine (from 1); what was read
+    // before stays.
     std::optional<QString> error;
+    int errorLine = 0;
 };
 
 // What the writer needs: everything of one open file, and the selection.

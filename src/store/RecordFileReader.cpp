@@ -1,11 +1,13 @@
 #include "store/RecordFileReader.h"
 
 #include "platform/Cp1254.h"
+#include "platform/FileProblems.h"
 #include "store/BirthDate.h"
 
 #include <QFile>
 #include <QHash>
 
+#include <cerrno>
 #include <limits>
 
 const std::array<QString, FindCheckCount> kFindCheckKeys = {
@@ -51,6 +53,7 @@ public:
             walk();
         } catch (const ZilvarenError& e) {
             data_.error = e.message();
+            data_.errorLine = int(index_) + 1;
         }
         return std::move(data_);
     }
@@ -291,9 +294,13 @@ RecordFileData readRecordFile(QIODevice& device) {
 }
 
 RecordFileData readRecordFile(const QString& path) {
+    const auto unreadable = [&path](const QString& reason) {
+        return RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(path, reason));
+    };
+    if (const auto reason = unreadableReason(path))
+        throw unreadable(*reason);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
-                                  .arg(path, file.errorString()));
+        throw unreadable(systemReason(errno));
     return readRecordFile(file);
 }

@@ -1,11 +1,56 @@
 #include "store/RecordFileSaver.h"
 
+#include "platform/FileProblems.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+ZilvarenError backupFailed(int error) {
+    return ZilvarenError(QStringLiteral("Unable to create backup file.\r") + systemReason(error));
+}
+
+ZilvarenError cannotCreate(const QString& path, int error) {
+    return ZilvarenError(QStringLiteral("Cannot create file %1\r").arg(path) + systemReason(error));
+}
+
+bool syncPath(const QByteArray& path, int flags) {
+    const int fd = ::open(path.constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// The old content gets its second name before anything is written; where
+// the file system has no hard links, a flushed copy stands in.
+void keepBackup(const QString& target) {
+    const QByteArray from = QFile::encodeName(target);
+    const QByteArray to = QFile::encodeName(backupFileName(target));
+    if (::unlink(to.constData()) != 0 && errno != ENOENT)
+        throw backupFailed(errno);
+    if (::link(from.constData(), to.constData()) == 0)
+        return;
+    const int linkError = errno;
+    if (linkError != EPERM && linkError != EXDEV && linkError != EOPNOTSUPP && linkError != EMLINK)
+        throw backupFailed(linkError);
+    if (!QFile::copy(target, backupFileName(target)) || !syncPath(to, O_RDONLY))
+        throw backupFailed(errno ? errno : linkError);
+}
+
+} // namespace
+
 QString backupFileName(const QString& path) {
+    if (QFileInfo(path).suffix().compare(QStringLiteral("BAK"), Qt::CaseInsensitive) == 0)
+        return path + QStringLiteral(".BAK");
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     const qsizetype separator = std::max(path.lastIndexOf(QLatin1Char('/')),
                                          path.lastIndexOf(QDir::separator()));
@@ -14,30 +59,35 @@ QString backupFileName(const QString& path) {
     return path + QStringLiteral(".BAK");
 }
 
-void saveRecordFile(const QString& path, const QByteArray& content) {
-    const auto cannotCreate = [&path] {
-        return ZilvarenError(QStringLiteral("Cannot create file %1").arg(path));
-    };
-    QSaveFile file(path);
-    // The backup is made by renaming; the new content must not go through
-    // the old file's name.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.flush())
-        throw cannotCreate();
+QString saveTargetOf(const QString& path) {
+    QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString resolved = info.canonicalFilePath();
+    // A dangling link still names where its file is to be.
+    return resolved.isEmpty() ? info.symLinkTarget() : resolved;
+}
 
-    const bool hadFile = QFileInfo::exists(path);
-    const QString backup = backupFileName(path);
-    if (hadFile) {
-        QFile::remove(backup);
-        if (!QFile::rename(path, backup)) {
-            file.cancelWriting();
-            throw ZilvarenError(QStringLiteral("Unable to create backup file."));
-        }
+void saveRecordFile(const QString& path, const QByteArray& content) {
+    const QString target = saveTargetOf(path);
+    if (QFileInfo(target).isDir())
+        throw cannotCreate(path, EISDIR);
+    if (QFileInfo::exists(target))
+        keepBackup(target);
+
+    QSaveFile file(target);
+    // The new content must never go through the old file's name.
+    file.setDirectWriteFallback(false);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        throw cannotCreate(path, errno ? errno : EACCES);
+    if (file.write(content) != content.size()) {
+        const int error = errno ? errno : EIO;
+        file.cancelWriting();
+        throw cannotCreate(path, error);
     }
-    if (!file.commit()) {
-        if (hadFile)
-            QFile::rename(backup, path);
-        throw cannotCreate();
-    }
+    // commit() flushes the new file to the disk before renaming it.
+    if (!file.commit())
+        throw cannotCreate(path, errno ? errno : EIO);
+    syncPath(QFile::encodeName(QFileInfo(target).absolutePath()), O_RDONLY | O_DIRECTORY);
 }

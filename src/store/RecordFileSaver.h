@@ -6,13 +6,19 @@
 #include <QString>
 
 // The name of the backup kept beside a record file: its extension replaced
-// by ".BAK" (or ".BAK" appended when it has none).
+// by ".BAK" (or ".BAK" appended when it has none). A file whose own
+// extension is ".BAK" keeps its backup as NAME.BAK.BAK, never as itself.
 QString backupFileName(const QString& path);
 
-// Writes a record file so that a failure never leaves it half-written: the
-// new content goes to a temporary file in the same folder and reaches the
-// disk first; only then does the previous file become the ".BAK" and the
-// new one take its place. Throws ZilvarenError with the message to show
-// ("Unable to create backup file.", "Cannot create file %s"); the file on
-// disk is then unchanged.
+// The file a save of path writes: a symbolic link is followed, so the link
+// keeps naming the new content and the backup lies beside the target.
+QString saveTargetOf(const QString& path);
+
+// Writes a record file so that its name holds the old or the new content
+// at every instant: the previous file is kept as the ".BAK" (a second name
+// for it, or a copy), the new content goes to a temporary file that
+// reaches the disk and then replaces the file by a rename, and the folder
+// is flushed after it. Throws ZilvarenError naming the step that failed
+// ("Unable to create backup file.", "Cannot create file %s") and the
+// reason; the file on disk is then unchanged.
 void saveRecordFile(const QString& path, const QByteArray& content);

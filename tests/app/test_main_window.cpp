@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 #include "app/FileCommands.h"
 #include "app/TForm_Main.h"
+#include "store/RecordFileLock.h"
 #include "groups/GroupTreeView.h"
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
@@ -133,16 +134,98 @@ private Q_SLOTS:
         QCOMPARE(w.document().persons().personCount(), 3);
     }
 
-    void malformedFileKeepsWhatWasRead() {
-        writeFile(file_, recordBytes({QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
+    // A file read only in part is never put over the file without the user
+    // choosing so: not on "Kaydet", not on quitting with save-without-asking.
+    void partlyReadFileIsNotSavedOverSilently() {
+        writeFile(file_, recordBytes({QStringLiteral("1 SETS "), QStringLiteral("2 CHEK SaveAndClose=1"),
+                                      QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
                                       QStringLiteral("2 DATE 40 01 1970"), QStringLiteral("0 ID 2"),
                                       QStringLiteral("0 TRLR")}));
+        const QByteArray before = readFile(file_);
         setRecent({file_});
         TForm_Main& w = makeWindow();
         w.openStartupFile();
-        QCOMPARE(prompts_->messages(), QStringList({QStringLiteral("Invalid argument to date encode")}));
+        QCOMPARE(prompts_->messages().size(), 1);
+        const QString message = prompts_->messages().first();
+        QVERIFY2(message.contains(QStringLiteral("5. satırda okunamadı: Invalid argument to date encode")) &&
+                     message.contains(QStringLiteral("okunan 1 kişi")),
+                 qPrintable(message));
         QCOMPARE(w.document().persons().personCount(), 1);
         QVERIFY(!w.document().isModified());
+
+        w.document().setModified(true);
+        prompts_->answerCancel(); // the save dialog, on quitting
+        QVERIFY(!closeWindow());
+        QCOMPARE(readFile(file_), before);
+
+        prompts_->answerText(file_);         // "Kaydet": the same name chosen...
+        prompts_->answer(PromptButton::Yes); // ...and the overwrite confirmed
+        w.Menu_Kaydet->trigger();
+        QVERIFY(readFile(file_) != before);
+        QVERIFY(!w.document().isModified());
+    }
+
+    void unreadableRecentItemStaysListed() {
+        const QString folder = dir_->filePath(QStringLiteral("klasor.qdb"));
+        QVERIFY(QDir().mkdir(folder));
+        setRecent({file_, folder});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        w.files().DosyaAcNew(FileCommands::OpenSender::RecentItem, folder);
+        QCOMPARE(prompts_->messages(),
+                 QStringList({QStringLiteral("\"") + folder +
+                              QStringLiteral("\" dosyası okunamadı.\rBu bir klasör, dosya değil.")}));
+        QCOMPARE(w.files().recentFiles(), QStringList({folder}));
+        QCOMPARE(w.files().CurrentFileName(), file_);
+    }
+
+    // Open then save with the splitters untouched writes the numbers the
+    // file had, whatever the window's size rounds them to.
+    void untouchedPanelsKeepTheirSizes() {
+        writeFile(file_, recordBytes({QStringLiteral("1 SETS "),
+                                      QStringLiteral("2 CHEK Panel_Grup_Height=200"),
+                                      QStringLiteral("2 CHEK Panel_Main_Width=320"),
+                                      QStringLiteral("0 TRLR")}));
+        setRecent({file_});
+        TForm_Main& w = makeWindow();
+        w.resize(900, 700);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.openStartupFile();
+        const QString composed = QString::fromLatin1(w.composeFile());
+        QVERIFY(composed.contains(QStringLiteral("Panel_Grup_Height=200\r\n")));
+        QVERIFY(composed.contains(QStringLiteral("Panel_Main_Width=320\r\n")));
+    }
+
+    void lockedFileOpensReadOnlyAndIsNeverSavedOver() {
+        RecordFileLock::Holder holder;
+        const auto otherWindow = RecordFileLock::take(file_, &holder);
+        QVERIFY(otherWindow);
+        setRecent({file_});
+        const QByteArray before = readFile(file_);
+        prompts_->answer(PromptButton::Yes); // open read-only
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        QVERIFY(prompts_->shown()[0].text.contains(QStringLiteral("başka bir pencerede açık")));
+        QVERIFY(w.files().isReadOnly());
+        QVERIFY(w.windowTitle().endsWith(QStringLiteral("(salt okunur)")));
+        QCOMPARE(w.document().persons().personCount(), 3);
+        w.document().setModified(true);
+        prompts_->clear();
+        prompts_->answerText(file_);
+        prompts_->answer(PromptButton::Yes);
+        w.Menu_Kaydet->trigger();
+        QCOMPARE(prompts_->shown()[0].text, QStringLiteral("Zilvaren Dosyası Kaydet"));
+        QVERIFY(prompts_->messages().last().contains(QStringLiteral("üzerine kaydedilemez")));
+        QCOMPARE(readFile(file_), before);
+
+        // Cancelling the question opens nothing.
+        prompts_->clear();
+        window_.reset();
+        prompts_->answer(PromptButton::Cancel);
+        TForm_Main& again = makeWindow();
+        again.openStartupFile();
+        QCOMPARE(again.document().persons().personCount(), 0);
     }
 
     void missingRecentItemLeavesTheList() {
@@ -235,6 +318,19 @@ private Q_SLOTS:
         QVERIFY(w.document().groups().isEmpty());
         QVERIFY(w.document().find().items.isEmpty());
         QCOMPARE(w.statusText(1), QStringLiteral("0"));
+
+        // An "Unnamed.qdb" lying in the folder is never written over without
+        // the save dialog, and never enters the recent list.
+        writeFile(QDir::current().filePath(FileCommands::kUnnamed), "keep");
+        w.document().setModified(true);
+        prompts_->answerCancel();
+        w.Menu_Kaydet->trigger();
+        QCOMPARE(prompts_->shown().last().text, QStringLiteral("Zilvaren Dosyası Kaydet"));
+        QCOMPARE(readFile(QDir::current().filePath(FileCommands::kUnnamed)), QByteArray("keep"));
+        prompts_->answer(PromptButton::No); // a second new file, unsaved changes dropped
+        w.Button_YeniClick();
+        QVERIFY(!w.files().recentFiles().contains(FileCommands::kUnnamed));
+        QVERIFY(!w.files().recentFilesForClose().contains(FileCommands::kUnnamed));
     }
 
     void closeAsksAndWritesSettings() {

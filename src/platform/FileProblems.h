@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The reason of a failed system call, as a Turkish sentence with a capital
+// first letter (the message shown to the user names the file and the step).
+QString systemReason(int error);
+
+// Why a path cannot be read as a record or import file, checked before
+// anything opens it: a folder, a device, a FIFO or a socket would block or
+// never end, and a huge file would fill the memory. nullopt for a regular,
+// readable file of a sane size.
+std::optional<QString> unreadableReason(const QString& path);
+
+// The largest file read into memory.
+constexpr qint64 kMaxReadableFileSize = qint64(1) << 30;

@@ -2,6 +2,7 @@
 """End-to-end checks of zilvaren-cli dump and save."""
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -64,6 +65,53 @@ with tempfile.TemporaryDirectory() as d:
     check(r.returncode != 0 and not os.path.exists(os.path.join(d, "never.qdb")),
           "save of a bad file writes nothing")
     check(run("save", os.path.join(d, "missing.qdb"), out).returncode != 0, "missing input")
+
+    # A backup opened to recover from is saved with its own backup beside it.
+    bak = os.path.join(d, "personel.BAK")
+    with open(bak, "wb") as f:
+        f.write(SAMPLE)
+    r = run("save", bak, bak)
+    check(r.returncode == 0, "save of a .BAK file: " + r.stderr.decode())
+    check(os.path.isfile(bak) and os.path.isfile(bak + ".BAK"), ".BAK file and its backup both kept")
+    with open(bak + ".BAK", "rb") as f:
+        check(f.read() == SAMPLE, "its previous content is the backup")
+
+    # Saving through a link writes the target; the link still opens it.
+    real = os.path.join(d, "real")
+    os.mkdir(real)
+    target = os.path.join(real, "hedef.qdb")
+    with open(target, "wb") as f:
+        f.write(SAMPLE)
+    link = os.path.join(d, "kisayol.qdb")
+    os.symlink(target, link)
+    r = run("save", src, link)
+    check(r.returncode == 0, "save through a link")
+    check(os.path.islink(link) and os.path.realpath(link) == target, "the link stays a link")
+    with open(os.path.join(real, "hedef.BAK"), "rb") as f:
+        check(f.read() == SAMPLE, "the target's old content is its backup")
+    with open(link, "rb") as f:
+        check(f.read() == saved, "the link opens the new content")
+
+# An existing file in a read-only folder: the backup is the step that fails.
+# Root ignores permissions, so the check runs as an unprivileged user.
+NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+if (os.geteuid() == 0 and shutil.which("setpriv")
+        and subprocess.run(NOBODY + ["test", "-x", CLI]).returncode == 0):
+    d = tempfile.mkdtemp()
+    os.chmod(d, 0o755)
+    src = os.path.join(d, "in.qdb")
+    with open(src, "wb") as f:
+        f.write(SAMPLE)
+    os.chmod(src, 0o666)
+    os.chmod(d, 0o555)
+    r = subprocess.run(NOBODY + [CLI, "save", src, src], capture_output=True)
+    message = r.stderr.decode("utf-8", "replace")
+    check(r.returncode != 0, "read-only folder: save fails")
+    check("Unable to create backup file." in message and "Erişim izni yok." in message,
+          "read-only folder: the backup step and the reason are named: " + message)
+    with open(src, "rb") as f:
+        check(f.read() == SAMPLE, "read-only folder: the file is untouched")
+    shutil.rmtree(d)
 
 print(f"{0 if failures else 1} passed, {failures} failed")
 sys.exit(1 if failures else 0)

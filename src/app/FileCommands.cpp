@@ -14,6 +14,15 @@ const QString FileCommands::kUnnamed = QStringLiteral("Unnamed.qdb");
 
 namespace {
 
+// The recovery of a file that never had a name.
+QString unnamedRecoveryFileName() {
+    return QDir::home().filePath(QStringLiteral("Unnamed.kurtarma.qdb"));
+}
+
+} // namespace
+
+namespace {
+
 const QString kFilter = QStringLiteral("Personel Files (*.qdb)|*.QDB");
 constexpr int kMaxRecent = 9;
 
@@ -79,6 +88,26 @@ void FileCommands::SetCurrentFileName(const QString& name) {
     setCaption();
 }
 
+QString FileCommands::recoveryFileName() const {
+    return isRealFileName(currentFileName_) ? ::recoveryFileName(currentFileName_)
+                                            : unnamedRecoveryFileName();
+}
+
+QString FileCommands::chooseRecoveredContent(const QString& path, const QString& recovery) {
+    if (!QFileInfo::exists(recovery))
+        return path;
+    const PromptButton answer = prompts_.ask(
+        QStringLiteral("Program, \"%1\" dosyası açıkken dışarıdan kapatıldı; kaydedilmemiş "
+                       "değişiklikler \"%2\" dosyasında saklandı.\rBu değişiklikler geri "
+                       "yüklensin mi? (Hayır derseniz saklanan değişiklikler silinir.)")
+            .arg(path.isEmpty() ? kUnnamed : path, recovery),
+        PromptIcon::Warning, {PromptButton::Yes, PromptButton::No});
+    if (answer == PromptButton::Yes)
+        return recovery;
+    QFile::remove(recovery);
+    return path;
+}
+
 QStringList FileCommands::recentFilesForClose() const {
     QStringList files = recent_;
     if (isRealFileName(currentFileName_) && QFileInfo::exists(currentFileName_))
@@ -93,6 +122,17 @@ void FileCommands::DosyaAcNew(OpenSender sender, const QString& recentPath) {
         if (!QFileInfo::exists(currentFileName_)) {
             currentFileName_.clear();
             setCaption();
+            const QString recovery = unnamedRecoveryFileName();
+            if (chooseRecoveredContent(QString(), recovery) == recovery) {
+                try {
+                    RecordFileData data = readRecordFile(recovery);
+                    window_.showLoadedFile(data);
+                    window_.document().setModified(true);
+                    restoredRecovery_ = recovery;
+                } catch (const RecordFileError& e) {
+                    prompts_.showError(e.message());
+                }
+            }
             return;
         }
         if (!load(currentFileName_)) {
@@ -183,11 +223,12 @@ bool FileCommands::load(const QString& path) {
     bool readOnly = false;
     if (!lockForOpening(path, &lock, &readOnly))
         return false;
+    const QString source = chooseRecoveredContent(path, ::recoveryFileName(path));
     RecordFileData data;
     {
         WaitCursor wait;
         try {
-            data = readRecordFile(path);
+            data = readRecordFile(source);
         } catch (const RecordFileError& e) {
             prompts_.showError(e.message());
             return false;
@@ -203,8 +244,14 @@ bool FileCommands::load(const QString& path) {
         setCaption();
     QDir::setCurrent(QFileInfo(path).absolutePath());
     window_.showLoadedFile(data);
+    restoredRecovery_.clear();
+    if (source != path) {
+        // The restored state is not on disk under the file's name yet.
+        window_.document().setModified(true);
+        restoredRecovery_ = source;
+    }
     if (partialRead_)
-        reportPartialRead(path, data, personsRead);
+        reportPartialRead(source, data, personsRead);
     return true;
 }
 
@@ -244,4 +291,8 @@ void FileCommands::Button_KaydetClick(SaveSender sender) {
     }
     partialRead_ = false;
     window_.document().setModified(false);
+    if (!restoredRecovery_.isEmpty()) {
+        QFile::remove(restoredRecovery_);
+        restoredRecovery_.clear();
+    }
 }

@@ -36,6 +36,10 @@ public:
     QStringList recentFilesForClose() const;
     // Another window holds the file: this one never saves over it.
     bool isReadOnly() const { return readOnly_; }
+    // Where the unsaved state goes when the program is ended from outside.
+    QString recoveryFileName() const;
+    // The program ends: the file is no longer held.
+    void releaseLock() { lock_.reset(); }
 
     static const QString kUnnamed;
     // Names that never enter the recent list.
@@ -55,6 +59,9 @@ private:
     // The lock of a file about to be written under a new name; false (and
     // a message) when another window holds it.
     bool lockForSaving(const QString& path);
+    // The file to read for path: the recovery file left by a program that
+    // was ended, when the user wants it back.
+    QString chooseRecoveredContent(const QString& path, const QString& recovery);
     void reportPartialRead(const QString& path, const RecordFileData& data, qsizetype personsRead);
 
     TForm_Main& window_;
@@ -66,4 +73,6 @@ private:
     // Reading stopped at a malformed line: what is shown is not the whole
     // file, so saving must not silently put it over the file.
     bool partialRead_ = false;
+    // A restored recovery file goes once the restored state is saved.
+    QString restoredRecovery_;
 };

@@ -16,6 +16,7 @@
 #include "platform/TurkishText.h"
 
 #include <QApplication>
+#include <QSaveFile>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
@@ -28,6 +29,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <unistd.h>
 
 namespace {
 
@@ -309,7 +313,8 @@ void TForm_Main::showLoadedFile(RecordFileData& data) {
     refreshPersonCounts();
 }
 
-QByteArray TForm_Main::composeFile() {
+QByteArray TForm_Main::compose(const std::vector<const PersonRecord*>& persons,
+                               const PersonRecord* focusedPerson) {
     // Sizes the layout rounded are not the user's: only a moved splitter
     // changes the numbers the file had.
     if (panelsMoved_) {
@@ -317,7 +322,37 @@ QByteArray TForm_Main::composeFile() {
         s.panelMainWidth = Panel_Main->width();
         s.panelGrupHeight = Panel_Grup->height();
     }
-    return document_.compose(VST->focusedPerson(), VST_Grup->focusedGroup());
+    return document_.compose(persons, focusedPerson, VST_Grup->focusedGroup());
+}
+
+QByteArray TForm_Main::composeFile() {
+    return compose(document_.persons().allPersons(), VST->focusedPerson());
+}
+
+void TForm_Main::keepUnsavedWorkAndQuit() {
+    const PersonRecord* replaces = nullptr;
+    const std::optional<PersonRecord> pending = editing_->pendingRecord(&replaces);
+    if (document_.isModified() || pending) {
+        std::vector<const PersonRecord*> persons = document_.persons().allPersons();
+        const PersonRecord* focused = VST->focusedPerson();
+        if (pending && replaces) {
+            std::replace(persons.begin(), persons.end(), replaces, &*pending);
+            if (focused == replaces)
+                focused = &*pending;
+        } else if (pending) {
+            persons.push_back(&*pending);
+        }
+        QSaveFile out(files_->recoveryFileName());
+        if (!out.open(QIODevice::WriteOnly) || out.write(compose(persons, focused)) < 0 ||
+            !out.commit())
+            qWarning("Kaydedilmemiş değişiklikler %s dosyasına yazılamadı: %s",
+                     qPrintable(out.fileName()), qPrintable(out.errorString()));
+    }
+    writeSettingsForClose();
+    files_->releaseLock();
+    // Nothing else may run now: a dialog that is open must not go on to
+    // save or ask anything.
+    ::_exit(0);
 }
 
 // While an add or edit is open only "Tamam" and "İptal" work: the list,
@@ -429,6 +464,11 @@ void TForm_Main::closeEvent(QCloseEvent* e) {
             return;
         }
     }
+    writeSettingsForClose();
+    e->accept();
+}
+
+void TForm_Main::writeSettingsForClose() {
     services_.settings.writeRecentFiles(files_->recentFilesForClose());
     SettingsStore::PageSetup p = services_.settings.pageSetup();
     p.left = x();
@@ -437,5 +477,4 @@ void TForm_Main::closeEvent(QCloseEvent* e) {
     p.height = height();
     Q_EMIT closingWritesSettings(p);
     services_.settings.writePageSetup(p);
-    e->accept();
 }

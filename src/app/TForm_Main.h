@@ -55,6 +55,10 @@ public:
     void showLoadedFile(RecordFileData& data);
     // The whole file as it would be saved now.
     QByteArray composeFile();
+    // The program is ended from outside (logout, shutdown): what the user
+    // has not saved, an open edit included, goes to the recovery file
+    // beside the record file, then the process ends without a question.
+    void keepUnsavedWorkAndQuit();
 
     void Button_YeniClick();
     void Prg_ExitClick();
@@ -102,6 +106,9 @@ private:
     void rebuildRecentMenu();
     void updateSaveCommands();
     void setLocked(bool locked);
+    void writeSettingsForClose();
+    QByteArray compose(const std::vector<const PersonRecord*>& persons,
+                       const PersonRecord* focusedPerson);
 
     MainWindowServices services_;
     RecordDocument document_;

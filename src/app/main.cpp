@@ -1,4 +1,5 @@
 #include "app/AppWindows.h"
+#include "app/TerminationSignals.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/DesktopShellOpener.h"
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
     SystemClock clock;
     DesktopShellOpener shell;
     AppWindows windows({prompts, settings, clock, shell});
+    TerminationSignals endFromOutside;
+    QObject::connect(&endFromOutside, &TerminationSignals::terminationRequested, &windows.main(),
+                     &TForm_Main::keepUnsavedWorkAndQuit);
     windows.main().show();
     return app.exec();
 }

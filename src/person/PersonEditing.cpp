@@ -199,7 +199,7 @@ void PersonEditing::SB_SexClick() {
     Edit_Change();
 }
 
-void PersonEditing::store(PersonRecord& p, bool adding) {
+void PersonEditing::store(PersonRecord& p, bool adding) const {
     const PersonEditor& e = pages_;
     p.RecordNo = TurkceUpperCase(e.Edit_ID->text());
     p.FirstName = TurkceUpperCase(e.Edit_Ad->text());
@@ -229,6 +229,16 @@ void PersonEditing::store(PersonRecord& p, bool adding) {
     // Notes the user did not touch stay exactly as they were.
     if (adding || e.Memo_Note->document()->isModified())
         p.Notes = memoLines(*e.Memo_Note);
+}
+
+std::optional<PersonRecord> PersonEditing::pendingRecord(const PersonRecord** replaces) const {
+    const bool adding = pages_.EditMode() == PersonEditor::Adding;
+    if (!isEditing() || (!adding && !editTarget_))
+        return std::nullopt;
+    *replaces = adding ? nullptr : editTarget_;
+    PersonRecord values = adding ? PersonRecord{} : *editTarget_;
+    store(values, adding);
+    return values;
 }
 
 void PersonEditing::SB_TamamClick() {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "store/PersonRecord.h"
+
 #include <QObject>
+
+#include <optional>
 
 class Clock;
 class GroupTreeView;
@@ -9,7 +13,6 @@ class PersonListView;
 class Prompts;
 class QAction;
 class RecordDocument;
-struct PersonRecord;
 
 // Adding, editing and deleting persons: the window's editing state and
 // the five commands that drive it.
@@ -40,6 +43,11 @@ public:
     // The focused person changed.
     void VSTChange(PersonRecord* person);
 
+    // What "Tamam" would store now, unchecked; nullopt when no add or edit
+    // is open. *replaces is the record it would overwrite (nullptr: a new
+    // person).
+    std::optional<PersonRecord> pendingRecord(const PersonRecord** replaces) const;
+
     // A "Yeni Grup" for a person added while the tree is empty.
     void createFirstGroup();
 
@@ -52,7 +60,7 @@ private:
     void UnlockAfterEditing();
     void connectChangeNotifications();
     void upperCaseEntry(class QLineEdit* edit);
-    void store(PersonRecord& p, bool adding);
+    void store(PersonRecord& p, bool adding) const;
 
     PersonEditor& pages_;
     RecordDocument& document_;

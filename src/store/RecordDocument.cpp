@@ -49,6 +49,14 @@ QByteArray RecordDocument::compose(const PersonRecord* focusedPerson,
     return composeRecordFile(snapshot, unencodable);
 }
 
+QByteArray RecordDocument::compose(const std::vector<const PersonRecord*>& persons,
+                                   const PersonRecord* focusedPerson,
+                                   const GroupNode* focusedGroup) const {
+    const RecordFileSnapshot snapshot{persons, groups_.root(), focusedPerson, focusedGroup,
+                                      find_, settings_};
+    return composeRecordFile(snapshot);
+}
+
 PersonRecord* RecordDocument::personToFocus(const std::optional<QString>& recordNo) const {
     if (persons_.personCount() == 0)
         return nullptr;

@@ -36,6 +36,9 @@ public:
     // The whole file as it would be saved now.
     QByteArray compose(const PersonRecord* focusedPerson, const GroupNode* focusedGroup,
                        QString* unencodable = nullptr) const;
+    // The same with another list of persons (an edit not yet confirmed).
+    QByteArray compose(const std::vector<const PersonRecord*>& persons,
+                       const PersonRecord* focusedPerson, const GroupNode* focusedGroup) const;
 
     // The person the file names as focused, else the first; nullptr when
     // the list is empty.

@@ -59,6 +59,11 @@ QString backupFileName(const QString& path) {
     return path + QStringLiteral(".BAK");
 }
 
+QString recoveryFileName(const QString& path) {
+    const QFileInfo info(saveTargetOf(path));
+    return info.absoluteDir().filePath(info.completeBaseName() + QStringLiteral(".kurtarma.qdb"));
+}
+
 QString saveTargetOf(const QString& path) {
     QFileInfo info(path);
     if (!info.isSymLink())

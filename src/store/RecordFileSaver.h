@@ -10,6 +10,10 @@
 // extension is ".BAK" keeps its backup as NAME.BAK.BAK, never as itself.
 QString backupFileName(const QString& path);
 
+// Where the unsaved state of an ending program is kept beside a record
+// file (personel.qdb: personel.kurtarma.qdb); never the file itself.
+QString recoveryFileName(const QString& path);
+
 // The file a save of path writes: a symbolic link is followed, so the link
 // keeps naming the new content and the backup lies beside the target.
 QString saveTargetOf(const QString& path);

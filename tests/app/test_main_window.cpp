@@ -165,6 +165,36 @@ private Q_SLOTS:
         QVERIFY(!w.document().isModified());
     }
 
+    void recoveryFileIsOfferedAtOpening() {
+        const QString recovery = dir_->filePath(QStringLiteral("personel.kurtarma.qdb"));
+        writeFile(recovery, recordBytes({QStringLiteral("0 ID 99"), QStringLiteral("1 NAME KURTARILAN"),
+                                         QStringLiteral("0 TRLR")}));
+        setRecent({file_});
+        const QByteArray before = readFile(file_);
+        prompts_->answer(PromptButton::Yes);
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        QVERIFY(prompts_->shown()[0].text.contains(QStringLiteral("geri yüklensin mi?")));
+        QCOMPARE(w.document().persons().personAt(0)->FirstName, QStringLiteral("KURTARILAN"));
+        QCOMPARE(w.files().CurrentFileName(), file_);
+        QVERIFY(w.document().isModified()); // not on disk under its name yet
+        QCOMPARE(readFile(file_), before);
+        w.Menu_Kaydet->trigger();
+        QVERIFY(!QFile::exists(recovery));
+        QVERIFY(readFile(file_).contains("KURTARILAN"));
+
+        // Declined: the file opens as saved and the kept state is dropped.
+        writeFile(recovery, recordBytes({QStringLiteral("0 TRLR")}));
+        window_.reset();
+        prompts_->clear();
+        prompts_->answer(PromptButton::No);
+        TForm_Main& again = makeWindow();
+        again.openStartupFile();
+        QCOMPARE(again.document().persons().personAt(0)->FirstName, QStringLiteral("KURTARILAN"));
+        QVERIFY(!QFile::exists(recovery));
+        QVERIFY(!again.document().isModified());
+    }
+
     void unreadableRecentItemStaysListed() {
         const QString folder = dir_->filePath(QStringLiteral("klasor.qdb"));
         QVERIFY(QDir().mkdir(folder));

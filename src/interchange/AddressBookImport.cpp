@@ -17,20 +17,24 @@ constexpr char kEndOfFile = 26;
 
 using Fields = std::array<QByteArray, kFieldCount>;
 
-QString column(const Fields& f, int number) {
+QString rawColumn(const Fields& f, int number) {
     return cp1254::decode(f[size_t(number - 1)]);
+}
+
+// A one-line field holds a quoted line break as the saved file will: as a
+// blank, so the window shows now what it shows after reopening.
+QString column(const Fields& f, int number) {
+    QString text = rawColumn(f, number);
+    for (QChar& c : text)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    return text;
 }
 
 QString withoutOuterQuotes(QString text) {
     if (text.size() > 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
         return text.mid(1, text.size() - 2);
     return text;
-}
-
-// A quoted multi-line address becomes one line.
-QString cleanAddress(QString text) {
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    return withoutOuterQuotes(std::move(text));
 }
 
 // Lines as a memo takes its text: a break after the last line adds no
@@ -72,14 +76,14 @@ std::unique_ptr<PersonRecord> makePerson(const Fields& f, int number, const QStr
     p->Surname = column(f, 2);
 
     addContact(*p, QStringLiteral("Mail"), column(f, 6));
-    p->HomeAddress1 = cleanAddress(column(f, 7));
+    p->HomeAddress1 = withoutOuterQuotes(column(f, 7));
     p->HomeCity = column(f, 8);
     p->HomePostCode = column(f, 9);
     addContact(*p, QStringLiteral("Ev"), column(f, 12));
     addContact(*p, QStringLiteral("Fax"), column(f, 13));
     addContact(*p, QStringLiteral("GSM"), column(f, 14));
     addContact(*p, QStringLiteral("Web"), column(f, 15));
-    p->WorkAddress1 = cleanAddress(column(f, 16));
+    p->WorkAddress1 = withoutOuterQuotes(column(f, 16));
     p->WorkCity = column(f, 17);
     p->WorkPostCode = column(f, 18);
     addContact(*p, QStringLiteral("Web"), column(f, 21));
@@ -88,7 +92,7 @@ std::unique_ptr<PersonRecord> makePerson(const Fields& f, int number, const QStr
     p->Firm = column(f, 25);
     p->Profession = column(f, 26);
     p->Department = column(f, 27);
-    p->Notes = noteLines(withoutOuterQuotes(column(f, 29)));
+    p->Notes = noteLines(withoutOuterQuotes(rawColumn(f, 29)));
 
     p->RecordedAt = clock.stampNow();
     p->GroupPath = groupPath;

@@ -40,10 +40,12 @@ QString maritalText(QChar status) {
     }
 }
 
+// The Turkish short date with all four digits of the year, whatever the
+// user's locale: a two-digit year would lose the century.
 QString birthDateText(double days) {
     if (days == 0)
         return {};
-    return userLocale().toString(birthdate::toDate(days), QLocale::ShortFormat);
+    return birthdate::toDate(days).toString(QStringLiteral("dd.MM.yyyy"));
 }
 
 } // namespace

@@ -56,11 +56,15 @@ int runImportCommand(const QStringList& args) {
         }
         QString group = BuildGroupPath(file->focusedGroup);
         if (parser.isSet(groupOption)) {
-            group = parser.value(groupOption);
-            // As in the program: an existing group, or no group at all.
-            if (!FindPersonGroup(document.groups().root(), group) &&
-                TurkceUpperCase(group) != TurkceUpperCase(kNoGroupPath)) {
-                printCliError(QStringLiteral("no such group: %1").arg(group));
+            // As in the program: the group as the tree spells it, or no
+            // group at all.
+            const QString wanted = parser.value(groupOption);
+            if (const GroupNode* node = FindPersonGroup(document.groups().root(), wanted)) {
+                group = BuildGroupPath(node);
+            } else if (TurkceUpperCase(wanted) == TurkceUpperCase(kNoGroupPath)) {
+                group = kNoGroupPath;
+            } else {
+                printCliError(QStringLiteral("no such group: %1").arg(wanted));
                 return 1;
             }
         }

@@ -61,7 +61,7 @@ private Q_SLOTS:
         p.BirthDate = birthdate::fromDate(QDate(1970, 3, 5));
         QCOMPARE(exportValues(p).mid(Cinsiyet, 9),
                  QStringList({QStringLiteral("Bayan"), QStringLiteral("Bekar"),
-                              QStringLiteral("5.03.1970"), QStringLiteral("312 111-312 222"),
+                              QStringLiteral("05.03.1970"), QStringLiteral("312 111-312 222"),
                               QStringLiteral("232"), QStringLiteral("f\tek"),
                               QStringLiteral("0532"), QStringLiteral("a@b"), QStringLiteral("w")}));
         const QList<std::pair<char, char>> others = {{'M', 'B'}, {0, 'D'}, {'X', 'M'}};
@@ -73,6 +73,23 @@ private Q_SLOTS:
         }
         QCOMPARE(texts, QStringList({QStringLiteral("Bay"), QStringLiteral("Evli"), QString(),
                                      QStringLiteral("Dul"), QString(), QString()}));
+    }
+
+    void dateKeepsItsCenturyInAnyLocale() {
+        PersonRecord p = person("A");
+        const QLocale before;
+        QStringList dates;
+        for (const QLocale& l : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                 QLocale(QLocale::German, QLocale::Germany)}) {
+            QLocale::setDefault(l);
+            for (int year : {1920, 2020}) {
+                p.BirthDate = birthdate::fromDate(QDate(year, 3, 5));
+                dates << exportValues(p).at(Cinsiyet + 2);
+            }
+        }
+        QLocale::setDefault(before);
+        QCOMPARE(dates, QStringList({QStringLiteral("05.03.1920"), QStringLiteral("05.03.2020"),
+                                     QStringLiteral("05.03.1920"), QStringLiteral("05.03.2020")}));
     }
 
     void bytesOfTheFile() {

@@ -66,6 +66,9 @@ void DialSession::dial() {
 }
 
 void DialSession::stop() {
+    if (stopping_)
+        return;
+    stopping_ = true;
     if (modem_.State() != msIdle)
         modem_.Cancel();
     else
@@ -77,9 +80,12 @@ void DialSession::stop() {
     add(QStringLiteral("Modem and/or Com Port Closed."));
     add(QString());
     setWorking(false);
+    stopping_ = false;
 }
 
 void DialSession::endWith(const QString& line) {
+    if (stopping_)
+        return;
     add(line);
     stop();
 }

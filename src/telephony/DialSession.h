@@ -25,7 +25,8 @@ public:
     // A device path used instead of the port number.
     void setDevicePath(const QString& path);
 
-    // The number dialled when the modem has answered the initialisation.
+    // The number dialled when the modem has answered the initialisation;
+    // it may change until then.
     void setNumber(const QString& number) { number_ = number; }
     QString number() const { return number_; }
 
@@ -57,4 +58,6 @@ private:
     TZvModem modem_;
     QString number_;
     bool working_ = false;
+    // A reply handed over while "Kapat" closes the port must not stop again.
+    bool stopping_ = false;
 };

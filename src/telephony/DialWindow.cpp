@@ -54,6 +54,9 @@ TForm_Telefon::TForm_Telefon(SettingsStore& settings, QWidget* parent) : QDialog
 
     connect(ComboBox_Com, &QComboBox::currentIndexChanged, this,
             [this](int index) { session_.setPortNum(index + 1); });
+    // The number is read when the modem is ready for it: the line shown
+    // and the number sent are always the field's text of that moment.
+    connect(Edit_TelNo, &QLineEdit::textChanged, &session_, &DialSession::setNumber);
     connect(Button_Dial, &QPushButton::clicked, this, &TForm_Telefon::Button_DialClick);
     connect(Button_Kapat, &QPushButton::clicked, this, &TForm_Telefon::Button_KapatClick);
     connect(&session_, &DialSession::progressLine, Memo1, &QPlainTextEdit::appendPlainText);
@@ -75,10 +78,7 @@ void TForm_Telefon::addPageSetup(SettingsStore::PageSetup& values) const {
     values.quickDial = CheckBox_QuickDial->isChecked();
 }
 
-void TForm_Telefon::Button_DialClick() {
-    session_.setNumber(Edit_TelNo->text());
-    session_.dial();
-}
+void TForm_Telefon::Button_DialClick() { session_.dial(); }
 
 void TForm_Telefon::Button_KapatClick() { session_.stop(); }
 

@@ -73,7 +73,23 @@ int FakeSerialDevice::open(const QString& path) {
 
 void FakeSerialDevice::close() {
     std::lock_guard lock(mutex_);
+    closeSteps_.append(QStringLiteral("close"));
     open_ = false;
+}
+
+void FakeSerialDevice::lowerModemLines() {
+    std::lock_guard lock(mutex_);
+    closeSteps_.append(QStringLiteral("lower lines"));
+}
+
+void FakeSerialDevice::drainOutput(int timeoutMs) {
+    std::lock_guard lock(mutex_);
+    closeSteps_.append(timeoutMs > 0 ? QStringLiteral("drain") : QStringLiteral("drop output"));
+}
+
+QStringList FakeSerialDevice::closeSteps() const {
+    std::lock_guard lock(mutex_);
+    return closeSteps_;
 }
 
 bool FakeSerialDevice::isOpen() const {

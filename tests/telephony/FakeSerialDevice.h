@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QPair>
+#include <QStringList>
 
 #include <mutex>
 
@@ -30,12 +31,16 @@ public:
     quint32 eventMask() const;
     QString openedPath() const;
     QList<QPair<bool, bool>> purges() const;
+    // The steps of closing, in order: "lower lines", "drain", "close".
+    QStringList closeSteps() const;
 
     // Device side.
     int open(const QString& path) override;
     void close() override;
     bool isOpen() const override;
     int configure(const ZvLineSettings& settings) override;
+    void lowerModemLines() override;
+    void drainOutput(int timeoutMs) override;
     int setQueueSizes(int, int) override;
     int setTimeouts() override;
     int setEventMask(quint32 events) override;
@@ -64,4 +69,5 @@ private:
     bool hold_ = false;
     QByteArray rx_, tx_;
     QList<QPair<bool, bool>> purges_;
+    QStringList closeSteps_;
 };

@@ -5,6 +5,7 @@
 #include "telephony/DialSession.h"
 
 #include <QSignalSpy>
+#include <QThread>
 
 #include <cstdio>
 #include <unistd.h>
@@ -126,6 +127,23 @@ private Q_SLOTS:
         d.session.dial();
         QTRY_VERIFY(!d.session.isWorking());
         QCOMPARE(d.lines.size(), 5);
+    }
+
+    // A BUSY already waiting when "Kapat" is pressed is handed over while
+    // the port closes; the stop sequence still runs once.
+    void replyWaitingAtKapatStopsOnce() {
+        Dialling d;
+        d.far.answer("ATZ", "OK");
+        d.session.dial();
+        QTRY_VERIFY(d.far.received().contains("ATDT"));
+        d.far.send("\r\nBUSY\r\n");
+        QThread::msleep(200); // the BUSY now waits for the UI thread
+        d.session.stop();
+        QCOMPARE(d.lines.count(u"Modem and/or Com Port Closed."_s), 1);
+        QVERIFY(!d.lines.contains(u"Modem was Closed."_s));
+        QTest::qWait(100);
+        QCOMPARE(d.lines.count(u"Modem and/or Com Port Closed."_s), 1);
+        QVERIFY(!d.session.isWorking());
     }
 
     void stopWhileIdle() {

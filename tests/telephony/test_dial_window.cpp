@@ -1,3 +1,4 @@
+#include "PtyModem.h"
 #include "platform/Errors.h"
 #include "platform/SettingsStore.h"
 #include "telephony/DialWindow.h"
@@ -26,6 +27,31 @@ private Q_SLOTS:
     void init() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            dir_.filePath(QString::number(QDateTime::currentMSecsSinceEpoch())));
+    }
+
+    // The number sent is the field's text when the modem is ready, and the
+    // line shown says the same.
+    void numberIsReadWhenTheModemIsReady() {
+        PtyModem far;
+        far.answer("ATDT", "CONNECT 9600");
+        QSettings(QStringLiteral("Orvak"), QStringLiteral("Zilvaren"))
+            .setValue(QStringLiteral("Ports/COM2"), far.path());
+        store(1, false);
+        SettingsStore settings;
+        TForm_Telefon w(settings);
+        w.show();
+        w.Edit_TelNo->setText(QStringLiteral("123"));
+        QTest::mouseClick(w.Button_Dial, Qt::LeftButton);
+        QVERIFY(!w.Button_Dial->isEnabled());
+        QTRY_VERIFY(far.received().contains("ATZ"));
+        w.Edit_TelNo->selectAll();
+        QTest::keyClicks(w.Edit_TelNo, QStringLiteral("456"));
+        far.send("\r\nOK\r\n");
+        QTRY_VERIFY(w.Memo1->toPlainText().contains(QStringLiteral("Connect:")));
+        QVERIFY(w.Memo1->toPlainText().contains(QStringLiteral("Dialing 456.")));
+        QVERIFY(far.received().contains("ATDT456\r"));
+        QTest::mouseClick(w.Button_Kapat, Qt::LeftButton);
+        QVERIFY(w.Button_Dial->isEnabled());
     }
 
     void portChoiceFromTheSettings() {

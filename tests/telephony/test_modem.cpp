@@ -109,6 +109,11 @@ private Q_SLOTS:
         QTest::newRow("two carets drop the rest") << u"A^^M"_s << u"A"_s;
         QTest::newRow("caret at end") << u"AT^"_s << u"AT"_s;
         QTest::newRow("tilde is a byte") << u"+++~~~ATH0^M"_s << u"+++~~~ATH0\r"_s;
+        // Only ASCII letters make control characters: a Turkish letter
+        // upper-cases into one, yet stays a letter.
+        QTest::newRow("dotless i") << u"9^ı"_s << u"9^ı"_s;
+        QTest::newRow("dotted capital I") << u"^İ"_s << u"^İ"_s;
+        QTest::newRow("ş") << u"^ş"_s << u"^ş"_s;
     }
     void decodeControlNotation() {
         QFETCH(QString, text);
@@ -119,10 +124,13 @@ private Q_SLOTS:
     void configValues() {
         TZvModem modem;
         modem.SetConfig({QStringLiteral("DIALCMD= ATDP \t"), QStringLiteral("dialcmd=ATDT"),
-                         QStringLiteral("NOVALUE")});
+                         QStringLiteral("NOVALUE"), QStringLiteral("INITCMD"),
+                         QStringLiteral("INITCMD=ATZ^M")});
         QCOMPARE(modem.GetConfigValue(QStringLiteral("DialCmd")), QStringLiteral("ATDP"));
-        QCOMPARE(modem.GetConfigValue(QStringLiteral("INITCMD")), QString());
         QCOMPARE(modem.GetConfigValue(QStringLiteral("NOVALUE")), QString());
+        QCOMPARE(modem.GetConfigValue(QStringLiteral("RBUSY")), QString());
+        // A line without "=" names no key and hides none.
+        QCOMPARE(modem.GetConfigValue(QStringLiteral("INITCMD")), QStringLiteral("ATZ^M"));
     }
 
     void writeWithoutPort_data() {

@@ -67,11 +67,11 @@ void TZvCustomModem::SetConfig(const QStringList& lines) {
 }
 
 QString TZvCustomModem::GetConfigValue(const QString& key) const {
+    // Only KEY=VALUE lines name a key; a stray line hides nothing.
     for (const QString& line : config_) {
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        const QString name = eq < 0 ? line : line.left(eq);
-        if (name.compare(key, Qt::CaseInsensitive) == 0)
-            return eq < 0 ? QString() : trimmedControls(line.mid(eq + 1));
+        if (eq >= 0 && QStringView(line).left(eq).compare(key, Qt::CaseInsensitive) == 0)
+            return trimmedControls(line.mid(eq + 1));
     }
     return QString();
 }
@@ -85,9 +85,10 @@ QString TZvCustomModem::DecodeControlNotation(const QString& text) {
         } else if (carets == 0) {
             out += c;
         } else if (carets == 1) {
-            const char16_t u = c.toUpper().unicode();
-            if (u >= u'A' && u <= u'Z') {
-                out += QChar(u - 64);
+            // ASCII letters only: ı upper-cases to I, yet is no control letter.
+            const char16_t u = c.unicode();
+            if ((u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z')) {
+                out += QChar((u & ~0x20) - 64);
             } else {
                 out += QLatin1Char('^');
                 out += c;

@@ -21,6 +21,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// How long closing waits for written bytes to leave.
+constexpr int kDrainMs = 500;
 constexpr int kRxPurge = puRxAbort | puRxClear;
 
 const int kBaudValues[] = {0,     110,   300,   600,    1200,   2400,   4800,   9600,
@@ -108,6 +110,8 @@ void TZvCustomComm::OpenDevice() {
     const int error = device_->open(path);
     if (error == ENOENT)
         throw EZvCommError(QStringLiteral("Specified device not found (%1).").arg(path));
+    if (error == EBUSY)
+        throw EZvCommError(QStringLiteral("Specified device is already in use (%1).").arg(path));
     if (error)
         throw EZvCommError(QStringLiteral("Can't open specified device %1 (Error %2, %3)")
                                .arg(path, QString::number(error),
@@ -148,6 +152,10 @@ void TZvCustomComm::Close() {
         closing_ = true;
         StopThreads();
         handover_->discardPending();
+        // Hang up first: a modem left without hang-up-on-close would stay
+        // off the hook.
+        device_->lowerModemLines();
+        device_->drainOutput(kDrainMs);
         device_->close();
         closing_ = false;
     }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -34,15 +35,18 @@ int lastError() { return errno; }
 
 } // namespace
 
+bool zvHasStandardRate(int baudrate) { return speedFor(baudrate) != B0; }
+
 // Linux has no DSR output flow, DSR sensitivity, continue-after-XOFF,
 // XON/XOFF limits, error-character replacement or event/end-of-file
 // characters on a raw line; those settings are accepted and left out.
 // CTS output flow and RTS handshake are one switch there (CRTSCTS).
 int zvLineTermios(termios& t, const ZvLineSettings& s) {
     t = termios{};
-    const speed_t speed = speedFor(s.baudrate);
-    if (speed == B0)
+    if (s.baudrate <= 0)
         return EINVAL;
+    const speed_t standard = speedFor(s.baudrate);
+    const speed_t speed = standard == B0 ? B38400 : standard;
     cfsetispeed(&t, speed);
     cfsetospeed(&t, speed);
     // HUPCL: dropping DTR on the last close makes the modem hang up.
@@ -87,8 +91,14 @@ int TermiosDevice::open(const QString& path) {
     fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return lastError();
-    if (::ioctl(fd_, TIOCEXCL) != 0 || ::tcgetattr(fd_, &saved_) != 0) {
-        const int error = lastError();
+    // TIOCEXCL does not stop root; the advisory lock stops every other
+    // port, in this process or another.
+    int error = 0;
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+        error = errno == EWOULDBLOCK ? EBUSY : lastError();
+    else if (::ioctl(fd_, TIOCEXCL) != 0 || ::tcgetattr(fd_, &saved_) != 0)
+        error = lastError();
+    if (error) {
         ::close(fd_);
         fd_ = -1;
         return error;
@@ -116,10 +126,31 @@ int TermiosDevice::configure(const ZvLineSettings& settings) {
         return error;
     if (::tcsetattr(fd_, TCSANOW, &t) != 0)
         return lastError();
+    if (!zvHasStandardRate(settings.baudrate))
+        if (const int error = zvSetCustomRate(fd_, settings.baudrate))
+            return error;
     nullStrip_ = settings.options.testFlag(coNullStrip);
     if (const int error = setModemLine(TIOCM_DTR, settings.controlDtr != dtrDisabled))
         return error;
     return setModemLine(TIOCM_RTS, settings.controlRts != rtsDisabled);
+}
+
+void TermiosDevice::lowerModemLines() {
+    setModemLine(TIOCM_DTR, false);
+    setModemLine(TIOCM_RTS, false);
+}
+
+void TermiosDevice::drainOutput(int timeoutMs) {
+    // tcdrain() would wait for ever behind a modem that holds CTS low.
+    for (int waited = 0;; waited += kSampleMs) {
+        int queued = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued == 0)
+            return;
+        if (waited >= timeoutMs)
+            break;
+        ::usleep(kSampleMs * 1000);
+    }
+    ::tcflush(fd_, TCOFLUSH);
 }
 
 int TermiosDevice::setModemLine(int line, bool on) {

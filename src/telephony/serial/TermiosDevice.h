@@ -8,8 +8,15 @@
 #include <atomic>
 
 // Puts the line settings into a termios struct (cleared first) without
-// touching a device; 0 or EINVAL for a setting the line cannot take.
+// touching a device; 0 or EINVAL for a setting the line cannot take. A
+// rate without a B constant gets B38400 here and its own value from
+// zvSetCustomRate once the struct is applied.
 int zvLineTermios(termios& t, const ZvLineSettings& settings);
+bool zvHasStandardRate(int baudrate);
+// Sets any rate through the kernel's termios2 interface (BOTHER).
+int zvSetCustomRate(int fd, int baudrate);
+// The output rate the device reports, through the same interface.
+int zvOutputRate(int fd);
 
 // A serial device reached through termios. Line events come from the
 // driver's interrupt counters, sampled while waiting, since TIOCMIWAIT
@@ -24,6 +31,8 @@ public:
     bool isOpen() const override { return fd_ >= 0; }
 
     int configure(const ZvLineSettings& settings) override;
+    void lowerModemLines() override;
+    void drainOutput(int timeoutMs) override;
     int setQueueSizes(int readSize, int writeSize) override;
     int setTimeouts() override;
     int setEventMask(quint32 events) override;

@@ -14,12 +14,19 @@ class ZvSerialDevice {
 public:
     virtual ~ZvSerialDevice() = default;
 
+    // EBUSY when another port (of any process) has the device open.
     virtual int open(const QString& path) = 0;
+    // Restores the settings the device had before open, then closes it.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
     // Line settings and the DTR/RTS lines.
     virtual int configure(const ZvLineSettings& settings) = 0;
+    // Lowers DTR and RTS: a modem hangs up.
+    virtual void lowerModemLines() = 0;
+    // Waits until the written bytes have left, for at most timeoutMs;
+    // what is left then is dropped.
+    virtual void drainOutput(int timeoutMs) = 0;
     virtual int setQueueSizes(int readSize, int writeSize) = 0;
     // Reads return at once with what has arrived.
     virtual int setTimeouts() = 0;

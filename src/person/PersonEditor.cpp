@@ -152,8 +152,8 @@ QWidget* PersonEditor::buildBasicPage() {
     form->addRow(QStringLiteral("&Kayıt No"), Edit_ID);
     form->addRow(QStringLiteral("&Adı"), Edit_Ad);
     form->addRow(QStringLiteral("S&oyad"), Edit_Soyad);
-    form->addRow(QStringLiteral("Doğum &Yeri"), Edit_DogYer);
-    form->addRow(QStringLiteral("Doğ. &Tarihi"), dateRow);
+    form->addRow(QStringLiteral("Doğum Ye&ri"), Edit_DogYer);
+    form->addRow(QStringLiteral("Doğ. Tari&hi"), dateRow);
     qobject_cast<QLabel*>(form->labelForField(dateRow))->setBuddy(DTP_DogTarihi);
     form->addRow(QStringLiteral("&Cinsiyeti"), sexRow);
     qobject_cast<QLabel*>(form->labelForField(sexRow))->setBuddy(ComboBox_Sex);
@@ -212,8 +212,8 @@ QWidget* PersonEditor::buildHomePage() {
     auto* form = new QFormLayout(page);
     form->addRow(QStringLiteral("Adres &1"), Edit_EvAdres1);
     form->addRow(QStringLiteral("Adres &2"), Edit_EvAdres2);
-    form->addRow(QStringLiteral("&Posta Kod"), Edit_EvPK);
-    form->addRow(QStringLiteral("Ş&ehir"), Edit_EvSehir);
+    form->addRow(QStringLiteral("Posta &Kod"), Edit_EvPK);
+    form->addRow(QStringLiteral("Şe&hir"), Edit_EvSehir);
     form->addRow(QStringLiteral("A&nne Adı"), Edit_AnneAdi);
     form->addRow(QStringLiteral("&Baba Adı"), Edit_BabaAdi);
     return page;
@@ -234,8 +234,8 @@ QWidget* PersonEditor::buildWorkPage() {
     form->addRow(QStringLiteral("&Meslek"), Edit_Meslek);
     form->addRow(QStringLiteral("Adres &1"), Edit_IsAdres1);
     form->addRow(QStringLiteral("Adres &2"), Edit_IsAdres2);
-    form->addRow(QStringLiteral("&Posta Kod"), Edit_IsPK);
-    form->addRow(QStringLiteral("Ş&ehir"), Edit_IsSehir);
+    form->addRow(QStringLiteral("Posta &Kod"), Edit_IsPK);
+    form->addRow(QStringLiteral("Şe&hir"), Edit_IsSehir);
     return page;
 }
 
@@ -259,7 +259,7 @@ QWidget* PersonEditor::buildDuesPage() {
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Giriş Tarihi"), entry);
     form->addRow(QStringLiteral("&Ayrılma Tarihi"), exit);
-    form->addRow(QStringLiteral("İşlem &Yılı"), year);
+    form->addRow(QStringLiteral("İş&lem Yılı"), year);
 
     auto* panel = new QGroupBox(QStringLiteral(" BU BÖLÜM YAPIM AŞAMASINDADIR"), page);
     auto* bar = new QToolBar(panel);

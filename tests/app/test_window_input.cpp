@@ -1,5 +1,6 @@
 // The main window driven by real mouse and key events, the way a user
 // reaches each command.
+#include "ShortcutClashes.h"
 #include "WindowFixture.h"
 #include "app/TForm_Main.h"
 #include "groups/GroupCommands.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QtTest>
 
@@ -243,6 +245,35 @@ private Q_SLOTS:
         QVERIFY(w.editor().CheckBox_DogTarihi->isChecked());
         press(Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(person(0)->BirthDate != 0);
+    }
+
+    // On every page, each key reaches one thing only: a label that takes
+    // Alt+T would swallow "Tamam".
+    void noKeyIsClaimedTwice() {
+        TForm_Main& w = open(kTwoGroups);
+        QTabWidget* pages = w.editor().PageControl_Main;
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            const QStringList clashes = shortcutClashes(&w);
+            QVERIFY2(clashes.isEmpty(), qPrintable(pages->tabText(i) + QStringLiteral(" | ") +
+                                                   clashes.join(QStringLiteral(" | "))));
+        }
+    }
+
+    void confirmAndAddKeysWorkOnEveryPage() {
+        TForm_Main& w = open(kTwoGroups);
+        QTabWidget* pages = w.editor().PageControl_Main;
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            w.personList().setFocus();
+            press(Qt::Key_E, Qt::AltModifier);
+            QVERIFY2(w.editing().isEditing(), qPrintable(pages->tabText(i)));
+            typeInto(w.editor().Edit_Ad, QStringLiteral("yeni"));
+            w.editor().Edit_Ad->setFocus();
+            press(Qt::Key_T, Qt::AltModifier);
+            QVERIFY2(!w.editing().isEditing(), qPrintable(pages->tabText(i)));
+        }
+        QCOMPARE(w.document().persons().personCount(), 3 + pages->count());
     }
 
     void timeStampsLeaveWithThePerson() {

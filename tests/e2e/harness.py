@@ -287,7 +287,7 @@ class App:
         self.acc = None
 
     # -- life
-    def start(self):
+    def start(self, wait_for_file=True):
         conf = os.path.join(self.home, "config", "Orvak")
         os.makedirs(conf, exist_ok=True)
         lines = []
@@ -313,7 +313,7 @@ class App:
         self.window = wait_for(lambda: self._frame(), 20, "main window")
         self.wid = wait_for(self._window_id, 10, "X window of the program")
         self.focus_window()
-        if self.qdb:
+        if self.qdb and wait_for_file:
             wait_for(lambda: self.qdb in self.window.name, 15, "start-up file in the caption")
         return self
 
@@ -343,11 +343,18 @@ class App:
         ids = r.stdout.split()
         for w in ids:
             n = subprocess.run(["xdotool", "getwindowname", w], capture_output=True, text=True)
-            if n.stdout.startswith("Zilvaren"):
+            if n.stdout.startswith(("Zilvaren", "Velmora")):
                 return w
         return None
 
     def focus_window(self):
+        # Without a window manager nothing gives the focus back after a
+        # dialog closes; a focus already on the window is not announced
+        # again, so it passes through the root window first.
+        root = subprocess.run(["xdotool", "search", "--maxdepth", "0", ""],
+                              capture_output=True, text=True).stdout.split()
+        if root:
+            xdo("windowfocus", "--sync", root[0])
         xdo("windowfocus", "--sync", self.wid)
 
     def alive(self):
@@ -739,8 +746,8 @@ class Runner:
         self.name = name
         self.passed = 0
         self.failed = 0
-        self.binary = sys.argv[1]
-        self.cli = sys.argv[2]
+        self.binary = os.path.abspath(sys.argv[1])
+        self.cli = os.path.abspath(sys.argv[2])
         self.desktop = None
         self.app = None
 

@@ -20,7 +20,8 @@ inline QStringList shortcutClashes(QWidget* window) {
             owners[key].append(owner);
     };
     for (QAction* a : window->findChildren<QAction*>()) {
-        if (a->associatedObjects().isEmpty())
+        // A key bound to one widget only is no clash with the window's keys.
+        if (a->associatedObjects().isEmpty() || a->shortcutContext() == Qt::WidgetShortcut)
             continue;
         for (const QKeySequence& k : a->shortcuts())
             claim(k, a->text());

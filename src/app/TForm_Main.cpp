@@ -56,6 +56,13 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     contacts_ = new ContactList(*editor_, *editing_, services_.prompts, services_.shell, this);
     groupCommands_ = new GroupCommands(*VST_Grup, document_, services_.prompts, this);
     VST_Grup->setDropPartners(VST, editing_->SB_Ekle, &services_.prompts);
+    addAction(editing_->EscapeCancel);
+    // Del in the person list works as "Sil".
+    auto* deletePerson = new QAction(QStringLiteral("Sil"), VST);
+    deletePerson->setShortcut(QKeySequence::Delete);
+    deletePerson->setShortcutContext(Qt::WidgetShortcut);
+    VST->addAction(deletePerson);
+    connect(deletePerson, &QAction::triggered, editing_, &PersonEditing::SB_SilClick);
 
     buildActions();
     buildMenus();
@@ -181,16 +188,20 @@ void TForm_Main::buildPanels() {
     auto* grupLayout = new QHBoxLayout(Panel_Grup);
     grupLayout->setContentsMargins(0, 0, 0, 0);
     grupLayout->setSpacing(0);
-    grupLayout->addWidget(new VerticalCaption(QStringLiteral("Grup ve Alt Gruplar    "), Panel_Grup));
+    auto* grupCaption = new VerticalCaption(QStringLiteral("Grup ve Alt Gruplar    "), Panel_Grup);
+    grupLayout->addWidget(grupCaption);
     grupLayout->addWidget(VST_Grup, 1);
-    Panel_Grup->setMinimumHeight(60);
+    // Never shorter than its caption, whatever height a file stored.
+    Panel_Grup->setMinimumHeight(grupCaption->sizeHint().height());
 
     auto* panelPers = new QWidget(this);
     panelPers->setObjectName(QStringLiteral("Panel_Pers"));
     auto* persLayout = new QHBoxLayout(panelPers);
     persLayout->setContentsMargins(0, 0, 0, 0);
     persLayout->setSpacing(0);
-    persLayout->addWidget(new VerticalCaption(QStringLiteral("Personel Listesi      "), panelPers));
+    auto* persCaption = new VerticalCaption(QStringLiteral("Personel Listesi      "), panelPers);
+    persLayout->addWidget(persCaption);
+    panelPers->setMinimumHeight(persCaption->sizeHint().height());
     persLayout->addWidget(VST, 1);
 
     Splitter1 = new QSplitter(Qt::Vertical, this);
@@ -245,18 +256,48 @@ void TForm_Main::FormCreate() {
     const QString current = recent.isEmpty() ? QString() : recent.takeFirst();
     files_->setStartState(current, recent);
 
-    resize(651, 513);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    const SettingsStore::PageSetup p = services_.settings.pageSetup();
-    if (p.left)
-        move(*p.left, y());
-    if (p.top)
-        move(x(), *p.top);
-    if (p.width)
-        resize(*p.width, height());
-    if (p.height)
-        resize(width(), *p.height);
+    placeWindow(services_.settings.pageSetup());
+}
+
+// The designed size, centred, unless a placement was stored; either way
+// the window lies on the available screen area, so a placement from a
+// larger or another screen never hides it.
+void TForm_Main::placeWindow(const SettingsStore::PageSetup& stored) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // The designed size is for the usual font; a larger font setting
+    // gets a window as much larger, within the screen.
+    const qreal fontScale = std::max(1.0, logicalDpiY() / 96.0);
+    QRect frame(QPoint(), (QSizeF(651, 513) * fontScale).toSize().boundedTo(area.size()));
+    frame.moveCenter(area.center());
+    if (stored.width)
+        frame.setWidth(*stored.width);
+    if (stored.height)
+        frame.setHeight(*stored.height);
+    if (stored.left)
+        frame.moveLeft(*stored.left);
+    if (stored.top)
+        frame.moveTop(*stored.top);
+    resize(frame.size().expandedTo(minimumSizeHint()));
+    move(frame.topLeft());
+    keepOnScreen();
+}
+
+// Run again once shown, when the frame the window system adds is known.
+void TForm_Main::keepOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frameExtra = frameGeometry().size() - size();
+    const QSize client = size().boundedTo(area.size() - frameExtra);
+    if (client != size())
+        resize(client);
+    const QRect frame = frameGeometry();
+    const QPoint at(std::clamp(frame.left(), area.left(), area.right() + 1 - frame.width()),
+                    std::clamp(frame.top(), area.top(), area.bottom() + 1 - frame.height()));
+    if (at != frame.topLeft())
+        move(at);
 }
 
 void TForm_Main::rebuildRecentMenu() {
@@ -282,8 +323,10 @@ bool TForm_Main::event(QEvent* e) {
     // The window is activated again after every dialog; only the first
     // activation (or the first showing, where nothing activates windows)
     // opens the start-up file.
-    if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && !startupOpened_)
+    if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && !startupOpened_) {
+        QTimer::singleShot(0, this, &TForm_Main::keepOnScreen);
         QTimer::singleShot(0, this, &TForm_Main::openStartupFile);
+    }
     return QMainWindow::event(e);
 }
 

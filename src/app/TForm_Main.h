@@ -107,6 +107,8 @@ private:
     void updateSaveCommands();
     void setLocked(bool locked);
     void writeSettingsForClose();
+    void placeWindow(const SettingsStore::PageSetup& stored);
+    void keepOnScreen();
     QByteArray compose(const std::vector<const PersonRecord*>& persons,
                        const PersonRecord* focusedPerson);
 

@@ -7,6 +7,7 @@ class VerticalCaption : public QWidget {
 public:
     VerticalCaption(const QString& text, QWidget* parent = nullptr);
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -50,8 +50,12 @@ public:
         painter->save();
         const bool selected = opt.state & QStyle::State_Selected;
         painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const int nameWidth = opt.fontMetrics.horizontalAdvance(name);
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, name);
+        // The count stays whole; a name too long for the panel elides.
+        const int countWidth = opt.fontMetrics.horizontalAdvance(count);
+        const QString shown = opt.fontMetrics.elidedText(
+            name, Qt::ElideRight, std::max(textRect.width() / 2, textRect.width() - countWidth));
+        const int nameWidth = opt.fontMetrics.horizontalAdvance(shown);
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, shown);
         painter->setPen(selected ? opt.palette.color(QPalette::HighlightedText)
                                  : QColor(Qt::darkGray));
         painter->drawText(textRect.adjusted(nameWidth, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
@@ -85,8 +89,11 @@ GroupTreeView::GroupTreeView(RecordDocument& document, QWidget* parent)
     h->moveSection(h->visualIndex(GroupTreeModel::ColumnMarker), 0);
     h->setSectionResizeMode(GroupTreeModel::ColumnMarker, QHeaderView::Fixed);
     h->resizeSection(GroupTreeModel::ColumnMarker, 22);
-    h->setSectionResizeMode(GroupTreeModel::ColumnName, QHeaderView::Interactive);
-    h->resizeSection(GroupTreeModel::ColumnName, 260);
+    // The name column takes the panel's width: the tree never scrolls
+    // sideways, so the marker column stays in sight; long names elide.
+    h->setSectionResizeMode(GroupTreeModel::ColumnName, QHeaderView::Stretch);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
     setDragEnabled(true);
     setAcceptDrops(true);
     setDropIndicatorShown(true);

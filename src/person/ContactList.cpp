@@ -6,13 +6,20 @@
 #include "platform/ShellOpener.h"
 #include "store/PersonRecord.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QHelpEvent>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QToolButton>
 
 const QStringList ContactList::kKinds = {QStringLiteral("Ev"),  QStringLiteral("İş"),
@@ -36,13 +43,27 @@ public:
         painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected
                                               ? QPalette::HighlightedText
                                               : QPalette::Text));
-        const int column = opt.fontMetrics.horizontalAdvance(QLatin1Char('x')) * 10;
-        if (e.kind.isEmpty()) {
-            painter->drawText(r, Qt::AlignVCenter | Qt::AlignLeft, e.value);
-            return;
-        }
+        // The values line up after the kind words; a longer kind pushes its
+        // value right instead of writing over it, and an entry without a
+        // kind still shows its value in the value column.
+        const int gap = opt.fontMetrics.horizontalAdvance(QLatin1Char('x'));
+        const int column = std::max(gap * 10, opt.fontMetrics.horizontalAdvance(e.kind) + gap);
         painter->drawText(r, Qt::AlignVCenter | Qt::AlignLeft, e.kind);
-        painter->drawText(r.adjusted(column, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, e.value);
+        const QRect valueRect = r.adjusted(column, 0, 0, 0);
+        painter->drawText(valueRect, Qt::AlignVCenter | Qt::AlignLeft,
+                          opt.fontMetrics.elidedText(e.value, Qt::ElideRight, valueRect.width()));
+    }
+
+    // The whole entry, however it was cut to fit.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const ContactEntry e = ContactEntry::parse(index.data().toString());
+        QToolTip::showText(event->globalPos(),
+                           e.kind.isEmpty() ? e.value : e.kind + QStringLiteral(": ") + e.value,
+                           view);
+        return true;
     }
 };
 
@@ -54,26 +75,41 @@ std::optional<ContactList::Entry> runContactEntryDialog(const QString& title,
     dialog.setWindowTitle(title);
     dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint);
-    dialog.setFixedSize(310, 160);
     QFont big = dialog.font();
-    big.setPointSize(16);
+    big.setPointSizeF(big.pointSizeF() * 1.6);
     auto* kind = new QComboBox(&dialog);
     kind->addItems(ContactList::kKinds);
     kind->setFont(big);
-    kind->setGeometry(30, 20, 80, 32);
-    kind->setAccessibleName(QStringLiteral("Tür"));
     kind->setCurrentIndex(std::max<int>(0, int(ContactList::kKinds.indexOf(entry.kind))));
     auto* value = new QLineEdit(entry.value, &dialog);
     value->setFont(big);
-    value->setGeometry(120, 20, 160, 32);
-    value->setAccessibleName(QStringLiteral("Değer"));
-    auto* ok = new QPushButton(QStringLiteral("Tamam"), &dialog);
-    ok->setGeometry(50, 60, 90, 30);
+    value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 16);
+    auto* kindLabel = new QLabel(QStringLiteral("Tü&r"), &dialog);
+    kindLabel->setBuddy(kind);
+    auto* valueLabel = new QLabel(QStringLiteral("&Değer"), &dialog);
+    valueLabel->setBuddy(value);
+    auto* ok = new QPushButton(QStringLiteral("&Tamam"), &dialog);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("İptal"), &dialog);
-    cancel->setGeometry(165, 60, 90, 30);
+    auto* cancel = new QPushButton(QStringLiteral("İpt&al"), &dialog);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+
+    // Laid out, not placed: a larger font grows the dialog instead of
+    // cutting its texts.
+    auto* fields = new QGridLayout;
+    fields->addWidget(kindLabel, 0, 0);
+    fields->addWidget(valueLabel, 0, 1);
+    fields->addWidget(kind, 1, 0);
+    fields->addWidget(value, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     value->setFocus();
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -93,6 +129,11 @@ ContactList::ContactList(PersonEditor& pages, PersonEditing& editing, Prompts& p
     connect(pages_.SB_Tel_Up, &QToolButton::clicked, this, &ContactList::SB_Tel_UpClick);
     connect(pages_.SB_Tel_Down, &QToolButton::clicked, this, &ContactList::SB_Tel_DownClick);
     connect(pages_.SB_TelCevir, &QToolButton::clicked, this, &ContactList::SB_TelCevirClick);
+    auto* deleteEntry = new QAction(QStringLiteral("Sil"), list);
+    deleteEntry->setShortcut(QKeySequence::Delete);
+    deleteEntry->setShortcutContext(Qt::WidgetShortcut);
+    list->addAction(deleteEntry);
+    connect(deleteEntry, &QAction::triggered, this, &ContactList::SB_TelSilClick);
 }
 
 void ContactList::SB_TelEditClick(bool editing) {
@@ -138,8 +179,7 @@ void ContactList::SB_TelSilClick() {
         list->setCurrentRow(0);
     }
     delete list->takeItem(list->currentRow());
-    if (!editing_.isEditing())
-        editing_.SB_DuzeltClick();
+    editing_.commandChangedPages();
 }
 
 void ContactList::move(int delta) {
@@ -151,8 +191,7 @@ void ContactList::move(int delta) {
     const QString text = list->item(row)->text();
     list->item(row)->setText(list->item(other)->text());
     list->item(other)->setText(text);
-    if (!editing_.isEditing())
-        editing_.SB_DuzeltClick();
+    editing_.commandChangedPages();
 }
 
 void ContactList::SB_Tel_UpClick() { move(-1); }

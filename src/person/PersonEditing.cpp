@@ -12,6 +12,9 @@
 #include "store/RecordDocument.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -72,7 +75,12 @@ PersonEditing::PersonEditing(PersonEditor& pages, RecordDocument& document, Pers
     SB_Duzelt->setShortcut(QKeySequence(Qt::Key_F2));
     SB_Sil->setShortcut(QKeySequence(Qt::ALT | Qt::Key_S));
     SB_Tamam->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_T), QKeySequence(Qt::CTRL | Qt::Key_Return)});
-    SB_Iptal->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_I), QKeySequence(Qt::Key_Escape)});
+    SB_Iptal->setShortcut(QKeySequence(Qt::ALT | Qt::Key_I));
+    // One stray key press must not throw typed work away.
+    EscapeCancel = command(this, QStringLiteral("İptal (Esc)"), "EscapeCancel");
+    EscapeCancel->setShortcut(QKeySequence(Qt::Key_Escape));
+    EscapeCancel->setEnabled(false);
+    connect(EscapeCancel, &QAction::triggered, this, &PersonEditing::escapePressed);
     for (QAction* a : {SB_Ekle, SB_Duzelt, SB_Sil, SB_Tamam, SB_Iptal})
         a->setToolTip(a->text().remove(QLatin1Char('&')) + QStringLiteral(" (") +
                       a->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
@@ -115,17 +123,54 @@ void PersonEditing::connectChangeNotifications() {
     connect(pages_.SB_Sex, &QToolButton::clicked, this, &PersonEditing::SB_SexClick);
 }
 
-// These fields take Turkish upper case as typed: i -> İ, ı -> I.
-void PersonEditing::upperCaseEntry(QLineEdit* edit) {
-    connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
-        const QString upper = TurkceUpperCase(text);
-        if (upper == text)
-            return;
-        const int cursor = edit->cursorPosition();
-        edit->setText(upper);
-        edit->setCursorPosition(cursor);
-    });
-}
+namespace {
+
+// Turkish upper case as typed (i -> İ, ı -> I). Each key is put in as its
+// upper-case letter through the edit's own insert, so Ctrl+Z still undoes
+// typing; text that arrives otherwise (an input method, a context-menu
+// paste) is upper-cased afterwards.
+class TurkishUpperCaseEntry : public QObject {
+public:
+    explicit TurkishUpperCaseEntry(QLineEdit* edit) : QObject(edit), edit_(edit) {
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textEdited, this, [edit](const QString& text) {
+            const QString upper = TurkceUpperCase(text);
+            if (upper == text)
+                return;
+            const int cursor = edit->cursorPosition();
+            edit->setText(upper);
+            edit->setCursorPosition(cursor);
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != edit_ || event->type() != QEvent::KeyPress || edit_->isReadOnly())
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        QString typed;
+        if (key->matches(QKeySequence::Paste))
+            typed = QGuiApplication::clipboard()->text();
+        else if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
+        else
+            typed = key->text();
+        if (typed.isEmpty() || !typed.at(0).isPrint())
+            return false;
+        const QString upper = TurkceUpperCase(typed);
+        if (upper == typed && !key->matches(QKeySequence::Paste))
+            return false;
+        edit_->insert(upper);
+        return true;
+    }
+
+private:
+    QLineEdit* edit_;
+};
+
+} // namespace
+
+void PersonEditing::upperCaseEntry(QLineEdit* edit) { new TurkishUpperCaseEntry(edit); }
 
 void PersonEditing::LockForEditing() {
     SB_Ekle->setEnabled(false);
@@ -133,6 +178,7 @@ void PersonEditing::LockForEditing() {
     SB_Sil->setEnabled(false);
     SB_Tamam->setEnabled(true);
     SB_Iptal->setEnabled(true);
+    EscapeCancel->setEnabled(true);
     list_.setEnabled(false);
     Q_EMIT lockChanged(true);
 }
@@ -143,6 +189,7 @@ void PersonEditing::UnlockAfterEditing() {
     SB_Sil->setEnabled(true);
     SB_Tamam->setEnabled(false);
     SB_Iptal->setEnabled(false);
+    EscapeCancel->setEnabled(false);
     list_.setEnabled(true);
     Q_EMIT lockChanged(false);
 }
@@ -163,6 +210,8 @@ void PersonEditing::SB_EkleClick() {
     pages_.setEditMode(PersonEditor::Adding);
     LockForEditing();
     pages_.Edit_ID->setText(QString::number(document_.persons().personCount() + 1));
+    // The proposed number is not the user's work.
+    changedDuringEdit_ = false;
     if (pages_.PageControl_Main->currentIndex() == 0)
         pages_.Edit_Ad->setFocus();
 }
@@ -173,18 +222,39 @@ void PersonEditing::SB_DuzeltClick() {
         return;
     }
     editTarget_ = list_.focusedPerson();
+    changedDuringEdit_ = false;
     pages_.setInfo(QStringLiteral("Kayıt Düzeltiliyor"), kEditingColour);
     pages_.setEditMode(PersonEditor::Editing);
     LockForEditing();
 }
 
 void PersonEditing::Edit_Change() {
+    if (isEditing())
+        changedDuringEdit_ = true;
     if (pages_.EditMode() > PersonEditor::Viewing)
         return;
     if (list_.focusedPerson())
         SB_DuzeltClick();
     else
         SB_EkleClick();
+    changedDuringEdit_ = isEditing();
+}
+
+void PersonEditing::commandChangedPages() {
+    if (!isEditing())
+        SB_DuzeltClick();
+    changedDuringEdit_ = isEditing();
+}
+
+void PersonEditing::escapePressed() {
+    if (!isEditing())
+        return;
+    if (changedDuringEdit_ &&
+        prompts_.ask(QStringLiteral("Yapılan değişiklikler kaydedilmeden iptal edilsin mi?"),
+                     PromptIcon::Warning, {PromptButton::Yes, PromptButton::No}) !=
+            PromptButton::Yes)
+        return;
+    SB_IptalClick();
 }
 
 void PersonEditing::ComboBox_SexChange(int index) {

@@ -27,6 +27,8 @@ public:
     QAction* SB_Sil;
     QAction* SB_Tamam;
     QAction* SB_Iptal;
+    // Esc: cancels at once when nothing was changed, else asks first.
+    QAction* EscapeCancel;
 
     bool isEditing() const;
 
@@ -35,9 +37,14 @@ public:
     void SB_SilClick();
     void SB_TamamClick();
     void SB_IptalClick();
+    void escapePressed();
     // A detail control changed: the first change in viewing mode starts an
     // edit of the focused person, or an add when none is focused.
     void Edit_Change();
+    // A contact or picture command changed the pages: an edit of the
+    // focused person starts (a message says when none is focused), and the
+    // change counts as typed work.
+    void commandChangedPages();
     void ComboBox_SexChange(int index);
     void SB_SexClick();
     // The focused person changed.
@@ -71,4 +78,6 @@ private:
     // The person an edit changes, fixed when the edit starts: whatever the
     // list shows later, "Tamam" writes into this record.
     PersonRecord* editTarget_ = nullptr;
+    // Anything typed or chosen since the add or edit started.
+    bool changedDuringEdit_ = false;
 };

@@ -1,6 +1,7 @@
 #include "person/PersonEditor.h"
 
 #include "person/PicturePanel.h"
+#include "platform/qt/ElidedLabel.h"
 #include "platform/TurkishText.h"
 #include "store/BirthDate.h"
 #include "store/PersonRecord.h"
@@ -10,6 +11,7 @@
 #include <QDateEdit>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,7 +85,9 @@ QToolButton* smallButton(QWidget* parent, const QString& text, const QString& hi
 } // namespace
 
 PersonEditor::PersonEditor(QWidget* parent) : QWidget(parent) {
-    Lb_Info = new QLabel(QStringLiteral("Ad Soyad - Yeni - Düzelt"), this);
+    // A long name must not widen the window: the caption elides.
+    Lb_Info = new ElidedLabel(this);
+    Lb_Info->setText(QStringLiteral("Ad Soyad - Yeni - Düzelt"));
     Lb_Info->setObjectName(QStringLiteral("Lb_Info"));
     QFont f = Lb_Info->font();
     f.setBold(true);
@@ -93,6 +97,9 @@ PersonEditor::PersonEditor(QWidget* parent) : QWidget(parent) {
 
     PageControl_Main = new QTabWidget(this);
     PageControl_Main->setObjectName(QStringLiteral("PageControl_Main"));
+    // Every page's tab stays in sight; scroll arrows would hide one and
+    // take Tab stops of their own.
+    PageControl_Main->setUsesScrollButtons(false);
     TabSheet_TemelBilgi = buildBasicPage();
     PageControl_Main->addTab(TabSheet_TemelBilgi, QStringLiteral("Temel Bilgiler"));
     PageControl_Main->addTab(buildHomePage(), QStringLiteral("Ev - Aile"));
@@ -134,6 +141,7 @@ QWidget* PersonEditor::buildBasicPage() {
     ComboBox_Sex = new QComboBox(page);
     ComboBox_Sex->setObjectName(QStringLiteral("ComboBox_Sex"));
     ComboBox_Sex->addItems({QStringLiteral("????"), QStringLiteral("Erkek"), QStringLiteral("Kadın")});
+    ComboBox_Sex->setAccessibleName(QStringLiteral("Cinsiyeti"));
     SB_Sex = new QToolButton(page);
     SB_Sex->setObjectName(QStringLiteral("SB_Sex"));
     SB_Sex->setToolTip(QStringLiteral("Cinsiyeti Seçmek için Tıklayınız"));
@@ -147,6 +155,7 @@ QWidget* PersonEditor::buildBasicPage() {
     ComboBox_MedHal->setObjectName(QStringLiteral("ComboBox_MedHal"));
     ComboBox_MedHal->addItems({QStringLiteral("????"), QStringLiteral("Bekar"),
                                QStringLiteral("Evli"), QStringLiteral("Dul")});
+    ComboBox_MedHal->setAccessibleName(QStringLiteral("Med. Hali"));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Kayıt No"), Edit_ID);
@@ -168,6 +177,8 @@ QWidget* PersonEditor::buildBasicPage() {
     auto* telLabel = new QLabel(QStringLiteral("Tele&fon - Mail - Web"), page);
     ListBox_Tel = new QListWidget(page);
     ListBox_Tel->setObjectName(QStringLiteral("ListBox_Tel"));
+    ListBox_Tel->setAccessibleName(QStringLiteral("Telefon - Mail - Web"));
+    ListBox_Tel->setMinimumHeight(ListBox_Tel->fontMetrics().lineSpacing() * 3);
     telLabel->setBuddy(ListBox_Tel);
     SB_TelEkle = smallButton(page, QStringLiteral("Ekle"), QStringLiteral("Telefon Mail veya Web Ekle"));
     SB_TelEdit = smallButton(page, QStringLiteral("Düzelt"), QStringLiteral("Seçili Bilgiyi Düzelt"));
@@ -179,18 +190,24 @@ QWidget* PersonEditor::buildBasicPage() {
     SB_Tel_Down = smallButton(page, QString(), QStringLiteral("Aşağı Taşı"));
     SB_Tel_Down->setArrowType(Qt::DownArrow);
     SB_Tel_Down->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    auto* telButtons = new QVBoxLayout;
+    // Two columns keep the page short enough for the designed window.
+    auto* telButtons = new QGridLayout;
+    telButtons->setSpacing(2);
+    int cell = 0;
     for (QToolButton* b : {SB_TelEkle, SB_TelEdit, SB_TelSil, SB_TelCevir, SB_Tel_Up, SB_Tel_Down}) {
         b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-        telButtons->addWidget(b);
+        telButtons->addWidget(b, cell / 2, cell % 2);
+        ++cell;
     }
-    telButtons->addStretch();
+    telButtons->setRowStretch(cell / 2, 1);
     auto* telRow = new QHBoxLayout;
     telRow->addWidget(ListBox_Tel, 1);
     telRow->addLayout(telButtons);
 
     Lb_EditTime = new QLabel(page);
     Lb_EditTime->setObjectName(QStringLiteral("Lb_EditTime"));
+    // Room for both lines from the start: showing a person never resizes.
+    Lb_EditTime->setMinimumHeight(Lb_EditTime->fontMetrics().lineSpacing() * 2);
 
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(top);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/qt/ElidedLabel.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -39,13 +41,12 @@ public:
     PersonRecord* shownPerson() const { return shown_; }
 
     QTabWidget* pages() const { return PageControl_Main; }
-    QLabel* infoLabel() const { return Lb_Info; }
 
     // The caption of a person in viewing mode.
     static QString viewingCaption(const PersonRecord& person);
 
     // Detail controls, named as the window has always named them.
-    QLabel* Lb_Info;
+    ElidedLabel* Lb_Info;
     QTabWidget* PageControl_Main;
     QWidget* TabSheet_TemelBilgi;
     QLineEdit* Edit_ID;

@@ -84,8 +84,10 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
         }
         selectionModel()->select(selection, QItemSelectionModel::Select);
         const QModelIndex focus = model_.indexOf(current_);
-        if (focus.isValid())
+        if (focus.isValid()) {
             selectionModel()->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
+            scrollTo(focus, QAbstractItemView::PositionAtCenter);
+        }
         restoring_ = false;
         keptSelection_.clear();
     });

@@ -12,7 +12,7 @@
 TForm_Telefon::TForm_Telefon(SettingsStore& settings, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form_Telefon"));
     setWindowTitle(QStringLiteral("Telefon Çevirme İşlemi"));
-    setFixedSize(317, 183);
+    // Laid out: a larger font grows the window instead of cutting its texts.
 
     Edit_TelNo = new QLineEdit(this);
     auto* numberLabel = new QLabel(QStringLiteral("Telefon &No"), this);
@@ -42,6 +42,9 @@ TForm_Telefon::TForm_Telefon(SettingsStore& settings, QWidget* parent) : QDialog
     layout->addWidget(portLabel, 4, 0);
     layout->addWidget(ComboBox_Com, 4, 1);
     layout->addWidget(CheckBox_QuickDial, 4, 2);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    Memo1->setMinimumSize(Memo1->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 28,
+                          Memo1->fontMetrics().lineSpacing() * 5);
 
     const SettingsStore::PageSetup stored = settings.pageSetup();
     if (stored.comPort && *stored.comPort >= 0 && *stored.comPort < 6)

@@ -36,7 +36,6 @@ TToolsDialogBox::TToolsDialogBox(RecordDocument& document, Prompts& prompts, QWi
     : QDialog(parent), document_(document), prompts_(prompts) {
     setObjectName(QStringLiteral("ToolsDialogBox"));
     setWindowTitle(QStringLiteral("Genel Ayarlar"));
-    setFixedSize(473, 269);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setDefault(true);
@@ -74,14 +73,16 @@ TToolsDialogBox::TToolsDialogBox(RecordDocument& document, Prompts& prompts, QWi
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
     layout->addLayout(buttons, 4, 2);
+    // The dialog takes the size its texts need, at any font size.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    setTabOrder(OKBtn, CancelBtn);
-    setTabOrder(CancelBtn, Button_Tlf_Bosluk_Sil);
-    setTabOrder(Button_Tlf_Bosluk_Sil, SpinEdit_Aralar);
-    setTabOrder(SpinEdit_Aralar, CheckBox_SaveAndClose);
-    setTabOrder(CheckBox_SaveAndClose, Button_KytNoRenew);
-    setTabOrder(Button_KytNoRenew, Button_Tlf_Bosluk_Yap);
-    setTabOrder(Button_Tlf_Bosluk_Yap, RadioGroup_Resim->button(0));
+    // Tab goes down the left column, then the right one.
+    QWidget* order[] = {Button_Tlf_Bosluk_Sil, Button_Tlf_Bosluk_Yap, Button_KytNoRenew,
+                        SpinEdit_Aralar,       CheckBox_SaveAndClose, RadioGroup_Resim->button(0),
+                        RadioGroup_Resim->button(1), RadioGroup_Resim->button(2), OKBtn,
+                        CancelBtn};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

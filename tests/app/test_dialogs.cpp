@@ -1,3 +1,4 @@
+#include "ShortcutClashes.h"
 #include "WindowFixture.h"
 #include "app/AppWindows.h"
 #include "groups/GroupCommands.h"
@@ -9,6 +10,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/ShellOpener.h"
 #include "search/FindDialog.h"
+#include "telephony/DialWindow.h"
 #include "tools/ToolsDialog.h"
 
 #include <QAbstractButton>
@@ -52,6 +54,17 @@ private Q_SLOTS:
     void initTestCase() { useTurkishLocale(); }
     void init() { fx_.reset(); }
     void cleanup() { app_.reset(); }
+
+    void noKeyIsClaimedTwiceInADialog() {
+        open(sample());
+        for (QDialog* d : std::initializer_list<QDialog*>{&app_->find(), &app_->tools(), &app_->telefon()}) {
+            d->show();
+            const QStringList clashes = shortcutClashes(d);
+            QVERIFY2(clashes.isEmpty(), qPrintable(d->windowTitle() + QStringLiteral(" | ") +
+                                                   clashes.join(QStringLiteral(" | "))));
+            d->hide();
+        }
+    }
 
     void generalSettings() {
         TForm_Main& w = open(sample());

@@ -9,6 +9,7 @@
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
 #include "platform/ScriptedPrompts.h"
+#include "platform/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +18,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QtTest>
@@ -274,6 +278,114 @@ private Q_SLOTS:
             QVERIFY2(!w.editing().isEditing(), qPrintable(pages->tabText(i)));
         }
         QCOMPARE(w.document().persons().personCount(), 3 + pages->count());
+    }
+
+    void upperCaseEntryKeepsUndo() {
+        TForm_Main& w = open(kTwoGroups);
+        clickGroup(0);
+        clickPerson(0);
+        QLineEdit* name = w.editor().Edit_DogYer;
+        typeInto(name, QStringLiteral("izmir"));
+        QCOMPARE(name->text(), QStringLiteral("İZMİR"));
+        press(Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY2(name->text().size() < 5, qPrintable(name->text()));
+    }
+
+    // Esc throws typed work away only after a question; with nothing
+    // typed it cancels at once.
+    void escapeAsksBeforeDroppingTypedWork() {
+        TForm_Main& w = open(kTwoGroups);
+        clickGroup(0);
+        clickPerson(0);
+        typeInto(w.editor().Edit_Firma, QStringLiteral("x"));
+        fx_.prompts->answer(PromptButton::No);
+        press(Qt::Key_Escape);
+        QCOMPARE(fx_.prompts->shown().size(), 1);
+        QVERIFY(w.editing().isEditing());
+        QCOMPARE(w.editor().Edit_Firma->text(), QStringLiteral("x"));
+        fx_.prompts->answer(PromptButton::Yes);
+        press(Qt::Key_Escape);
+        QVERIFY(!w.editing().isEditing());
+        QCOMPARE(w.editor().Edit_Firma->text(), QString());
+
+        fx_.prompts->clear();
+        w.personList().setFocus();
+        press(Qt::Key_F2);
+        QVERIFY(w.editing().isEditing());
+        press(Qt::Key_Escape);
+        QVERIFY(!w.editing().isEditing());
+        press(Qt::Key_E, Qt::AltModifier); // the proposed number is no typed work
+        press(Qt::Key_Escape);
+        QVERIFY(!w.editing().isEditing());
+        QVERIFY(fx_.prompts->shown().isEmpty());
+    }
+
+    void deleteKeyInTheLists() {
+        TForm_Main& w = open(kTwoGroups);
+        clickGroup(0);
+        clickPerson(1); // ÖMER
+        press(Qt::Key_Delete);
+        QCOMPARE(w.document().persons().personCount(), 2);
+        QCOMPARE(person(0)->FirstName, QStringLiteral("ALİ"));
+        QCOMPARE(count(0), 1u);
+
+        clickPerson(0);
+        w.editor().ShowPerson(*person(0));
+        w.editor().ListBox_Tel->addItems({QStringLiteral("GSM\t0532"), QStringLiteral("Ev\t312")});
+        clickRow(*w.editor().ListBox_Tel, w.editor().ListBox_Tel->model()->index(1, 0));
+        press(Qt::Key_Delete);
+        QCOMPARE(w.editor().ListBox_Tel->count(), 1);
+        QVERIFY(w.editing().isEditing());
+    }
+
+    void longNamesNeverWidenTheWindow() {
+        const QString first = QStringLiteral("MUHAMMED ABDULLAH ABDURRAHMAN ABDÜLKADİR");
+        TForm_Main& w = open({QStringLiteral("1 GRUP A"), QStringLiteral("2 GRUP A"),
+                              QStringLiteral("0 ID 1"), QStringLiteral("1 NAME ") + first,
+                              QStringLiteral("1 SURN KARAMUSTAFAPAŞAOĞULLARI YILDIRIMBEYAZIT"),
+                              QStringLiteral("1 GRUP A"), QStringLiteral("1 TIME"),
+                              QStringLiteral("2 RECD 01.01.2020  10:00:00"), QStringLiteral("0 TRLR")});
+        QCOMPARE(w.size(), QSize(651, 513)); // the designed size on a first start
+        QTest::qWait(50);
+        QCOMPARE(w.size(), QSize(651, 513));
+        QVERIFY(w.minimumSizeHint().width() <= 651 && w.minimumSizeHint().height() <= 513);
+        QVERIFY(w.editor().Lb_Info->toolTip().startsWith(QStringLiteral("1 - Muhammed Abdullah")));
+    }
+
+    void storedPlacementOffTheScreenIsBroughtBack() {
+        SettingsStore::PageSetup p;
+        p.left = 3000;
+        p.top = 2000;
+        p.width = 5000;
+        p.height = 300;
+        SettingsStore().writePageSetup(p);
+        TForm_Main& w = open(kTwoGroups);
+        const QRect area = w.screen()->availableGeometry();
+        QVERIFY2(area.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                 .arg(w.x()).arg(w.y())
+                                                                 .arg(w.width()).arg(w.height())));
+    }
+
+    // "Hepsini Göster" keeps the current person in sight, centred, and a
+    // big tree never scrolls its marker column away.
+    void showAllCentresTheCurrentPerson() {
+        QStringList lines = {QStringLiteral("1 GRUP B"), QStringLiteral("2 GRUP A"),
+                             QStringLiteral("2 GRUP B ÇOK UZUN BİR GRUP ADI OLAN BİR ALT BÖLÜM")};
+        for (int i = 1; i <= 300; ++i)
+            lines << QStringLiteral("0 ID %1").arg(i) << QStringLiteral("1 NAME P%1").arg(i)
+                  << (i == 250 ? QStringLiteral("1 GRUP B ÇOK UZUN BİR GRUP ADI OLAN BİR ALT BÖLÜM")
+                               : QStringLiteral("1 GRUP A"));
+        lines[0] = QStringLiteral("1 GRUP B ÇOK UZUN BİR GRUP ADI OLAN BİR ALT BÖLÜM");
+        lines << QStringLiteral("0 TRLR");
+        lines.prepend(QStringLiteral("1 IDNO 250"));
+        TForm_Main& w = open(lines);
+        QCOMPARE(w.personList().focusedPerson()->RecordNo, QStringLiteral("250"));
+        w.groupCommands().HepsiniGoster->trigger();
+        PersonListView& list = w.personList();
+        const QRect row = list.visualRect(list.currentIndex());
+        QVERIFY2(std::abs(row.center().y() - list.viewport()->height() / 2) <= row.height(),
+                 qPrintable(QString::number(row.center().y())));
+        QVERIFY(!w.groupTree().horizontalScrollBar()->isVisible());
     }
 
     void timeStampsLeaveWithThePerson() {

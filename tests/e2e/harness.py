@@ -24,6 +24,8 @@ import traceback
 SHOT_DIR = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", "..",
                                          "build", "e2e-shots"))
 SEP = "\u00ff"  # group path separator as the dump shows it
+# The private display's size; the layout checks run at more than one.
+SCREEN = os.environ.get("ZILVAREN_E2E_SCREEN", "1280x1024")
 
 pyatspi = None  # imported once the private buses exist
 
@@ -125,7 +127,7 @@ class Desktop:
         # -noreset: without it the server resets when its last client leaves,
         # dropping the key map and refusing connections for a moment.
         self.procs.append(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", SCREEN + "x24", "-nolisten", "tcp",
              "-noreset"],
             pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=_die_with_parent))
@@ -211,8 +213,8 @@ def xdo(*args):
 
 
 def screenshot(name):
-    os.makedirs(SHOT_DIR, exist_ok=True)
     path = os.path.join(SHOT_DIR, name + ".png")
+    os.makedirs(os.path.dirname(path), exist_ok=True)
     subprocess.run(["/usr/bin/import", "-window", "root", path], capture_output=True)
     return path
 
@@ -295,7 +297,11 @@ class App:
             lines += ["[Recent%20Files]", "RecentFile_0=" + self.qdb]
             for i, f in enumerate(self.settings.get("recent", []), 1):
                 lines.append("RecentFile_%d=%s" % (i, f))
-        lines += ["", "[PageSetup]", "Left=0", "Top=0", "Width=1200", "Height=900"]
+        # The window's stored placement; None starts it as on a first run.
+        page_setup = self.settings.get("page_setup",
+                                       {"Left": 0, "Top": 0, "Width": 1200, "Height": 900})
+        if page_setup is not None:
+            lines += ["", "[PageSetup]"] + ["%s=%s" % kv for kv in page_setup.items()]
         with open(os.path.join(conf, "Zilvaren.conf"), "w", encoding="utf-8") as f:
             f.write("\n".join(lines) + "\n")
         runtime = os.path.join(self.home, "runtime")

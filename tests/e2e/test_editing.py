@@ -112,7 +112,11 @@ def case_key_commands(t):
     t.check(caption_is(app, "Kayıt Düzeltiliyor"), "F2 starts editing", app.caption())
     app.set_field("Firma", "X")
     app.key("Escape")
-    t.check(caption_is(app, "1 - Ali Kaya"), "Esc cancels", app.caption())
+    box, text = app.message(containing="iptal edilsin mi")
+    t.check(caption_is(app, "Kayıt Düzeltiliyor"), "Esc asks before dropping typed work",
+            app.caption())
+    app.answer(box, "Evet", "Yes")
+    t.check(caption_is(app, "1 - Ali Kaya"), "Esc cancels once confirmed", app.caption())
     t.check(text_of(app.edit("Firma")) == "ESKİ", "Esc: firm restored")
     # F2 edit, Alt+I cancel
     app.key("F2")

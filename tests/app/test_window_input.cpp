@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -336,6 +338,19 @@ private Q_SLOTS:
         press(Qt::Key_Delete);
         QCOMPARE(w.editor().ListBox_Tel->count(), 1);
         QVERIFY(w.editing().isEditing());
+    }
+
+    void contactRowsShowTheWholeEntryAsTip() {
+        TForm_Main& w = open(kTwoGroups);
+        QListWidget* list = w.editor().ListBox_Tel;
+        list->addItems({QStringLiteral("Uzun Bir Tür Adı\t0532 111 22 33"), QStringLiteral("türsüz")});
+        for (int row = 0; row < 2; ++row) {
+            const QPoint at = list->visualItemRect(list->item(row)).center();
+            QHelpEvent tip(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(list->viewport(), &tip);
+            QCOMPARE(QToolTip::text(), row == 0 ? QStringLiteral("Uzun Bir Tür Adı: 0532 111 22 33")
+                                                : QStringLiteral("türsüz"));
+        }
     }
 
     void longNamesNeverWidenTheWindow() {

@@ -3,12 +3,15 @@
 #include "platform/Clock.h"
 #include "platform/Cp1254.h"
 #include "platform/Errors.h"
+#include "platform/FileProblems.h"
 #include "store/GroupTree.h"
 #include "store/RecordDocument.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 
 namespace {
 
@@ -100,19 +103,31 @@ std::unique_ptr<PersonRecord> makePerson(const Fields& f, int number, const QStr
 }
 
 // The field splitter. Quotes toggle the quoted state and stay in the text;
-// CR and semicolon end a field outside quotes; a line feed ends the record
-// only once all 29 fields are in, and is dropped everywhere.
+// a semicolon ends a field outside quotes. A line end outside quotes (CR
+// LF, LF alone or CR alone, as the exporting system wrote it) ends a field
+// too, and the record once all 29 fields are in; fields past the 29th are
+// dropped up to the record's line end.
 class Splitter {
 public:
     // Returns true when c completed a record, now in fields().
     bool take(char c) {
+        const bool afterCr = lastWasCr_;
+        lastWasCr_ = c == '\r';
         switch (c) {
         case '\n':
-            if (next_ < kFieldCount)
+            if (afterCr)
+                return false; // the LF of a CR LF pair
+            if (inQuotes_) {
+                current_.append(c); // a line break of an LF-only file
                 return false;
-            next_ = 0;
-            return true;
+            }
+            return lineEnd();
         case '\r':
+            if (inQuotes_) {
+                current_.append(c);
+                return false;
+            }
+            return lineEnd();
         case ';':
             if (inQuotes_)
                 current_.append(c);
@@ -131,16 +146,25 @@ public:
     const Fields& fields() const { return fields_; }
 
 private:
-    void endField() {
-        // Fields past the 29th are dropped up to the record's line feed.
+    bool lineEnd() {
+        endField();
         if (next_ < kFieldCount)
-            fields_[size_t(next_++)] = current_;
+            return false;
+        next_ = 0;
+        return true;
+    }
+    void endField() {
+        if (next_ < kFieldCount)
+            fields_[size_t(next_)] = current_;
+        // Past the 29th, fields only count until the line ends.
+        next_ = std::min(next_ + 1, kFieldCount);
         current_.clear();
     }
 
     Fields fields_;
     QByteArray current_;
     bool inQuotes_ = false;
+    bool lastWasCr_ = false;
     int next_ = 0;
 };
 
@@ -192,9 +216,12 @@ AddressBookImport importAddressBook(RecordDocument& document, const QString& fil
     const auto unreadable = [&fileName](const QString& why) {
         return QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(fileName, why);
     };
+    // A folder, a device or a FIFO would block or never end.
+    if (const auto reason = unreadableReason(fileName))
+        throw ZilvarenError(unreadable(*reason));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw ZilvarenError(unreadable(file.errorString()));
+        throw ZilvarenError(unreadable(systemReason(errno)));
     AddressBookRead read = readAddressBook(file, groupPath, clock);
 
     AddressBookImport result;

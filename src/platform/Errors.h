@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <new>
 #include <stdexcept>
 
 // An error that stops an operation; the application's handler shows its
@@ -16,9 +17,13 @@ private:
     QString message_;
 };
 
-// The text to show for any exception.
+// The text to show for any exception: a user cannot act on a bare
+// "std::bad_alloc".
 inline QString exceptionMessage(const std::exception& e) {
     if (const auto* z = dynamic_cast<const ZilvarenError*>(&e))
         return z->message();
-    return QString::fromUtf8(e.what());
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return QStringLiteral("Bellek yetersiz: işlem yarıda bırakıldı. Açık olan diğer "
+                              "programları kapatıp yeniden deneyiniz.");
+    return QStringLiteral("Beklenmeyen bir hata oluştu: ") + QString::fromUtf8(e.what());
 }

@@ -1,5 +1,6 @@
 #include "store/GroupTree.h"
 
+#include "platform/Errors.h"
 #include "platform/TurkishText.h"
 
 #include <algorithm>
@@ -64,12 +65,21 @@ GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMemb
     GroupNode* parent = &root;
     GroupNode* node = nullptr;
     qsizetype pos = 0;
-    while (pos < path.size()) {
+    int depth = 0;
+    // A separator at the end leaves an empty last name: such a group is
+    // written that way and must come back.
+    bool more = !path.isEmpty();
+    while (more) {
         qsizetype end = path.indexOf(GroupPathSeparator, pos);
-        if (end < 0)
+        more = end >= 0;
+        if (!more)
             end = path.size();
         const QString component = path.mid(pos, end - pos);
-        pos = end < path.size() ? end + 1 : end;
+        pos = end + 1;
+        if (++depth > kMaxGroupDepth)
+            throw ZilvarenError(QStringLiteral("Grup ağacı %1 düzeyden derin; bu kadar derin bir "
+                                               "grup yolu okunmaz.")
+                                    .arg(kMaxGroupDepth));
 
         const QString key = TurkceUpperCase(component);
         node = nullptr;

@@ -34,9 +34,14 @@ GroupNode* FindPersonGroup(const GroupNode& root, const QString& groupPath);
 // Adds delta to the member count of node and of each of its ancestors.
 void addToMemberChain(GroupNode* node, int delta);
 
+// The deepest group path read: every group line carries its whole path, so
+// a deeper tree would make files grow with the square of the depth.
+constexpr int kMaxGroupDepth = 64;
+
 // Resolves a path into the tree, creating missing groups on the way, and
 // returns the node of its last component (nullptr for an empty path).
-// With countMember, every node on the way gets one more member.
+// With countMember, every node on the way gets one more member. Throws
+// ZilvarenError for a path deeper than kMaxGroupDepth.
 GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMember);
 
 // Whether a person's path (as a key) lies in the group with groupKey or

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 
@@ -132,6 +133,15 @@ private:
     }
 
     void groupLine(const QString& path) {
+        // Only a top-level group with an empty name is written as an empty
+        // group line.
+        if (path.isEmpty()) {
+            GroupNode& root = *data_.groups;
+            if (std::none_of(root.children.begin(), root.children.end(),
+                             [](const auto& g) { return g->Name.isEmpty(); }))
+                root.addChild(QString());
+            return;
+        }
         GroupNode* node = resolveGroupPath(*data_.groups, path, false);
         if (node && path == data_.focusedGroupPath)
             data_.groupToSelect = node;
@@ -190,7 +200,21 @@ private:
         PersonRecord& p = *owned;
         p.RecordNo = std::move(recordNo);
         data_.persons.push_back(std::move(owned));
+        try {
+            personLines(p);
+        } catch (const ZilvarenError&) {
+            // A person whose block a bad line cut short is still filed; the
+            // first error is the one to report.
+            try {
+                fileIntoGroup(p);
+            } catch (const ZilvarenError&) {
+            }
+            throw;
+        }
+        fileIntoGroup(p);
+    }
 
+    void personLines(PersonRecord& p) {
         while (index_ + 1 < lines_.size() && firstChar(index_ + 1) != QLatin1Char('0')) {
             ++index_;
             const QStringView l = line(index_);
@@ -238,11 +262,6 @@ private:
                         p.Notes.append(from(n, 8));
                 });
         }
-        if (p.GroupPath.isEmpty())
-            p.GroupPath = kNoGroupPath;
-        // Counted once, with the path the block ended with, so that the
-        // tree's counts always equal the persons filed.
-        fileIntoGroup(p.GroupPath);
     }
 
     static void addressLine(PersonRecord& p, QStringView a) {
@@ -263,14 +282,29 @@ private:
             *field = from(a, 8);
     }
 
-    void fileIntoGroup(const QString& path) {
+    // Counted once, with the path the block ended with, so that the tree's
+    // counts always equal the persons filed.
+    void fileIntoGroup(PersonRecord& p) {
+        if (p.GroupPath.isEmpty())
+            p.GroupPath = kNoGroupPath;
         // Most persons share a few paths: resolve each distinct path once.
         // New groups are only ever appended, so a resolved path keeps
         // resolving to the same node.
+        try {
+            addToMemberChain(resolved(p.GroupPath), 1);
+        } catch (const ZilvarenError&) {
+            // A path too deep to read: the person stays, in no group.
+            p.GroupPath = kNoGroupPath;
+            addToMemberChain(resolved(p.GroupPath), 1);
+            throw;
+        }
+    }
+
+    GroupNode* resolved(const QString& path) {
         auto it = resolved_.constFind(path);
         if (it == resolved_.constEnd())
             it = resolved_.insert(path, resolveGroupPath(*data_.groups, path, false));
-        addToMemberChain(*it, 1);
+        return *it;
     }
 
     const QString& text_;

@@ -121,6 +121,8 @@ private Q_SLOTS:
         QTest::newRow("work address") << 16 << twoLines << oneLine;
         QTest::newRow("notes") << 29 << QStringLiteral("\"bir\r\niki\r\rdört\r\n\"")
                                << QStringLiteral("bir|iki||dört");
+        QTest::newRow("notes with LF breaks") << 29 << QStringLiteral("\"bir\niki\n\ndört\"")
+                                              << QStringLiteral("bir|iki||dört");
         // Elsewhere the quotes stay, and the break becomes a blank as saving
         // would write it: what the window shows never changes on reopening.
         QTest::newRow("home city")
@@ -159,7 +161,15 @@ private Q_SLOTS:
             << QStringList({QStringLiteral("1:A:n"), QStringLiteral("2:B:")});
         QTest::newRow("byte 26 between records") << a + '\x1A' + b << onlyA;
         QTest::newRow("byte 26 inside a record") << a + b.left(5) + '\x1A' + b.mid(5) << onlyA;
-        QTest::newRow("no final line feed") << a + b.chopped(1) << onlyA;
+        const QStringList both = {QStringLiteral("1:A:"), QStringLiteral("2:B:")};
+        // Line ends as other systems write them.
+        QByteArray lfOnly = a + b, crOnly = a + b;
+        lfOnly.replace("\r\n", "\n");
+        crOnly.replace("\r\n", "\r");
+        QTest::newRow("LF line ends") << lfOnly << both;
+        QTest::newRow("CR line ends") << crOnly << both;
+        QTest::newRow("no final line feed") << a + b.chopped(1) << both;
+        QTest::newRow("no final line end") << a + b.chopped(2) << onlyA;
         QTest::newRow("28 fields at the end") << a + bookLine({}, 28) << onlyA;
         QTest::newRow("code page 1254")
             << QByteArray("\xDE\xDCKR\xDC") + QByteArray(28, ';') + "\r\n"

@@ -93,8 +93,7 @@ bool decodeBytes(const unsigned char* data, unsigned long size, int frameW, int 
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
     jpeg_calc_output_dimensions(&cinfo);
-    const unsigned long long count =
-        (unsigned long long)cinfo.output_width * cinfo.output_height;
+    const unsigned long long count = (unsigned long long)cinfo.output_width * cinfo.output_height;
     if (count == 0 || count > kMaxPixels) {
         jpeg_destroy_decompress(&cinfo);
         return false;
@@ -141,7 +140,9 @@ bool decodeBytes(const unsigned char* data, unsigned long size, int frameW, int 
     return true;
 }
 
-void freePixels(void* pixels) { std::free(pixels); }
+void freePixels(void* pixels) {
+    std::free(pixels);
+}
 
 } // namespace
 

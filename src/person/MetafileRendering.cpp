@@ -35,7 +35,9 @@ struct WmfApi {
     }
 };
 
-void freeSvg(char* svg) { std::free(svg); }
+void freeSvg(char* svg) {
+    std::free(svg);
+}
 
 int collectPng(void* context, char* buffer, int length) {
     static_cast<QByteArray*>(context)->append(buffer, length);
@@ -82,8 +84,8 @@ Picture renderWmf(const QByteArray& bytes, const QSize& frameSize) {
     WmfApi wmf;
     wmfAPI_Options options{};
     options.function = wmf_gd_function;
-    const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR |
-                                WMF_OPT_NO_DEBUG;
+    const unsigned long flags =
+        WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
     if (wmf_api_create(&wmf.api, flags, &options) != wmf_E_None)
         return result;
     wmf_gd_t* device = WMF_GD_GetData(wmf.api);

@@ -75,10 +75,10 @@ void PersonPictures::SB_ResimEkleClick() {
     const QFileInfo source(*chosen);
     const QDir folder(QDir::currentPath());
     if (source.absoluteDir().canonicalPath() != folder.canonicalPath()) {
-        const QString name = pictures::numberedName(
-            source.fileName(), items(combo),
-            folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                             QDir::NoDotAndDotDot));
+        const QString name =
+            pictures::numberedName(source.fileName(), items(combo),
+                                   folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                    QDir::NoDotAndDotDot));
         // An entry without its file would only show an empty box later.
         if (!QFile::copy(source.absoluteFilePath(), folder.filePath(name))) {
             prompts_.showMessage(QStringLiteral("< ") + source.fileName() +
@@ -107,8 +107,8 @@ void PersonPictures::SB_ResimSilClick() {
     if (combo.count() == 0)
         return;
     if (prompts_.ask(QStringLiteral("Bu Resim Kayıtlardan Silinecektir. Eminmisiniz?"),
-                     PromptIcon::Warning, {PromptButton::Yes, PromptButton::Cancel}) !=
-        PromptButton::Yes)
+                     PromptIcon::Warning,
+                     {PromptButton::Yes, PromptButton::Cancel}) != PromptButton::Yes)
         return;
     if (!list_.focusedPerson())
         return;

@@ -80,8 +80,8 @@ QString numberedName(const QString& fileName, const QStringList& personEntries,
 }
 
 bool mayDeleteFile(const QString& entry) {
-    if (entry.contains(QLatin1Char('/')) || entry.contains(QLatin1Char('\\')) ||
-        entry == u"." || entry == u"..")
+    if (entry.contains(QLatin1Char('/')) || entry.contains(QLatin1Char('\\')) || entry == u"." ||
+        entry == u"..")
         return false;
     const qsizetype dot = entry.lastIndexOf(QLatin1Char('.'));
     return dot > 0 && containsNoCase(kPictureSuffixes, entry.mid(dot + 1));

@@ -85,8 +85,8 @@ void PicturePanel::ShowPicture() {
         return;
     }
     const QRect shown = pictures::fitIntoFrame(picture.naturalSize, frame_->size());
-    Image_Resim->setPixmap(QPixmap::fromImage(picture.image.scaled(
-        shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    Image_Resim->setPixmap(QPixmap::fromImage(
+        picture.image.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     Image_Resim->setToolTip(name + QLatin1Char('\n') +
                             QStringLiteral("W x H : %1 x %2 Pixels")
                                 .arg(picture.naturalSize.width())

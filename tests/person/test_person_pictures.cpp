@@ -207,8 +207,8 @@ private Q_SLOTS:
             clickDelete(PromptButton::Yes);
         confirm();
         QVERIFY(person(0)->Pictures.isEmpty());
-        for (const QString& f : {absolute, file(u"sub/inner.jpg"_s), file(u"p.jpg"_s),
-                                 file(u"p.qdb"_s)})
+        for (const QString& f :
+             {absolute, file(u"sub/inner.jpg"_s), file(u"p.jpg"_s), file(u"p.qdb"_s)})
             QVERIFY2(QFileInfo::exists(f), qPrintable(f));
     }
 

@@ -21,7 +21,9 @@ QString put(const QTemporaryDir& dir, const QString& name, const QByteArray& byt
     return file;
 }
 
-bool reddish(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+bool reddish(QRgb c) {
+    return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+}
 
 } // namespace
 
@@ -50,15 +52,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("person");
         QTest::addColumn<QStringList>("folder");
         QTest::addColumn<QString>("name");
-        QTest::newRow("free") << u"photo.jpg"_s << QStringList() << QStringList{u"a.qdb"_s} << u"photo.jpg"_s;
-        QTest::newRow("person has it") << u"photo.jpg"_s << QStringList{u"photo.jpg"_s}
-                                       << QStringList() << u"photo1.jpg"_s;
+        QTest::newRow("free") << u"photo.jpg"_s << QStringList() << QStringList{u"a.qdb"_s}
+                              << u"photo.jpg"_s;
+        QTest::newRow("person has it")
+            << u"photo.jpg"_s << QStringList{u"photo.jpg"_s} << QStringList() << u"photo1.jpg"_s;
         QTest::newRow("list and folder, any case")
             << u"photo.jpg"_s << QStringList{u"PHOTO.JPG"_s} << QStringList{u"Photo1.jpg"_s}
             << u"photo2.jpg"_s;
-        QTest::newRow("another person's file") << u"photo.jpg"_s << QStringList()
-                                               << QStringList{u"photo.jpg"_s} << u"photo1.jpg"_s;
-        QTest::newRow("no extension") << u"scan"_s << QStringList{u"scan"_s} << QStringList() << u"scan1"_s;
+        QTest::newRow("another person's file")
+            << u"photo.jpg"_s << QStringList() << QStringList{u"photo.jpg"_s} << u"photo1.jpg"_s;
+        QTest::newRow("no extension")
+            << u"scan"_s << QStringList{u"scan"_s} << QStringList() << u"scan1"_s;
         QTest::newRow("last dot") << u"a.b.jpg"_s << QStringList() << QStringList{u"a.b.jpg"_s}
                                   << u"a.b1.jpg"_s;
     }
@@ -162,12 +166,14 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("natural");
         const QImage red = samples::filled(64, 48, Qt::red);
         QTest::newRow("jpeg") << u"a.jpg"_s << samples::jpeg(red) << QSize(64, 48);
-        QTest::newRow("progressive jpeg") << u"b.JPEG"_s << samples::jpeg(red, true) << QSize(64, 48);
+        QTest::newRow("progressive jpeg")
+            << u"b.JPEG"_s << samples::jpeg(red, true) << QSize(64, 48);
         QTest::newRow("grey jpeg")
             << u"g.jpg"_s << samples::jpeg(red.convertToFormat(QImage::Format_Grayscale8))
             << QSize(64, 48);
         QTest::newRow("bmp") << u"c.bmp"_s << samples::encoded(red, "BMP") << QSize(64, 48);
-        QTest::newRow("ico") << u"d.ico"_s << samples::encoded(samples::filled(32, 32, Qt::red), "ICO")
+        QTest::newRow("ico") << u"d.ico"_s
+                             << samples::encoded(samples::filled(32, 32, Qt::red), "ICO")
                              << QSize(32, 32);
         QTest::newRow("wmf") << u"e.wmf"_s << samples::wmf() << QSize(200, 100);
         QTest::newRow("emf") << u"f.emf"_s << samples::emf() << QSize(200, 100);
@@ -238,9 +244,8 @@ private Q_SLOTS:
         QCOMPARE(p.naturalSize, QSize(6000, 4000));
         QCOMPARE(p.image.size(), QSize(750, 500)); // an eighth, still above 108 x 72
         // Shown at its natural size, it is decoded whole.
-        const Picture medium = loadPicture(put(dir, u"m.jpg"_s, samples::jpeg(samples::filled(
-                                                                  400, 300, Qt::red))),
-                                           kFrame);
+        const Picture medium = loadPicture(
+            put(dir, u"m.jpg"_s, samples::jpeg(samples::filled(400, 300, Qt::red))), kFrame);
         QCOMPARE(medium.image.size(), QSize(200, 150)); // half still covers 108 x 81
     }
 };

@@ -117,8 +117,6 @@ private Q_SLOTS:
         QTemporaryDir parent;
         const QString folder = parent.filePath(u"records"_s);
         QDir().mkpath(folder);
-        QTemporaryDir dir;
-        Q_UNUSED(dir);
         const QString outside = put(parent, u"outside.jpg"_s, "x");
         const QString shared = put(parent, u"records/shared.jpg"_s, "x");
         const QString own = put(parent, u"records/own.jpg"_s, "x");

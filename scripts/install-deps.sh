@@ -6,6 +6,9 @@ packages=(
     g++ make cmake pkg-config
     qt6-base-dev qt6-translations-l10n
     libicu-dev libjpeg-dev
+    # pictures: metafiles (WMF through libwmf, whose text needs the URW
+    # fonts; EMF through libemf2svg, drawn with Qt SVG)
+    libwmf-dev fonts-urw-base35 libemf2svg-dev qt6-svg-dev
     python3 socat
     # the end-to-end suite: a display, real input, accessibility, screenshots
     xvfb xauth xdotool x11-xkb-utils dbus dbus-bin at-spi2-core python3-pyatspi

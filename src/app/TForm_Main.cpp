@@ -10,6 +10,7 @@
 #include "person/PersonEditing.h"
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
+#include "person/PersonPictures.h"
 #include "platform/Errors.h"
 #include "platform/Prompts.h"
 #include "platform/SettingsStore.h"
@@ -54,6 +55,7 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     editing_ = new PersonEditing(*editor_, document_, *VST, *VST_Grup, services_.prompts,
                                  services_.clock, this);
     contacts_ = new ContactList(*editor_, *editing_, services_.prompts, services_.shell, this);
+    pictures_ = new PersonPictures(*editor_, *editing_, *VST, document_, services_.prompts, this);
     groupCommands_ = new GroupCommands(*VST_Grup, document_, services_.prompts, this);
     VST_Grup->setDropPartners(VST, editing_->SB_Ekle, &services_.prompts);
     addAction(editing_->EscapeCancel);

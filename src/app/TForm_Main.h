@@ -13,6 +13,7 @@ class GroupTreeView;
 class PersonEditing;
 class PersonEditor;
 class PersonListView;
+class PersonPictures;
 class Prompts;
 class QAction;
 class QLabel;
@@ -42,6 +43,7 @@ public:
     PersonEditor& editor() { return *editor_; }
     PersonEditing& editing() { return *editing_; }
     ContactList& contacts() { return *contacts_; }
+    PersonPictures& pictures() { return *pictures_; }
     GroupCommands& groupCommands() { return *groupCommands_; }
     PersonListView& personList() { return *VST; }
     GroupTreeView& groupTree() { return *VST_Grup; }
@@ -118,6 +120,7 @@ private:
     PersonEditor* editor_;
     PersonEditing* editing_;
     ContactList* contacts_;
+    PersonPictures* pictures_;
     GroupCommands* groupCommands_;
     PersonListView* VST;
     GroupTreeView* VST_Grup;

@@ -377,6 +377,7 @@ void PersonEditing::SB_TamamClick() {
     else
         list_.focusPerson(target);
     document_.setModified(true);
+    Q_EMIT editConfirmed();
 }
 
 void PersonEditing::SB_IptalClick() {
@@ -386,6 +387,7 @@ void PersonEditing::SB_IptalClick() {
         pages_.ShowPerson(*p);
     pages_.setEditMode(PersonEditor::Viewing);
     UnlockAfterEditing();
+    Q_EMIT editCancelled();
 }
 
 void PersonEditing::SB_SilClick() {

@@ -61,6 +61,9 @@ public:
 Q_SIGNALS:
     // The whole window is locked while an add or edit is open.
     void lockChanged(bool locked);
+    // An add or edit ended: stored with "Tamam", or discarded.
+    void editConfirmed();
+    void editCancelled();
 
 private:
     void LockForEditing();

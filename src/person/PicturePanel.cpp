@@ -1,7 +1,10 @@
 #include "person/PicturePanel.h"
 
+#include "person/PictureDecoding.h"
+#include "person/PictureFiles.h"
+
 #include <QComboBox>
-#include <QFileInfo>
+#include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -17,6 +20,7 @@ PicturePanel::PicturePanel(QWidget* parent) : QWidget(parent) {
     caption_->setAlignment(Qt::AlignCenter);
     caption_->setGeometry(0, 0, 111, 136);
     Image_Resim = new QLabel(frame_);
+    Image_Resim->setAccessibleName(QStringLiteral("Resim"));
     Image_Resim->setScaledContents(true);
     Image_Resim->hide();
 
@@ -40,7 +44,6 @@ PicturePanel::PicturePanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(Lb_ResimNo, 1, 1);
     layout->addWidget(SB_ResimSil, 1, 2);
     layout->addWidget(ComboBox_Obje, 2, 0, 1, 3);
-    connect(ComboBox_Obje, &QComboBox::activated, this, &PicturePanel::ShowPicture);
 }
 
 void PicturePanel::setPictures(const QStringList& pictures, int selected) {
@@ -60,6 +63,7 @@ void PicturePanel::ShowPicture() {
     Image_Resim->clear();
     Image_Resim->hide();
     Image_Resim->setToolTip(QString());
+    frame_->setToolTip(QString());
     caption_->show();
     if (ComboBox_Obje->count() == 0) {
         SB_ResimSil->setEnabled(false);
@@ -69,27 +73,25 @@ void PicturePanel::ShowPicture() {
     if (ComboBox_Obje->currentIndex() < 0)
         ComboBox_Obje->setCurrentIndex(0);
     const QString name = ComboBox_Obje->currentText();
-    if (!QFileInfo::exists(name))
+    // Pictures live beside the record file, whose folder is the current one.
+    const QString file = pictures::resolve(QDir::currentPath(), name);
+    if (file.isEmpty())
         return;
-    const QPixmap picture(name);
-    if (picture.isNull())
+    const pictures::Picture picture = pictures::loadPicture(file, frame_->size());
+    if (picture.status != pictures::Picture::Shown) {
+        frame_->setToolTip(name + QLatin1Char('\n') +
+                           QStringLiteral("Bu resim gösterilemiyor: dosya bozuk ya da "
+                                          "okunamıyor."));
         return;
-    Image_Resim->setPixmap(picture);
+    }
+    const QRect shown = pictures::fitIntoFrame(picture.naturalSize, frame_->size());
+    Image_Resim->setPixmap(QPixmap::fromImage(
+        picture.image.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     Image_Resim->setToolTip(name + QLatin1Char('\n') +
                             QStringLiteral("W x H : %1 x %2 Pixels")
-                                .arg(picture.width())
-                                .arg(picture.height()));
-    // Large pictures are scaled down to the frame; small ones keep their size.
-    const int aw = frame_->width() - 3;
-    const int ah = frame_->height() - 3;
-    int w = picture.width();
-    int h = picture.height();
-    if (w >= aw || h >= ah) {
-        const double scale = std::min(double(aw) / w, double(ah) / h);
-        w = int(w * scale);
-        h = int(h * scale);
-    }
-    Image_Resim->setGeometry((frame_->width() - w) / 2, (frame_->height() - h) / 2, w, h);
+                                .arg(picture.naturalSize.width())
+                                .arg(picture.naturalSize.height()));
+    Image_Resim->setGeometry(shown);
     caption_->hide();
     Image_Resim->show();
 }

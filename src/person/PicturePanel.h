@@ -13,7 +13,8 @@ public:
     explicit PicturePanel(QWidget* parent = nullptr);
 
     // Shows the selected picture (the first when none is selected), fitted
-    // into the frame; a missing file leaves the frame empty.
+    // into the frame; a missing file leaves the frame empty, a file that
+    // cannot be read leaves it empty with a hint saying so.
     void ShowPicture();
     void setPictures(const QStringList& pictures, int selected);
     void clear();

@@ -43,7 +43,7 @@ class Stop(BaseException):
 def write_qdb(path, header_idno=None, header_group="", groups=(), persons=(),
               find_items=(), extra_header=""):
     """persons: dicts with RecordNo, FirstName, Surname, GroupPath, Notes (list),
-    BirthDate ("dd mm yyyy"), EditedAt, RecordedAt."""
+    BirthDate ("dd mm yyyy"), EditedAt, RecordedAt, Pictures (list), PictureIndex."""
     lines = ["0 HEAD", "1 SOUR Velmora", "2 VERS 1.0", "2 NAME Velmora",
              "2 CORP Orvak Software", "3 ADDR x", "4 CONT y"]
     if header_idno is not None:
@@ -67,6 +67,10 @@ def write_qdb(path, header_idno=None, header_group="", groups=(), persons=(),
         if p.get("Contacts"):
             lines.append("1 PHON")
             lines += ["2 CONT " + c for c in p["Contacts"]]
+        if p.get("Pictures"):
+            lines.append("1 OBJE")
+            lines += ["2 CONT " + x for x in p["Pictures"]]
+            lines.append("2 INDX %d" % p.get("PictureIndex", 0))
         if p.get("Firm"):
             lines += ["1 ADRS", "2 COMP " + p["Firm"]]
         lines.append("1 GRUP " + p.get("GroupPath", ""))

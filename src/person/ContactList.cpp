@@ -2,6 +2,7 @@
 
 #include "person/PersonEditing.h"
 #include "person/PersonEditor.h"
+#include "person/ShellTargets.h"
 #include "platform/Prompts.h"
 #include "platform/ShellOpener.h"
 #include "store/PersonRecord.h"
@@ -209,8 +210,13 @@ void ContactList::SB_TelCevirClick() {
     const ContactEntry e = ContactEntry::parse(text);
     if (e.kind == u"İş" || e.kind == u"Ev" || e.kind == u"Fax" || e.kind == u"GSM")
         Q_EMIT dialRequested(e.value);
-    else if (e.kind == u"Web")
-        shell_.open(e.value);
-    else if (e.kind == u"Mail")
-        shell_.open(QStringLiteral("mailto:") + e.value);
+    else if (e.kind == u"Web" || e.kind == u"Mail")
+        openInDesktop(e.kind == u"Web" ? webTarget(e.value) : mailTarget(e.value));
+}
+
+void ContactList::openInDesktop(const ShellTarget& target) {
+    if (target.url.isEmpty())
+        prompts_.showMessage(target.refusal);
+    else
+        shell_.open(target.url);
 }

@@ -8,6 +8,7 @@
 class PersonEditing;
 class PersonEditor;
 class Prompts;
+struct ShellTarget;
 class ShellOpener;
 
 // The contact entries of the shown person ("Telefon - Mail - Web").
@@ -41,6 +42,7 @@ Q_SIGNALS:
 
 private:
     void move(int delta);
+    void openInDesktop(const ShellTarget& target);
 
     PersonEditor& pages_;
     PersonEditing& editing_;

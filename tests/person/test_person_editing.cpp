@@ -310,12 +310,30 @@ private Q_SLOTS:
                 [&dialled](const QString& n) { dialled.append(n); });
         for (int row = 0; row < 4; ++row) {
             e().ListBox_Tel->setCurrentRow(row);
-            w.contacts().SB_TelCevirClick();
+            e().SB_TelCevir->click();
         }
-        QCOMPARE(shell_.opened, QStringList({QStringLiteral("www.orvak.com.tr"),
+        QCOMPARE(shell_.opened, QStringList({QStringLiteral("http://www.orvak.com.tr"),
                                              QStringLiteral("mailto:ali@orvak.com.tr")}));
         QCOMPARE(dialled, QStringList({QStringLiteral("0532 123 45 67")}));
         QVERIFY(!ed().isEditing());
+    }
+
+    // A record file from elsewhere cannot make "Çevir" open a local file or
+    // run anything: such an entry is refused with a message, and stays.
+    void unsafeWebAndMailEntriesAreRefused() {
+        TForm_Main& w = open({QStringLiteral("0 ID 1"), QStringLiteral("1 NAME A"),
+                              QStringLiteral("1 PHON"), QStringLiteral("2 CONT Web\tfile:///etc/passwd"),
+                              QStringLiteral("2 CONT Mail\tjavascript:alert(1)@x"),
+                              QStringLiteral("2 CONT Web\t/usr/bin/xterm"), QStringLiteral("0 TRLR")});
+        for (int row = 0; row < 3; ++row) {
+            e().ListBox_Tel->setCurrentRow(row);
+            e().SB_TelCevir->click();
+        }
+        QVERIFY(shell_.opened.isEmpty());
+        QCOMPARE(prompts_->messages().size(), 3);
+        QVERIFY(prompts_->messages().first().contains(QStringLiteral("yalnızca http ve https")));
+        QCOMPARE(w.document().persons().personAt(0)->Contacts.first(),
+                 QStringLiteral("Web\tfile:///etc/passwd"));
     }
 
     void quittingDuringAnEdit() {

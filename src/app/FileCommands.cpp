@@ -39,7 +39,7 @@ void FileCommands::setStartState(const QString& currentFileName, const QStringLi
     currentFileName_ = isRealFileName(currentFileName) ? currentFileName : QString();
     recent_.clear();
     for (const QString& f : recent)
-        if (isRealFileName(f))
+        if (isRealFileName(f) && recent_.size() < kMaxRecent)
             recent_.append(f);
     Q_EMIT recentFilesChanged();
 }

@@ -92,6 +92,34 @@ with tempfile.TemporaryDirectory() as d:
     with open(link, "rb") as f:
         check(f.read() == saved, "the link opens the new content")
 
+# Inputs that are not regular files are refused at once by every
+# subcommand (a FIFO would block for ever).
+with tempfile.TemporaryDirectory() as d:
+    fifo = os.path.join(d, "boru.qdb")
+    os.mkfifo(fifo)
+    good = os.path.join(d, "iyi.qdb")
+    with open(good, "wb") as f:
+        f.write(SAMPLE)
+    for args in (["dump", fifo], ["dump", "/dev/zero"], ["dump", d],
+                 ["save", fifo, os.path.join(d, "o.qdb")],
+                 ["import", good, fifo, "-o", os.path.join(d, "o.qdb")],
+                 ["import", good, "/dev/zero", "-o", os.path.join(d, "o.qdb")]):
+        try:
+            r = subprocess.run([CLI, *args], capture_output=True, timeout=20)
+            check(r.returncode != 0 and r.stderr, "refused: " + " ".join(args))
+        except subprocess.TimeoutExpired:
+            check(False, "hangs: " + " ".join(args))
+    check(not os.path.exists(os.path.join(d, "o.qdb")), "nothing written for refused input")
+
+    # Groups with empty names survive a save.
+    odd = os.path.join(d, "bos.qdb")
+    with open(odd, "wb") as f:
+        f.write("1 GRUP \r\n2 GRUP A\r\n2 GRUP A\xff\r\n2 GRUP \r\n0 TRLR\r\n".encode("cp1254"))
+    before = json.loads(run("dump", odd).stdout.decode("utf-8"))["groups"]
+    check(run("save", odd, odd).returncode == 0, "save of empty-named groups")
+    after = json.loads(run("dump", odd).stdout.decode("utf-8"))["groups"]
+    check(before == after and len(after) == 2, "empty-named groups round-trip: %r" % after)
+
 # An existing file in a read-only folder: the backup is the step that fails.
 # Root ignores permissions, so the check runs as an unprivileged user.
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]

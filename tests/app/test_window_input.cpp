@@ -9,6 +9,7 @@
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
 #include "platform/ScriptedPrompts.h"
+#include "app/FileCommands.h"
 #include "platform/SettingsStore.h"
 
 #include <QAction>
@@ -24,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QtTest>
@@ -379,6 +381,31 @@ private Q_SLOTS:
         QVERIFY2(area.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
                                                                  .arg(w.x()).arg(w.y())
                                                                  .arg(w.width()).arg(w.height())));
+    }
+
+    // Settings spoilt by hand or by another program: the window still
+    // starts, visible, with sane values.
+    void garbageSettingsGiveSaneDefaults() {
+        QSettings raw(QStringLiteral("Orvak"), QStringLiteral("Zilvaren"));
+        raw.setValue(QStringLiteral("PageSetup/Left"), QStringLiteral("sol"));
+        raw.setValue(QStringLiteral("PageSetup/Top"), -90000);
+        raw.setValue(QStringLiteral("PageSetup/Width"), -5);
+        raw.setValue(QStringLiteral("PageSetup/Height"), QStringLiteral("1e99"));
+        raw.beginGroup(QStringLiteral("Recent Files"));
+        raw.setValue(QStringLiteral("RecentFile_0"), QStringLiteral("/dev/zero"));
+        for (int i = 1; i < 3000; ++i)
+            raw.setValue(QStringLiteral("RecentFile_%1").arg(i), QStringLiteral("/yok/%1.qdb").arg(i));
+        raw.endGroup();
+        raw.sync();
+        w_ = std::make_unique<TForm_Main>(fx_.services());
+        w_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        w_->openStartupFile();
+        QVERIFY(w_->screen()->availableGeometry().contains(w_->frameGeometry()));
+        QVERIFY(w_->width() >= w_->minimumSizeHint().width());
+        QCOMPARE(w_->windowTitle(), QStringLiteral("Zilvaren - Unnamed.qdb"));
+        QVERIFY(fx_.prompts->messages().value(0).contains(QStringLiteral("sıradan bir dosya değil")));
+        QVERIFY(w_->files().recentFiles().size() <= 9);
     }
 
     // "Hepsini Göster" keeps the current person in sight, centred, and a

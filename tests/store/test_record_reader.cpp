@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 RecordFileData parse(const QStringList& lines) {
@@ -184,6 +186,86 @@ private Q_SLOTS:
         const RecordFileData d = parse(lines);
         QCOMPARE(d.error, std::optional<QString>(message));
         QCOMPARE(int(d.persons.size()), persons);
+        // Every person read is filed, the one a bad line cut short too.
+        quint32 filed = 0;
+        for (const auto& g : d.groups->children)
+            filed += g->MemberCount;
+        QCOMPARE(int(filed), persons);
+    }
+
+    void errorLineIsTheBadLine() {
+        const RecordFileData d = parse({QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
+                                        QStringLiteral("2 DATE 31 02 1970"), QStringLiteral("0 TRLR")});
+        QCOMPARE(d.errorLine, 3);
+        QCOMPARE(d.persons[0]->GroupPath, QStringLiteral("Belli Değil"));
+    }
+
+    // Each group line carries its whole path: a deep tree would make a
+    // small file grow with the square of its depth on every save.
+    void deepGroupTreesAreRefused() {
+        QString deep;
+        for (int i = 0; i < 2000; ++i)
+            deep += (i ? QStringLiteral("|g") : QStringLiteral("g")) + QString::number(i);
+        const RecordFileData d = parse({QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP A"),
+                                        QStringLiteral("1 GRUP ") + deep,
+                                        QStringLiteral("0 ID 2"), QStringLiteral("0 TRLR")});
+        QVERIFY(d.error && d.error->contains(QStringLiteral("64")));
+        QCOMPARE(d.errorLine, 3);
+        QCOMPARE(d.persons.size(), size_t(1));
+        QCOMPARE(d.persons[0]->GroupPath, QStringLiteral("Belli Değil"));
+        QString ok = QStringLiteral("g0");
+        for (int i = 1; i < 64; ++i)
+            ok += QStringLiteral("|g") + QString::number(i);
+        QVERIFY(!parse({QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP ") + ok}).error);
+    }
+
+    // Groups with empty names come back as they were written.
+    void emptyNamedGroups() {
+        const RecordFileData d = parse({QStringLiteral("1 GRUP "), QStringLiteral("2 GRUP A"),
+                                        QStringLiteral("2 GRUP A|"), QStringLiteral("2 GRUP "),
+                                        QStringLiteral("0 TRLR")});
+        QCOMPARE(d.groups->children.size(), size_t(2));
+        const GroupNode* a = child(*d.groups, QStringLiteral("A"));
+        QVERIFY(a && a->children.size() == 1 && a->children[0]->Name.isEmpty());
+        QVERIFY(child(*d.groups, QString()));
+        QVERIFY(!d.groupToSelect);
+    }
+
+    // Anything but a regular file is refused before it is opened: a FIFO
+    // would block for ever, a device never end.
+    void onlyRegularFilesAreRead_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("device") << QStringLiteral("/dev/zero") << QStringLiteral("sıradan bir dosya değil");
+        QTest::newRow("folder") << QStringLiteral("/tmp") << QStringLiteral("klasör");
+        QTest::newRow("missing") << QStringLiteral("/yok/kayit.qdb") << QStringLiteral("bulunamadı");
+    }
+    void onlyRegularFilesAreRead() {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        try {
+            readRecordFile(path);
+            QFAIL("read");
+        } catch (const RecordFileError& e) {
+            QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
+        }
+    }
+
+    void fifoAndHugeFilesAreRefused() {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("boru.qdb"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QVERIFY_THROWS_EXCEPTION(RecordFileError, readRecordFile(fifo));
+        const QString huge = dir.filePath(QStringLiteral("buyuk.qdb"));
+        QFile f(huge);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize((qint64(1) << 30) + 1)); // sparse
+        f.close();
+        try {
+            readRecordFile(huge);
+            QFAIL("read");
+        } catch (const RecordFileError& e) {
+            QVERIFY(e.message().contains(QStringLiteral("1 GB")));
+        }
     }
 
     void oddFilesDoNotCrash_data() {

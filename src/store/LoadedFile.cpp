@@ -7,6 +7,10 @@ std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path) {
     RecordFileData data = readRecordFile(path);
     if (data.error)
         throw ZilvarenError(*data.error);
+    return fromData(data);
+}
+
+std::unique_ptr<LoadedFile> LoadedFile::fromData(RecordFileData& data) {
     auto file = std::make_unique<LoadedFile>();
     file->focusedGroup = data.groupToSelect;
     const std::optional<QString> recordNo = data.focusedRecordNo;

@@ -15,6 +15,8 @@ struct LoadedFile {
     // Throws ZilvarenError when the file is missing, unreadable or reading
     // stopped at a malformed line.
     static std::unique_ptr<LoadedFile> read(const QString& path);
+    // The same from a file that was read (whatever it held, error or not).
+    static std::unique_ptr<LoadedFile> fromData(RecordFileData& data);
     // Saves as the program's save does (backup kept as ".BAK").
     void save(const QString& path) const;
 };

@@ -64,6 +64,8 @@ public:
     void Prg_ExitClick();
     void Button_ImportClick();
     void ExportClick();
+    void VCardImportClick();
+    void VCardExportClick();
     void refreshPersonCounts();
     // The find dialog's jump: the person's group focused, the person
     // selected and shown.
@@ -78,6 +80,8 @@ public:
     QAction* Menu_FKaydet;
     QAction* Menu_ImportFile;
     QAction* Export;
+    QAction* Menu_VCardImport;
+    QAction* Menu_VCardExport;
     QAction* Prg_Exit;
     QAction* ToolButton_Kaydet;
     QAction* ToolButton7;
@@ -107,6 +111,7 @@ private:
     void updateSaveCommands();
     void setLocked(bool locked);
     void writeSettingsForClose();
+    QString pictureFolder() const;
     QByteArray compose(const std::vector<const PersonRecord*>& persons,
                        const PersonRecord* focusedPerson);
 

@@ -7,7 +7,6 @@
 #include "platform/Errors.h"
 #include "platform/TurkishText.h"
 #include "store/BirthDate.h"
-#include "store/GroupTree.h"
 #include "store/RecordDocument.h"
 
 #include <QDir>
@@ -53,27 +52,36 @@ QString withoutScheme(const QString& value, QLatin1String scheme) {
 // 1970-03-05, 19700305, with or without a time after it; a date without
 // a year (--0305) cannot be kept.
 QDate parseDate(const QString& value) {
-    const QString digits = value.left(10).remove(u'-');
-    if (digits.size() < 8)
+    const QString digits = value.left(10).remove(u'-').left(8);
+    bool ok = digits.size() == 8;
+    for (QChar c : digits)
+        ok = ok && c.isDigit();
+    if (!ok)
         return {};
-    return QDate::fromString(digits.left(8), QStringLiteral("yyyyMMdd"));
+    return QDate(digits.left(4).toInt(), digits.mid(4, 2).toInt(), digits.mid(6, 2).toInt());
 }
 
-// REV as an edit stamp in local time.
+// REV as an edit stamp in local time: 2023-06-01T10:20:30Z, 20230601T102030Z
+// or a date alone.
 QString parseRevision(const QString& value) {
     QString compact = value.trimmed();
     compact.remove(u'-').remove(u':');
-    QDateTime t = QDateTime::fromString(compact.left(15), QStringLiteral("yyyyMMdd'T'HHmmss"));
-    if (!t.isValid()) {
-        const QDate d = parseDate(value);
-        if (!d.isValid())
+    const QDate date = parseDate(compact);
+    if (!date.isValid())
+        return {};
+    QTime time(0, 0);
+    if (compact.size() >= 15 && compact[8] == u'T') {
+        time = QTime(compact.mid(9, 2).toInt(), compact.mid(11, 2).toInt(),
+                     compact.mid(13, 2).toInt());
+        if (!time.isValid())
             return {};
-        t = QDateTime(d, QTime(0, 0));
-    } else if (compact.endsWith(u'Z')) {
-        t.setTimeSpec(Qt::UTC);
-        t = t.toLocalTime();
     }
-    return Clock::stamp(t);
+    QDateTime t(date, time);
+    if (compact.endsWith(u'Z'))
+        t = QDateTime(date, time, Qt::UTC).toLocalTime();
+    return QString::asprintf("%02d.%02d.%04d  %02d:%02d:%02d", t.date().day(), t.date().month(),
+                             t.date().year(), t.time().hour(), t.time().minute(),
+                             t.time().second());
 }
 
 QChar sexOf(const QString& value) {
@@ -190,7 +198,8 @@ QString questionMarks(const QString& text) {
 
 } // namespace
 
-VCardPerson personFromVCard(const VCard& card, const QString& groupPath, const Clock& clock) {
+VCardPerson personFromVCard(const VCard& card, const QString& groupPath,
+                            const QString& recordedAt) {
     VCardPerson result;
     auto p = std::make_unique<PersonRecord>();
     QString given, family, formatted;
@@ -262,7 +271,7 @@ VCardPerson personFromVCard(const VCard& card, const QString& groupPath, const C
         return result;
     p->FirstName = TurkceUpperCase(given);
     p->Surname = TurkceUpperCase(family);
-    p->RecordedAt = clock.stampNow();
+    p->RecordedAt = recordedAt;
     p->GroupPath = groupPath;
     result.record = std::move(p);
     return result;
@@ -276,13 +285,14 @@ VCardImportPlan planVCardImport(QIODevice& device, const QString& groupPath,
         plan.error = *file.error;
         return plan;
     }
+    const QString recordedAt = clock.stampNow();
     for (const VCard& card : file.cards) {
         if (!card.ended) {
             plan.skipped.append(QStringLiteral("%1: kartın sonu (END:VCARD) yok, dosya eksik")
                                     .arg(describeCard(card, nullptr)));
             continue;
         }
-        VCardPerson person = personFromVCard(card, groupPath, clock);
+        VCardPerson person = personFromVCard(card, groupPath, recordedAt);
         if (!person.record) {
             plan.skipped.append(
                 QStringLiteral("%1: ad, kurum ya da iletişim bilgisi yok").arg(describeCard(card, nullptr)));

@@ -32,7 +32,8 @@ struct VCardPerson {
 };
 
 // A card's person before anything is filed. Photos are named when saved.
-VCardPerson personFromVCard(const VCard& card, const QString& groupPath, const Clock& clock);
+VCardPerson personFromVCard(const VCard& card, const QString& groupPath,
+                            const QString& recordedAt);
 
 // Everything an import would add, and what the user must hear first.
 struct VCardImportPlan {

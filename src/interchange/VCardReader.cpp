@@ -21,7 +21,6 @@ struct RawProperty {
 
 struct RawCard {
     int number = 0;
-    QByteArray version;
     bool ended = false;
     std::vector<RawProperty> properties;
 };
@@ -137,15 +136,13 @@ std::vector<RawCard> parseCards(const QByteArray& bytes) {
             continue;
         RawProperty p = parseProperty(line, colon);
         if (p.name == "BEGIN" && p.value.trimmed().toUpper() == "VCARD") {
-            cards.push_back(RawCard{++number, {}, false, {}});
+            cards.push_back(RawCard{++number, false, {}});
             open = &cards.back();
         } else if (!open) {
             continue;
         } else if (p.name == "END" && p.value.trimmed().toUpper() == "VCARD") {
             open->ended = true;
             open = nullptr;
-        } else if (p.name == "VERSION") {
-            open->version = p.value.trimmed();
         } else {
             open->properties.push_back(std::move(p));
         }
@@ -269,7 +266,6 @@ void decodeDataUri(const QByteArray& uri, VCardProperty& out) {
     const QByteArray meta = uri.mid(5, comma < 0 ? -1 : comma - 5).toLower();
     const QByteArray payload = comma < 0 ? QByteArray() : uri.mid(comma + 1);
     out.inlineData = true;
-    out.mediaType = QString::fromLatin1(meta.split(';').constFirst());
     out.data = meta.endsWith(";base64") ? decodeBase64(payload)
                                         : QByteArray::fromPercentEncoding(payload);
 }
@@ -281,9 +277,6 @@ VCardProperty decodeProperty(const RawProperty& raw, bool fileIsUtf8) {
     if (raw.transfer == Transfer::Base64) {
         p.inlineData = true;
         p.data = decodeBase64(raw.value);
-        for (const QString& t : raw.types)
-            if (t != u"pref")
-                p.mediaType = t;
         return p;
     }
     if (raw.value.size() > 5 && raw.value.left(5).toLower() == "data:") {
@@ -341,7 +334,6 @@ VCardFile readVCards(QIODevice& device) {
     for (const RawCard& card : raw) {
         VCard c;
         c.number = card.number;
-        c.version = QString::fromLatin1(card.version);
         c.ended = card.ended;
         c.properties.reserve(card.properties.size());
         for (const RawProperty& p : card.properties)

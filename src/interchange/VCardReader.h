@@ -19,12 +19,10 @@ struct VCardProperty {
     QString value;
     bool inlineData = false; // base64 / ENCODING=b / data: URI
     QByteArray data;         // the decoded bytes; empty when they were broken
-    QString mediaType;       // of inline data, lower case ("jpeg", "image/png")
 };
 
 struct VCard {
     int number = 0; // position in the file, from 1
-    QString version;
     bool ended = false; // END:VCARD was seen
     std::vector<VCardProperty> properties;
 };

@@ -1,6 +1,5 @@
 #include "interchange/VCardWriter.h"
 
-#include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/TurkishText.h"
 #include "store/BirthDate.h"

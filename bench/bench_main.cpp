@@ -3,6 +3,7 @@
 #include "store/RecordDocument.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
+#include "VCardBench.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -115,5 +116,6 @@ int main(int argc, char** argv) {
                     openMs, openMs / std::max(readMs, 0.001), saveMs, peakMemoryMiB(),
                     static_cast<long long>(bytes));
     }
+    benchVCard();
     return 0;
 }

@@ -13,6 +13,8 @@ packages=(
     # the end-to-end suite: a display, real input, accessibility, screenshots
     xvfb xauth xdotool x11-xkb-utils dbus dbus-bin at-spi2-core python3-pyatspi
     imagemagick fonts-dejavu-core
+    # vCard peers the interchange tests read and write cards with
+    abook python3-vobject
 )
 
 missing=()

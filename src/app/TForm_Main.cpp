@@ -5,6 +5,7 @@
 #include "groups/GroupCommands.h"
 #include "interchange/AddressBookImport.h"
 #include "interchange/CsvExport.h"
+#include "interchange/VCardFlow.h"
 #include "groups/GroupTreeView.h"
 #include "person/ContactList.h"
 #include "person/PersonEditing.h"
@@ -20,6 +21,7 @@
 #include <QSaveFile>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -111,6 +113,9 @@ void TForm_Main::buildActions() {
     Menu_FKaydet->setToolTip(QStringLiteral("Dosyayı Farklı İsimde Kaydet"));
     Menu_ImportFile = makeAction(this, QStringLiteral("&Import"), "Menu_ImportFile");
     Export = makeAction(this, QStringLiteral("&Export"), "Export");
+    Menu_VCardImport = makeAction(this, QStringLiteral("&vCard İçe Aktar…"), "Menu_VCardImport");
+    Menu_VCardExport =
+        makeAction(this, QStringLiteral("vCard Olarak &Dışa Aktar…"), "Menu_VCardExport");
     Prg_Exit = makeAction(this, QStringLiteral("Çı&kış"), "Prg_Exit");
     Prg_Exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     Prg_Exit->setToolTip(QStringLiteral("ÇIKIŞ"));
@@ -136,6 +141,8 @@ void TForm_Main::buildActions() {
     connect(Prg_Exit, &QAction::triggered, this, &TForm_Main::Prg_ExitClick);
     connect(Menu_ImportFile, &QAction::triggered, this, &TForm_Main::Button_ImportClick);
     connect(Export, &QAction::triggered, this, &TForm_Main::ExportClick);
+    connect(Menu_VCardImport, &QAction::triggered, this, &TForm_Main::VCardImportClick);
+    connect(Menu_VCardExport, &QAction::triggered, this, &TForm_Main::VCardExportClick);
 }
 
 void TForm_Main::buildMenus() {
@@ -147,6 +154,8 @@ void TForm_Main::buildMenus() {
     dosyaMenu_->addSeparator();
     dosyaMenu_->addAction(Menu_ImportFile);
     dosyaMenu_->addAction(Export);
+    dosyaMenu_->addAction(Menu_VCardImport);
+    dosyaMenu_->addAction(Menu_VCardExport);
     dosyaMenu_->addSeparator();
     dosyaMenu_->addAction(Prg_Exit);
     recentSeparator_ = dosyaMenu_->addSeparator();
@@ -467,6 +476,29 @@ void TForm_Main::ExportClick() {
         return;
     }
     services_.prompts.showMessage(exportDoneMessage(folder));
+}
+
+// Pictures lie beside the record file (the working folder while it is open).
+QString TForm_Main::pictureFolder() const {
+    const QString& file = files_->CurrentFileName();
+    return file.isEmpty() ? QDir::currentPath() : QFileInfo(file).absolutePath();
+}
+
+void TForm_Main::VCardImportClick() {
+    runVCardImport(services_.prompts,
+                   {document_, BuildGroupPath(VST_Grup->focusedGroup()), pictureFolder(),
+                    QDir::currentPath(), services_.clock, [this](bool locked) {
+                        setLocked(locked);
+                        VST->setEnabled(!locked);
+                    }});
+    refreshPersonCounts();
+}
+
+void TForm_Main::VCardExportClick() {
+    const GroupNode* group = VST_Grup->focusedGroup();
+    runVCardExport(services_.prompts,
+                   {document_.persons().allPersons(), group ? BuildGroupPath(group) : QString(),
+                    pictureFolder(), QDir::currentPath()});
 }
 
 void TForm_Main::jumpToPerson(PersonRecord* person) {

@@ -66,6 +66,8 @@ public:
     void Prg_ExitClick();
     void Button_ImportClick();
     void ExportClick();
+    void VCardImportClick();
+    void VCardExportClick();
     void refreshPersonCounts();
     // The find dialog's jump: the person's group focused, the person
     // selected and shown.
@@ -80,6 +82,8 @@ public:
     QAction* Menu_FKaydet;
     QAction* Menu_ImportFile;
     QAction* Export;
+    QAction* Menu_VCardImport;
+    QAction* Menu_VCardExport;
     QAction* Prg_Exit;
     QAction* ToolButton_Kaydet;
     QAction* ToolButton7;
@@ -111,6 +115,7 @@ private:
     void writeSettingsForClose();
     void placeWindow(const SettingsStore::PageSetup& stored);
     void keepOnScreen();
+    QString pictureFolder() const;
     QByteArray compose(const std::vector<const PersonRecord*>& persons,
                        const PersonRecord* focusedPerson);
 

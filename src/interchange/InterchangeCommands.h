@@ -8,3 +8,9 @@ int runImportCommand(const QStringList& args);
 
 // zilvaren-cli export FILE.qdb [-o Export.csv]
 int runExportCommand(const QStringList& args);
+
+// zilvaren-cli import-vcard FILE.qdb CARDS.vcf [--group PATH] [--replace-unencodable] -o OUT.qdb
+int runImportVCardCommand(const QStringList& args);
+
+// zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf
+int runExportVCardCommand(const QStringList& args);

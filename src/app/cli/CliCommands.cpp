@@ -21,6 +21,8 @@ int usage() {
                          "       zilvaren-cli save IN.qdb OUT.qdb\n"
                          "       zilvaren-cli import FILE.qdb ADDRESSBOOK.txt [--group PATH] -o OUT.qdb\n"
                          "       zilvaren-cli export FILE.qdb [-o Export.csv]\n"
+                         "       zilvaren-cli import-vcard FILE.qdb CARDS.vcf [--group PATH] [--replace-unencodable] -o OUT.qdb\n"
+                         "       zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n"
                          "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
                          "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
                          "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n");
@@ -70,6 +72,10 @@ int runCli(const QStringList& args) {
         return runImportCommand(rest);
     if (command == QLatin1String("export"))
         return runExportCommand(rest);
+    if (command == QLatin1String("import-vcard"))
+        return runImportVCardCommand(rest);
+    if (command == QLatin1String("export-vcard"))
+        return runExportVCardCommand(rest);
     if (command == QLatin1String("tools"))
         return runToolsCommand(rest);
     if (command == QLatin1String("find"))

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "store/PersonRecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+class QIODevice;
+
+struct VCardExportOptions {
+    bool pictures = false; // JPEG pictures inline, base64
+    QString pictureFolder; // where relative picture paths lie (the record file's folder)
+};
+
+struct VCardExportResult {
+    int cards = 0;
+    int picturesLeftOut = 0; // missing, unreadable or not JPEG
+};
+
+// The card's stable identity: the same record number and creation stamp
+// always give the same UID, whatever file the person is in.
+QString vcardUid(const PersonRecord& person);
+
+// One vCard 3.0 card: UTF-8, CR LF, folded at 75 octets, values escaped.
+// Each of jpegs goes inline as a PHOTO.
+QByteArray composeVCard(const PersonRecord& person, const QList<QByteArray>& jpegs = {});
+
+// One card per person, in the given order.
+VCardExportResult writeVCards(QIODevice& device, const std::vector<const PersonRecord*>& persons,
+                              const VCardExportOptions& options);
+
+// Writes the cards to path, replacing a file of that name only when all
+// is written. Throws ZilvarenError with the message to show.
+VCardExportResult writeVCardFile(const QString& path,
+                                 const std::vector<const PersonRecord*>& persons,
+                                 const VCardExportOptions& options);
+
+// The persons of a group and its sub-groups, in list order.
+std::vector<const PersonRecord*> personsInGroup(const std::vector<const PersonRecord*>& persons,
+                                                const QString& groupPath);
+
+// The message after writing path.
+QString vcardExportMessage(const QString& path, const VCardExportResult& result);

@@ -15,6 +15,8 @@ packages=(
     imagemagick fonts-dejavu-core
     # vCard peers the interchange tests read and write cards with
     abook python3-vobject
+    # fuzzing (clang's libFuzzer) and the trace of a save's calls
+    clang-14 libclang-rt-14-dev strace
 )
 
 missing=()

@@ -1,0 +1,19 @@
+// Any bytes as a record file: no crash, no hang, every person filed.
+#include "store/RecordFileReader.h"
+
+#include <QBuffer>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const RecordFileData d = readRecordFile(buffer);
+    quint64 filed = 0;
+    for (const auto& g : d.groups->children)
+        filed += g->MemberCount;
+    if (filed != d.persons.size())
+        std::abort();
+    return 0;
+}

@@ -1,5 +1,6 @@
 BUILD_DIR   ?= build/debug
 RELEASE_DIR ?= build/release
+RUN_DIR     ?= build/relwithdebinfo
 JOBS        ?= 2
 
 .PHONY: deps configure build run test test-asan test-tsan fuzz-build fuzz-smoke bench clean
@@ -13,8 +14,11 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-run: build
-	$(BUILD_DIR)/src/app/zilvaren
+# The program itself runs optimised; the tests keep their debug build.
+run: deps
+	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(RUN_DIR) -j$(JOBS) --target zilvaren zilvaren-cli
+	$(RUN_DIR)/src/app/zilvaren
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)

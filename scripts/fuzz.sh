@@ -24,7 +24,7 @@ for name in record_reader record_roundtrip address_book modem_replies control_no
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
         -artifact_prefix=build/fuzz/findings/"$name"- -print_final_stats=1 \
         > "build/fuzz/$name.log" 2>&1 || status=$?
-    grep -E "^stat::number_of_executed_units|SUMMARY|ERROR" "build/fuzz/$name.log" || true
+    grep -E "^stat::number_of_executed_units|^SUMMARY|^==[0-9]+==ERROR" "build/fuzz/$name.log" || true
     if [ "$status" -ne 0 ]; then
         tail -40 "build/fuzz/$name.log"
         echo "fuzz_$name found a problem (see build/fuzz/findings)"

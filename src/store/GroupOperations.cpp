@@ -59,14 +59,14 @@ void renameGroup(RecordDocument& document, GroupNode* group, const QString& newN
 }
 
 int deleteGroup(RecordDocument& document, GroupNode* group) {
-    PersonListModel& persons = document.persons();
-    std::vector<PersonRecord*> victims;
-    forPersonsBelow(persons, BuildGroupPath(group), [&](PersonRecord* p) { victims.push_back(p); });
-    for (PersonRecord* p : victims)
-        persons.remove(p);
-    document.groups().addMembers(group->parent, -int(victims.size()));
+    const QString key = TurkceUpperCase(BuildGroupPath(group));
+    // One pass and one change of the list, however many persons go.
+    const int removed = document.persons().removePersons([&key](const PersonRecord& p) {
+        return pathKeyLiesIn(TurkceUpperCase(p.GroupPath), key);
+    });
+    document.groups().addMembers(group->parent, -removed);
     document.groups().removeGroup(group);
-    return int(victims.size());
+    return removed;
 }
 
 void filePersons(RecordDocument& document, const std::vector<PersonRecord*>& persons,

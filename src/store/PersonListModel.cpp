@@ -193,6 +193,28 @@ void PersonListModel::remove(const PersonRecord* person) {
     }
 }
 
+int PersonListModel::removePersons(const std::function<bool(const PersonRecord&)>& doomed) {
+    std::vector<bool> going(persons_.size());
+    int count = 0;
+    for (size_t i = 0; i < persons_.size(); ++i)
+        if ((going[i] = doomed(*persons_[i].record)))
+            ++count;
+    if (count == 0)
+        return 0;
+    beginResetModel();
+    for (size_t i = 0; i < persons_.size(); ++i)
+        if (going[i])
+            Q_EMIT personAboutToBeRemoved(persons_[i].record.get());
+    size_t kept = 0;
+    for (size_t i = 0; i < persons_.size(); ++i)
+        if (!going[i])
+            persons_[kept++] = std::move(persons_[i]);
+    persons_.resize(kept);
+    rebuildVisible();
+    endResetModel();
+    return count;
+}
+
 void PersonListModel::movePersons(const std::vector<PersonRecord*>& persons,
                                    const PersonRecord* target, bool after) {
     if (!target)

@@ -52,6 +52,9 @@ public:
     // Appends a visible person at the end of the list.
     PersonRecord* append(std::unique_ptr<PersonRecord> person);
     void remove(const PersonRecord* person);
+    // Removes every person for which doomed is true, in one change of the
+    // list; returns how many went.
+    int removePersons(const std::function<bool(const PersonRecord&)>& doomed);
     // Moves each person, in list order, directly before (or after) the
     // target: dropped below, they end up in reverse order.
     void movePersons(const std::vector<PersonRecord*>& persons, const PersonRecord* target,

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 
 namespace {
 
@@ -216,12 +215,9 @@ AddressBookImport importAddressBook(RecordDocument& document, const QString& fil
     const auto unreadable = [&fileName](const QString& why) {
         return QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(fileName, why);
     };
-    // A folder, a device or a FIFO would block or never end.
-    if (const auto reason = unreadableReason(fileName))
-        throw ZilvarenError(unreadable(*reason));
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ZilvarenError(unreadable(systemReason(errno)));
+    if (const auto reason = openToRead(file))
+        throw ZilvarenError(unreadable(*reason));
     AddressBookRead read = readAddressBook(file, groupPath, clock);
 
     AddressBookImport result;

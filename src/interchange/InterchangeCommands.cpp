@@ -4,6 +4,7 @@
 #include "interchange/CsvExport.h"
 #include "interchange/VCardImport.h"
 #include "interchange/VCardWriter.h"
+#include "platform/FileProblems.h"
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
@@ -152,9 +153,8 @@ int runImportVCardCommand(const QStringList& args) {
             group = *named;
         }
         QFile cards(positional[1]);
-        if (!cards.open(QIODevice::ReadOnly)) {
-            printCliError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
-                              .arg(positional[1], cards.errorString()));
+        if (const auto reason = openToRead(cards)) {
+            printCliError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(positional[1], *reason));
             return 1;
         }
         const SystemClock clock;

@@ -4,6 +4,7 @@
 #include "interchange/VCardImport.h"
 #include "interchange/VCardWriter.h"
 #include "platform/Errors.h"
+#include "platform/FileProblems.h"
 #include "platform/Prompts.h"
 #include "store/GroupTree.h"
 #include "store/RecordDocument.h"
@@ -45,9 +46,9 @@ void runVCardImport(Prompts& prompts, const VCardImportTarget& target) {
     if (!fileName)
         return;
     QFile file(*fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (const auto reason = openToRead(file)) {
         prompts.showError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
-                              .arg(QDir::toNativeSeparators(*fileName), file.errorString()));
+                              .arg(QDir::toNativeSeparators(*fileName), *reason));
         return;
     }
 

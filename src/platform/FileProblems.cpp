@@ -44,3 +44,12 @@ std::optional<QString> unreadableReason(const QString& path) {
         return QStringLiteral("Dosya 1 GB'tan büyük; bu kadar büyük bir dosya okunmaz.");
     return std::nullopt;
 }
+
+std::optional<QString> openToRead(QFile& file) {
+    if (auto reason = unreadableReason(file.fileName()))
+        return reason;
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return systemReason(errno ? errno : EACCES);
+    return std::nullopt;
+}

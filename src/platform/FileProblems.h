@@ -14,5 +14,11 @@ QString systemReason(int error);
 // readable file of a sane size.
 std::optional<QString> unreadableReason(const QString& path);
 
+class QFile;
+
+// Opens the file for reading after the checks above; nullopt when it is
+// open, else the reason it cannot be read.
+std::optional<QString> openToRead(QFile& file);
+
 // The largest file read into memory.
 constexpr qint64 kMaxReadableFileSize = qint64(1) << 30;

@@ -8,7 +8,6 @@
 #include <QHash>
 
 #include <algorithm>
-#include <cerrno>
 #include <limits>
 
 const std::array<QString, FindCheckCount> kFindCheckKeys = {
@@ -331,10 +330,8 @@ RecordFileData readRecordFile(const QString& path) {
     const auto unreadable = [&path](const QString& reason) {
         return RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(path, reason));
     };
-    if (const auto reason = unreadableReason(path))
-        throw unreadable(*reason);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw unreadable(systemReason(errno));
+    if (const auto reason = openToRead(file))
+        throw unreadable(*reason);
     return readRecordFile(file);
 }

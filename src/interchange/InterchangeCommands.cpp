@@ -65,6 +65,20 @@ bool parse(QCommandLineParser& parser, const QStringList& args) {
     return parser.parse(QStringList{QStringLiteral("zilvaren-cli")} + args);
 }
 
+// The group an import files into: --group as the tree names it, else the
+// file's focused group; nullopt, with the message printed, when the file
+// has no groups or no such group.
+std::optional<QString> importGroup(const LoadedFile& file, const QCommandLineParser& parser,
+                                   const QCommandLineOption& groupOption) {
+    if (file.document.groups().isEmpty()) {
+        printCliError(kImportNeedsGroupMessage);
+        return std::nullopt;
+    }
+    if (parser.isSet(groupOption))
+        return namedGroup(file.document, parser.value(groupOption));
+    return BuildGroupPath(file.focusedGroup);
+}
+
 } // namespace
 
 int runImportCommand(const QStringList& args) {
@@ -79,19 +93,11 @@ int runImportCommand(const QStringList& args) {
     try {
         const auto file = LoadedFile::read(positional[0]);
         RecordDocument& document = file->document;
-        if (document.groups().isEmpty()) {
-            printCliError(kImportNeedsGroupMessage);
+        const std::optional<QString> group = importGroup(*file, parser, groupOption);
+        if (!group)
             return 1;
-        }
-        QString group = BuildGroupPath(file->focusedGroup);
-        if (parser.isSet(groupOption)) {
-            const std::optional<QString> named = namedGroup(document, parser.value(groupOption));
-            if (!named)
-                return 1;
-            group = *named;
-        }
         const SystemClock clock;
-        const AddressBookImport result = importAddressBook(document, positional[1], group, clock);
+        const AddressBookImport result = importAddressBook(document, positional[1], *group, clock);
         if (result.error) {
             printCliError(*result.error);
             return 1;
@@ -141,17 +147,9 @@ int runImportVCardCommand(const QStringList& args) {
     try {
         const auto file = LoadedFile::read(positional[0]);
         RecordDocument& document = file->document;
-        if (document.groups().isEmpty()) {
-            printCliError(kImportNeedsGroupMessage);
+        const std::optional<QString> group = importGroup(*file, parser, groupOption);
+        if (!group)
             return 1;
-        }
-        QString group = BuildGroupPath(file->focusedGroup);
-        if (parser.isSet(groupOption)) {
-            const std::optional<QString> named = namedGroup(document, parser.value(groupOption));
-            if (!named)
-                return 1;
-            group = *named;
-        }
         QFile cards(positional[1]);
         if (const auto reason = openToRead(cards)) {
             printCliError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(positional[1], *reason));
@@ -159,7 +157,7 @@ int runImportVCardCommand(const QStringList& args) {
         }
         const SystemClock clock;
         VCardImportPlan plan =
-            planVCardImport(cards, group, nextRecordNumber(document), clock);
+            planVCardImport(cards, *group, nextRecordNumber(document), clock);
         if (plan.error) {
             printCliError(*plan.error);
             return 1;

@@ -219,9 +219,12 @@ void FileCommands::reportPartialRead(const QString& path, const RecordFileData& 
 // Reads the file first: a file that cannot be read at all changes nothing,
 // not even the current name.
 bool FileCommands::load(const QString& path) {
+    // Opening the file this window already holds again keeps its lock.
+    const bool holdingIt = lock_ && !readOnly_ && isRealFileName(currentFileName_) &&
+                           saveTargetOf(path) == saveTargetOf(currentFileName_);
     std::unique_ptr<RecordFileLock> lock;
     bool readOnly = false;
-    if (!lockForOpening(path, &lock, &readOnly))
+    if (!holdingIt && !lockForOpening(path, &lock, &readOnly))
         return false;
     const QString source = chooseRecoveredContent(path, ::recoveryFileName(path));
     RecordFileData data;
@@ -234,8 +237,10 @@ bool FileCommands::load(const QString& path) {
             return false;
         }
     }
-    lock_ = std::move(lock);
-    readOnly_ = readOnly;
+    if (!holdingIt) {
+        lock_ = std::move(lock);
+        readOnly_ = readOnly;
+    }
     partialRead_ = data.error.has_value();
     const qsizetype personsRead = qsizetype(data.persons.size());
     if (path != currentFileName_)

@@ -258,6 +258,22 @@ private Q_SLOTS:
         QCOMPARE(again.document().persons().personCount(), 0);
     }
 
+    // Opening again the file the window holds (to go back to the saved
+    // state) is no second window.
+    void reopeningTheHeldFileKeepsItsLock() {
+        setRecent({file_});
+        TForm_Main& w = makeWindow();
+        w.openStartupFile();
+        prompts_->answerText(file_);
+        w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
+        QCOMPARE(prompts_->shown().size(), 1); // the open dialog only
+        QVERIFY(!w.files().isReadOnly());
+        RecordFileLock::Holder who;
+        QVERIFY(!RecordFileLock::take(file_, &who)); // still held by the window
+        window_.reset();
+        QVERIFY(RecordFileLock::take(file_, &who)); // let go with the window
+    }
+
     void missingRecentItemLeavesTheList() {
         const QString gone = dir_->filePath(QStringLiteral("gone.qdb"));
         setRecent({file_, gone});

@@ -91,7 +91,7 @@ with tempfile.TemporaryDirectory() as d:
                             "trace=fsync,fdatasync,rename,renameat,renameat2,link,linkat",
                             CLI, "save", small, small], capture_output=True)
         if r.returncode == 0:
-            calls = [l.split(" ", 1)[1] for l in open(log) if "= 0" in l and "resumed" not in l]
+            calls = [l.split(None, 1)[1] for l in open(log) if "= 0" in l and "resumed" not in l]
             steps = []
             for c in calls:
                 if c.startswith("link(") and "kucuk.BAK" in c:

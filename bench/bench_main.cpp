@@ -1,121 +1,326 @@
-// Times the program's own record-file operations on generated files of
-// 1 000, 10 000 and 100 000 persons.
-#include "store/RecordDocument.h"
-#include "store/RecordFileReader.h"
-#include "store/RecordFileSaver.h"
+// Times the program's own operations on generated record files of 1 000,
+// 10 000 and 100 000 persons, in the offscreen main window where a user
+// would meet them, and prints each against its target.
+#include "BenchFiles.h"
+#include "BenchReport.h"
 #include "VCardBench.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "app/AppWindows.h"
+#include "app/FileCommands.h"
+#include "groups/GroupCommands.h"
+#include "groups/GroupTreeView.h"
+#include "person/PersonEditing.h"
+#include "person/PersonEditor.h"
+#include "person/PersonListView.h"
+#include "platform/Clock.h"
+#include "platform/ScriptedPrompts.h"
+#include "platform/ShellOpener.h"
+#include "search/FindDialog.h"
+#include "store/RecordFileReader.h"
+#include "tools/ToolsDialog.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <random>
-#include <sys/resource.h>
+#include <cstring>
 
 namespace {
 
-const char* kNames[] = {"AHMET", "MEHMET", "AYŞE", "FATMA", "İSMAİL", "ÇAĞLA", "ŞÜKRÜ", "IŞIL",
-                        "ÖZGÜR", "ZEYNEP", "EMRE", "GÜLŞEN"};
-const char* kSurnames[] = {"YILMAZ", "KAYA", "DEMİR", "ŞAHİN", "ÇELİK", "YILDIZ", "ÖZTÜRK",
-                           "AYDIN", "ARSLAN", "DOĞAN"};
-const char* kCities[] = {"ANKARA", "İSTANBUL", "İZMİR", "BURSA", "ESKİŞEHİR", "TRABZON"};
+class NoShell : public ShellOpener {
+public:
+    void open(const QString&) override {}
+};
 
-// A few hundred groups in three levels.
-std::vector<GroupNode*> makeGroups(GroupNode& root) {
-    std::vector<GroupNode*> leaves;
-    for (int a = 0; a < 8; ++a) {
-        GroupNode* top = root.addChild(QStringLiteral("Bölüm %1").arg(a + 1));
-        for (int b = 0; b < 6; ++b) {
-            GroupNode* mid = top->addChild(QStringLiteral("Şube %1").arg(b + 1));
-            leaves.push_back(mid);
-            for (int c = 0; c < 5; ++c)
-                leaves.push_back(mid->addChild(QStringLiteral("Ekip %1").arg(c + 1)));
-        }
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
     }
-    return leaves;
 }
 
-QByteArray generate(int count) {
-    std::mt19937 rng(count);
-    auto pick = [&rng](auto& array) {
-        return QString::fromUtf8(array[rng() % std::size(array)]);
+// B: the least any opening must do.
+void readAndCountLines(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        std::exit(1);
+    const QByteArray bytes = f.readAll();
+    volatile qsizetype lines = bytes.count('\n');
+    (void)lines;
+}
+
+// Lets the views lay out and paint what changed, as the event loop would
+// before the user sees the result.
+void settle() { QApplication::processEvents(); }
+
+// The real windows of the program over one record file, driven through
+// their commands.
+class WindowBench {
+public:
+    explicit WindowBench(const QString& folder)
+        : clock_(QDateTime(QDate(2026, 12, 9), QTime(10, 0))),
+          services_{prompts_, settings_, clock_, shell_}, windows_(services_) {
+        (void)folder;
+        main().resize(1024, 768);
+        main().show();
+        settle();
+    }
+
+    TForm_Main& main() { return windows_.main(); }
+    ScriptedPrompts& prompts() { return prompts_; }
+
+    void open(const QString& path) {
+        main().document().setModified(false);
+        main().files().DosyaAcNew(FileCommands::OpenSender::RecentItem, path);
+        settle();
+    }
+    GroupNode* group(const QString& path) {
+        return FindPersonGroup(main().document().groups().root(), path);
+    }
+    void focusGroup(GroupNode* group) {
+        main().groupTree().focusGroup(group);
+        settle();
+    }
+    void showAll() {
+        windows_.main().groupCommands().HepsiniGoster->trigger();
+        settle();
+    }
+    void headerClick(int column) {
+        main().personList().VSTHeaderClick(column);
+        settle();
+    }
+    void typeAhead(const QString& key) {
+        main().personList().keyboardSearch(key);
+        settle();
+    }
+    void find(const QString& word) {
+        TForm_Find& f = windows_.find();
+        f.ComboBox_Find->setCurrentText(word);
+        f.Button_Find->click();
+        settle();
+    }
+    void tickAllFindFields() {
+        TForm_Find& f = windows_.find();
+        if (!f.checks[CheckTamami]->isChecked())
+            f.checks[CheckTamami]->click();
+    }
+    TToolsDialogBox& tools() { return windows_.tools(); }
+
+private:
+    ScriptedPrompts prompts_;
+    SettingsStore settings_;
+    ManualClock clock_;
+    NoShell shell_;
+    MainWindowServices services_;
+    AppWindows windows_;
+};
+
+const QString kFocusedGroup = QStringLiteral("Bölüm 2") + GroupPathSeparator + QStringLiteral("Şube 1");
+const QString kOtherGroup = QStringLiteral("Bölüm 3") + GroupPathSeparator + QStringLiteral("Şube 1");
+
+void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
+    const int n = kSizes[sizeIndex];
+    const int reps = n >= 100000 ? 5 : 11;
+    const QString path = QDir(folder).filePath(QStringLiteral("bench%1.qdb").arg(n));
+    writeFile(path, generateRecordFile(n));
+    const QString book = QDir(folder).filePath(QStringLiteral("adres%1.txt").arg(n));
+    writeFile(book, generateAddressBook(n));
+
+    const Target none;
+    const auto timesB = [](double f) { return Target{Target::Baseline, f}; };
+    const auto add = [&](const QString& name, double ms, Target t, Growth g = Growth::Linear) {
+        report.add(name, sizeIndex, ms, t, g);
     };
-    RecordDocument doc;
-    auto root = std::make_unique<GroupNode>();
-    const std::vector<GroupNode*> groups = makeGroups(*root);
-    std::vector<std::unique_ptr<PersonRecord>> persons;
-    for (int i = 0; i < count; ++i) {
-        auto p = std::make_unique<PersonRecord>();
-        p->RecordNo = QStringLiteral("%1").arg(i + 1, 5, 10, QLatin1Char('0'));
-        p->FirstName = pick(kNames);
-        p->Surname = pick(kSurnames);
-        p->BirthPlace = pick(kCities);
-        p->BirthDate = 20000 + double(rng() % 15000);
-        p->Sex = rng() % 2 ? u'M' : u'F';
-        p->MaritalStatus = rng() % 2 ? u'E' : u'B';
-        p->Contacts = {QStringLiteral("GSM\t05%1").arg(rng() % 1000000000),
-                       QStringLiteral("Ev\t0312 %1").arg(rng() % 10000000),
-                       QStringLiteral("Mail\tkisi%1@example.com").arg(i)};
-        p->HomeAddress1 = QStringLiteral("Atatürk Cad. No: %1").arg(rng() % 300);
-        p->HomeCity = pick(kCities);
-        p->HomePostCode = QString::number(6000 + rng() % 1000);
-        p->Firm = QStringLiteral("Orvak Yazılım");
-        p->Profession = QStringLiteral("Mühendis");
-        p->GroupPath = BuildGroupPath(groups[rng() % groups.size()]);
-        p->RecordedAt = QStringLiteral("07.12.2006  10:15:00");
-        p->Notes = {QStringLiteral("Toplantıda görüşüldü."), QStringLiteral("Yıllık izin: 14 gün")};
-        persons.push_back(std::move(p));
+
+    const double b = medianMs(reps * 2, [&] { readAndCountLines(path); });
+    report.setBaseline(sizeIndex, b);
+
+    const double models = medianMs(reps, [&] {
+        RecordDocument doc;
+        RecordFileData data = readRecordFile(path);
+        doc.load(data);
+    });
+    report.setOpenIntoModels(sizeIndex, models);
+    add(QStringLiteral("open into the models"), models, timesB(30));
+
+    WindowBench w(folder);
+    add(QStringLiteral("open in the window"), medianMs(reps, [&] { w.open(path); }),
+        Target{Target::OpenIntoModels, 1.2});
+
+    RecordDocument& doc = w.main().document();
+    add(QStringLiteral("save (backup and flush included)"),
+        medianMs(reps, [&] { w.main().ToolButton_Kaydet->trigger(); },
+                 [&] { doc.setModified(true); }),
+        timesB(15));
+
+    GroupNode* focused = w.group(kFocusedGroup);
+    GroupNode* other = w.group(kOtherGroup);
+    for (bool accessible : {false, true}) {
+        QAccessible::setActive(accessible);
+        const QString suffix = accessible ? QStringLiteral(", accessibility on") : QString();
+        bool flip = false;
+        add(QStringLiteral("group filter (~300 members)") + suffix,
+            medianMs(reps * 2, [&] { w.focusGroup((flip = !flip) ? focused : other); }),
+            timesB(0.5));
+        add(QStringLiteral("\"Hepsini Göster\"") + suffix,
+            medianMs(reps * 2, [&] { w.showAll(); }, [&] { w.focusGroup(focused); }), timesB(0.5));
+        QAccessible::setActive(false);
     }
-    doc.groups().setRoot(std::move(root));
-    doc.persons().setPersons(std::move(persons));
-    return doc.compose(doc.persons().personAt(0), nullptr);
+
+    w.showAll();
+    const char* columns[] = {"No", "Ad", "Soyad"};
+    for (int column = 0; column < 3; ++column)
+        for (const char* direction : {"ascending", "descending"})
+            add(QStringLiteral("sort by %1, %2").arg(QLatin1String(columns[column]),
+                                                    QLatin1String(direction)),
+                medianMs(reps,
+                         [&] { w.headerClick(column); },
+                         [&] {
+                             // The click before leaves the column sorted the
+                             // other way, so this one sorts as named.
+                             const bool wantAscending = std::strcmp(direction, "ascending") == 0;
+                             PersonListView& list = w.main().personList();
+                             if (list.sortColumn() != column ||
+                                 (list.sortOrder() == Qt::AscendingOrder) == wantAscending)
+                                 w.headerClick(column);
+                         }),
+                timesB(5), Growth::NLogN);
+
+    add(QStringLiteral("type-ahead, a letter no name starts with"),
+        medianMs(reps * 4, [&] { w.typeAhead(QStringLiteral("x")); }), timesB(0.05));
+    add(QStringLiteral("type-ahead, a common letter"),
+        medianMs(reps * 4, [&] { w.typeAhead(QStringLiteral("a")); }), timesB(0.05));
+
+    w.tickAllFindFields();
+    add(QStringLiteral("find, all fields, few hits"),
+        medianMs(reps, [&] { w.find(QStringLiteral("kisi777@")); }), timesB(5));
+    add(QStringLiteral("find, all fields, very many hits"),
+        medianMs(reps, [&] { w.find(QStringLiteral("ankara")); }), timesB(5));
+
+    TToolsDialogBox& tools = w.tools();
+    add(QStringLiteral("tool: remove spaces from numbers"),
+        medianMs(reps, [&] { tools.Button_Tlf_Bosluk_Sil->click(); settle(); }), timesB(5));
+    add(QStringLiteral("tool: split numbers into groups"),
+        medianMs(reps, [&] { tools.Button_Tlf_Bosluk_Yap->click(); settle(); }), timesB(5));
+    add(QStringLiteral("tool: renumber"),
+        medianMs(reps, [&] { tools.Button_KytNoRenew->click(); settle(); }), timesB(5));
+
+    GroupCommands& groups = w.main().groupCommands();
+    bool renamed = false;
+    add(QStringLiteral("rename the group of half the persons"),
+        medianMs(reps,
+                 [&] { groups.GrupDuzelt->trigger(); settle(); },
+                 [&] {
+                     w.focusGroup(w.group(renamed ? QStringLiteral("Bölüm Bir") : kHalfGroupName));
+                     w.prompts().answerText((renamed = !renamed) ? QStringLiteral("Bölüm Bir")
+                                                                 : kHalfGroupName);
+                 }),
+        timesB(5));
+
+    const int slowReps = 3;
+    add(QStringLiteral("delete the group of half the persons"),
+        medianMs(slowReps,
+                 [&] { groups.GrupSil->trigger(); settle(); },
+                 [&] {
+                     w.open(path);
+                     w.focusGroup(w.group(kHalfGroupName));
+                     w.prompts().answer(PromptButton::Yes);
+                 }),
+        timesB(5));
+
+    add(QStringLiteral("address-book import into a group"),
+        medianMs(slowReps,
+                 [&] { w.main().Menu_ImportFile->trigger(); settle(); },
+                 [&] {
+                     w.open(path);
+                     w.focusGroup(w.group(kFocusedGroup));
+                     w.prompts().answerText(book);
+                 }),
+        timesB(30));
+    w.open(path);
+    add(QStringLiteral("export of all persons"),
+        medianMs(reps, [&] { w.main().Export->trigger(); }), timesB(15));
+
+    PersonEditing& editing = w.main().editing();
+    add(QStringLiteral("confirm an edit"),
+        medianMs(reps * 2, [&] { editing.SB_Tamam->trigger(); settle(); },
+                 [&] {
+                     editing.SB_Duzelt->trigger();
+                     w.main().editor().Edit_Ad->setText(QStringLiteral("AHMET CAN"));
+                 }),
+        timesB(0.5));
+
+    if (!w.prompts().messages().isEmpty() && sizeIndex == 0)
+        std::printf("messages shown: %s\n",
+                    qPrintable(w.prompts().messages().mid(0, 6).join(QStringLiteral(" | "))));
+    (void)none;
 }
 
-long peakMemoryMiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
+// Run in a process of its own, so the peak is this file's alone.
+long peakKiBWithFileOpen(const QString& path) {
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory"), path});
+    child.waitForFinished(-1);
+    return child.readAllStandardOutput().trimmed().toLong();
+}
+
+int memoryChild(const QString& path) {
+    QTemporaryDir dir;
+    WindowBench w(dir.path());
+    if (!path.isEmpty())
+        w.open(path);
+    // VmHWM, not ru_maxrss: the latter keeps the parent's peak across exec.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            std::printf("%ld\n", line.mid(6).trimmed().split(' ').first().toLong());
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    std::printf("%10s %12s %12s %8s %12s %10s\n", "persons", "read bytes", "open", "ratio",
-                "save", "peak MiB");
-    for (int count : {1000, 10000, 100000}) {
-        const QString path = dir.filePath(QStringLiteral("bench%1.qdb").arg(count));
-        {
-            QFile f(path);
-            if (!f.open(QIODevice::WriteOnly))
-                return 1;
-            f.write(generate(count));
-        }
-        QElapsedTimer t;
-        t.start();
-        QFile raw(path);
-        if (!raw.open(QIODevice::ReadOnly))
-            return 1;
-        const qint64 bytes = raw.readAll().size();
-        const double readMs = double(t.nsecsElapsed()) / 1e6;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir(QDir::current().filePath(QStringLiteral("zilvaren-bench-XXXXXX")));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QDir(dir.path()).filePath(QStringLiteral("config")));
+    const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QStringLiteral("--memory"))
+        return memoryChild(args[2]);
 
-        RecordDocument doc;
-        t.restart();
-        RecordFileData data = readRecordFile(path);
-        doc.load(data);
-        const double openMs = double(t.nsecsElapsed()) / 1e6;
-
-        t.restart();
-        saveRecordFile(path, doc.compose(doc.persons().personAt(0), nullptr));
-        const double saveMs = double(t.nsecsElapsed()) / 1e6;
-
-        std::printf("%10d %9.1f ms %9.1f ms %8.1f %9.1f ms %10ld   (%lld bytes)\n", count, readMs,
-                    openMs, openMs / std::max(readMs, 0.001), saveMs, peakMemoryMiB(),
-                    static_cast<long long>(bytes));
+    BenchReport report;
+    for (size_t s = 0; s < kSizes.size(); ++s) {
+        std::fprintf(stderr, "timing %d persons...\n", kSizes[s]);
+        benchSize(s, dir.path(), report);
     }
+    const int missed = report.print();
+
+    std::printf("\nPeak resident memory of a process that opens the file in the window:\n");
+    const long emptyKiB = peakKiBWithFileOpen(QString());
+    std::printf("  %-10s %8.1f MiB\n", "no file", emptyKiB / 1024.0);
+    for (int n : kSizes) {
+        const QString path = dir.filePath(QStringLiteral("bench%1.qdb").arg(n));
+        const double fileMiB = double(QFileInfo(path).size()) / (1024 * 1024);
+        const double peakMiB = peakKiBWithFileOpen(path) / 1024.0;
+        std::printf("  %-10d %8.1f MiB for a file of %.1f MiB: %.2f × the file (target ≤ 3)\n", n,
+                    peakMiB, fileMiB, peakMiB / fileMiB);
+    }
+    if (missed)
+        std::printf("\n%d target(s) missed\n", missed);
     benchVCard();
     return 0;
 }

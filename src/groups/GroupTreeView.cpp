@@ -215,6 +215,6 @@ void GroupTreeView::VST_GrupFocusChanged() {
         return;
     WaitCursor wait;
     const QString key = TurkceUpperCase(BuildGroupPath(focusedGroup()));
-    persons.filter([&key](const PersonRecord& p) { return TurkceUpperCase(p.GroupPath) == key; });
+    persons.filter([&key](const PersonRecord& p) { return TurkceKeyEquals(p.GroupPath, key); });
     Q_EMIT personsFiltered();
 }

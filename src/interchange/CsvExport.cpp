@@ -102,15 +102,35 @@ QStringList exportValues(const PersonRecord& p) {
             notes};
 }
 
-QByteArray composeExport(const std::vector<const PersonRecord*>& persons) {
-    QString text = kExportHeading + kCrLf;
-    for (const PersonRecord* p : persons) {
-        QStringList fields = exportValues(*p);
-        for (QString& f : fields)
-            f = QuoteCsvField(f);
-        text += fields.join(QLatin1Char(';')) + kCrLf;
+namespace {
+
+// QuoteCsvField straight into the bytes of the file: a field without a
+// double quote needs no copy of its own.
+void appendQuoted(QByteArray& out, const QString& field) {
+    if (field.contains(QLatin1Char('"'))) {
+        cp1254::appendEncoded(out, QuoteCsvField(field));
+    } else if (!field.isEmpty()) {
+        out.append('"');
+        cp1254::appendEncoded(out, field);
+        out.append('"');
     }
-    return cp1254::encode(text);
+}
+
+} // namespace
+
+QByteArray composeExport(const std::vector<const PersonRecord*>& persons) {
+    QByteArray out = cp1254::encode(kExportHeading + kCrLf);
+    out.reserve(qsizetype(persons.size()) * 400 + out.size());
+    for (const PersonRecord* p : persons) {
+        const QStringList fields = exportValues(*p);
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                out.append(';');
+            appendQuoted(out, fields[i]);
+        }
+        out.append("\r\n", 2);
+    }
+    return out;
 }
 
 void writeExportFile(const QString& path, const std::vector<const PersonRecord*>& persons) {

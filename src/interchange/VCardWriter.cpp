@@ -322,7 +322,7 @@ std::vector<const PersonRecord*> personsInGroup(const std::vector<const PersonRe
     const QString key = TurkceUpperCase(groupPath);
     std::vector<const PersonRecord*> inGroup;
     for (const PersonRecord* p : persons)
-        if (pathKeyLiesIn(TurkceUpperCase(p->GroupPath), key))
+        if (pathLiesIn(p->GroupPath, key))
             inGroup.push_back(p);
     return inGroup;
 }

@@ -181,11 +181,16 @@ void PersonListView::selectWithoutFocus(const PersonRecord* person) {
 PersonRecord* PersonListView::FindByInitial(QChar key) const {
     const QModelIndex focused = model_.indexOf(current_);
     const int start = focused.isValid() ? focused.row() + 1 : model_.rowCount();
-    // The first letters compare as the bytes the file holds.
-    const QByteArray wanted = cp1254::encode(QString(key));
+    // The first letters compare as the bytes the file holds (a letter the
+    // code page lacks is written as '?').
+    const auto byteOf = [](QChar c) {
+        const int byte = cp1254::encodeChar(c);
+        return byte < 0 ? int('?') : byte;
+    };
+    const int wanted = byteOf(key);
     const auto matches = [&](int row) {
         const PersonRecord* p = model_.personAtRow(row);
-        return p && !p->FirstName.isEmpty() && cp1254::encode(p->FirstName.left(1)) == wanted;
+        return p && !p->FirstName.isEmpty() && byteOf(p->FirstName.front()) == wanted;
     };
     for (int row = start; row < model_.rowCount(); ++row)
         if (matches(row))
@@ -199,7 +204,7 @@ PersonRecord* PersonListView::FindByInitial(QChar key) const {
 void PersonListView::keyboardSearch(const QString& search) {
     if (search.isEmpty())
         return;
-    const QChar key = TurkceUpperCase(QString(TurkceKeyMap(search.back()))).at(0);
+    const QChar key = TurkceUpperChar(TurkceKeyMap(search.back()));
     // The found row becomes the only selection, so "Sil" can only reach
     // the person the user is looking at.
     if (PersonRecord* found = FindByInitial(key))

@@ -1,6 +1,5 @@
 #include "platform/Cp1254.h"
 
-#include <QHash>
 #include <QStringDecoder>
 
 #include <array>
@@ -11,11 +10,14 @@ namespace {
 
 struct Table {
     std::array<char16_t, 256> toUnicode{};
-    QHash<char16_t, char> fromUnicode;
+    // The byte of every character 1254 holds, -1 for the others: one
+    // lookup per character whatever the text.
+    std::array<qint16, 65536> fromUnicode;
 
     Table() {
         // Qt's ICU-backed converter knows the code page; build a table from
         // it once so that every later conversion is a plain lookup.
+        fromUnicode.fill(-1);
         QStringDecoder decoder("windows-1254");
         if (!decoder.isValid())
             throw std::runtime_error("The windows-1254 converter is not available.");
@@ -24,7 +26,7 @@ struct Table {
             const QString s = decoder.decode(QByteArrayView(&byte, 1));
             decoder.resetState();
             toUnicode[b] = s.size() == 1 ? s.at(0).unicode() : char16_t(b);
-            fromUnicode.insert(toUnicode[b], byte);
+            fromUnicode[toUnicode[b]] = qint16(uchar(byte));
         }
     }
 };
@@ -45,29 +47,31 @@ QString decode(QByteArrayView bytes) {
     return out;
 }
 
-bool canEncode(QChar c) {
-    return table().fromUnicode.contains(c.unicode());
-}
+bool canEncode(QChar c) { return table().fromUnicode[c.unicode()] >= 0; }
 
-QByteArray encode(QStringView text, QString* unencodable) {
+int encodeChar(QChar c) { return table().fromUnicode[c.unicode()]; }
+
+void appendEncoded(QByteArray& out, QStringView text, QString* unencodable) {
     const Table& t = table();
-    QByteArray out(text.size(), Qt::Uninitialized);
-    char* dst = out.data();
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* dst = out.data() + start;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c < 0x80) {
-            dst[i] = char(c);
-            continue;
-        }
-        const auto it = t.fromUnicode.constFind(c);
-        if (it != t.fromUnicode.constEnd()) {
-            dst[i] = *it;
+        const qint16 byte = t.fromUnicode[c];
+        if (byte >= 0) {
+            dst[i] = char(byte);
         } else {
             dst[i] = '?';
             if (unencodable && !unencodable->contains(text[i]))
                 unencodable->append(text[i]);
         }
     }
+}
+
+QByteArray encode(QStringView text, QString* unencodable) {
+    QByteArray out;
+    appendEncoded(out, text, unencodable);
     return out;
 }
 

@@ -15,7 +15,12 @@ QString decode(QByteArrayView bytes);
 // *unencodable (each once, in order of first appearance) when given.
 QByteArray encode(QStringView text, QString* unencodable = nullptr);
 
+// Appends the bytes of text to out, as encode() makes them.
+void appendEncoded(QByteArray& out, QStringView text, QString* unencodable = nullptr);
+
 bool canEncode(QChar c);
+// The byte that stands for c, or -1 when 1254 cannot hold it.
+int encodeChar(QChar c);
 
 // The characters of text that 1254 cannot hold, each once.
 QString unencodableCharacters(QStringView text);

@@ -46,25 +46,38 @@ QChar TurkceKeyMap(QChar c) {
     return c;
 }
 
-QString TurkceUpperCase(QStringView text) {
-    QString out(text.size(), Qt::Uninitialized);
+QChar TurkceUpperChar(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return (u >= 'a' && u <= 'z') ? QChar(char16_t(u == 'i' ? kDottedCapitalI : u - 32)) : c;
+    if (u == kPathSeparator)
+        return c;
+    if (u == kDotlessI)
+        return QChar(u'I');
+    // Simple (one-to-one) mapping keeps the length: ß stays ß.
+    return c.toUpper();
+}
+
+void TurkceUpperCaseInto(QStringView text, QString& out) {
+    out.resize(text.size());
     QChar* dst = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const char16_t u = c.unicode();
-        if (u < 0x80) {
-            dst[i] = (u >= 'a' && u <= 'z') ? QChar(char16_t(u == 'i' ? kDottedCapitalI : u - 32))
-                                            : c;
-        } else if (u == kPathSeparator) {
-            dst[i] = c;
-        } else if (u == kDotlessI) {
-            dst[i] = QChar(u'I');
-        } else {
-            // Simple (one-to-one) mapping keeps the length: ß stays ß.
-            dst[i] = c.toUpper();
-        }
-    }
+    for (qsizetype i = 0; i < text.size(); ++i)
+        dst[i] = TurkceUpperChar(text[i]);
+}
+
+QString TurkceUpperCase(QStringView text) {
+    QString out;
+    TurkceUpperCaseInto(text, out);
     return out;
+}
+
+bool TurkceKeyEquals(QStringView text, QStringView key) {
+    if (text.size() != key.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (TurkceUpperChar(text[i]) != key[i])
+            return false;
+    return true;
 }
 
 QString TurkceTitleCase(QStringView text) {

@@ -3,10 +3,19 @@
 #include "platform/TurkishText.h"
 #include "store/RecordDocument.h"
 
+#include <algorithm>
+
 QString matchPlaces(const PersonRecord& p, const QString& key, const SearchChecks& checks) {
     QString places;
-    const auto test = [&](const QString& field, const QString& label) {
-        if (TurkceUpperCase(field).contains(key))
+    // One upper-case buffer for every field of every person: the walk
+    // over all persons makes no copies of its own.
+    thread_local QString upper;
+    const auto contains = [&](QStringView field) {
+        TurkceUpperCaseInto(field, upper);
+        return upper.contains(key);
+    };
+    const auto test = [&](QStringView field, const QString& label) {
+        if (contains(field))
             places += label;
     };
     if (checks[CheckID])
@@ -17,8 +26,10 @@ QString matchPlaces(const PersonRecord& p, const QString& key, const SearchCheck
     }
     if (checks[CheckTel]) {
         for (const QString& entry : p.Contacts) {
-            const ContactEntry c = ContactEntry::parse(entry);
-            test(c.value, QStringLiteral("- ") + c.kind + QStringLiteral(" -"));
+            const qsizetype tab = entry.indexOf(QLatin1Char('\t'));
+            if (contains(QStringView(entry).mid(tab + 1)))
+                places += QStringLiteral("- ") + entry.left(std::max<qsizetype>(tab, 0)) +
+                          QStringLiteral(" -");
         }
     }
     if (checks[CheckAdres]) {
@@ -36,8 +47,16 @@ QString matchPlaces(const PersonRecord& p, const QString& key, const SearchCheck
         test(p.Department, QStringLiteral("- Bölüm -"));
         test(p.Profession, QStringLiteral("- Meslek -"));
     }
-    if (checks[CheckNotlar])
-        test(p.Notes.join(QStringLiteral("\r\n")), QStringLiteral("- Notlar -"));
+    if (checks[CheckNotlar]) {
+        thread_local QString notes;
+        notes.clear();
+        for (qsizetype i = 0; i < p.Notes.size(); ++i) {
+            if (i > 0)
+                notes += QStringLiteral("\r\n");
+            notes += p.Notes[i];
+        }
+        test(notes, QStringLiteral("- Notlar -"));
+    }
     if (checks[CheckGrup])
         test(p.GroupPath, QStringLiteral("- Grup -"));
     return places;

@@ -7,7 +7,7 @@ namespace groupops {
 bool hasChildNamed(const GroupNode& parent, const QString& name, const GroupNode* except) {
     const QString key = TurkceUpperCase(name);
     for (const auto& child : parent.children)
-        if (child.get() != except && TurkceUpperCase(child->Name) == key)
+        if (child.get() != except && TurkceKeyEquals(child->Name, key))
             return true;
     return false;
 }
@@ -20,7 +20,7 @@ void forPersonsBelow(PersonListModel& persons, const QString& oldPath, F&& f) {
     const QString key = TurkceUpperCase(oldPath);
     for (int i = 0; i < persons.personCount(); ++i) {
         PersonRecord* p = persons.personAt(i);
-        if (pathKeyLiesIn(TurkceUpperCase(p->GroupPath), key))
+        if (pathLiesIn(p->GroupPath, key))
             f(p);
     }
 }
@@ -36,7 +36,7 @@ void leaveOldChain(GroupTreeModel& groups, const QString& path) {
         const QString key = TurkceUpperCase(name);
         GroupNode* found = nullptr;
         for (const auto& c : level->children)
-            if (TurkceUpperCase(c->Name) == key) {
+            if (TurkceKeyEquals(c->Name, key)) {
                 found = c.get();
                 break;
             }
@@ -62,7 +62,7 @@ int deleteGroup(RecordDocument& document, GroupNode* group) {
     const QString key = TurkceUpperCase(BuildGroupPath(group));
     // One pass and one change of the list, however many persons go.
     const int removed = document.persons().removePersons([&key](const PersonRecord& p) {
-        return pathKeyLiesIn(TurkceUpperCase(p.GroupPath), key);
+        return pathLiesIn(p.GroupPath, key);
     });
     document.groups().addMembers(group->parent, -removed);
     document.groups().removeGroup(group);

@@ -38,12 +38,18 @@ QString BuildGroupPath(const GroupNode* node) {
 
 namespace {
 
-GroupNode* findByKey(const GroupNode& node, const QString& key) {
+// Pre-order, but a group whose name does not match the key at offset is
+// passed over with its sub-groups: none of their paths can match.
+GroupNode* findByKey(const GroupNode& node, QStringView key, qsizetype offset) {
     for (const auto& child : node.children) {
-        if (TurkceUpperCase(BuildGroupPath(child.get())) == key)
+        const qsizetype end = offset + child->Name.size();
+        if (end > key.size() || !TurkceKeyEquals(child->Name, key.mid(offset, child->Name.size())))
+            continue;
+        if (end == key.size())
             return child.get();
-        if (GroupNode* found = findByKey(*child, key))
-            return found;
+        if (key[end] == GroupPathSeparator)
+            if (GroupNode* found = findByKey(*child, key, end + 1))
+                return found;
     }
     return nullptr;
 }
@@ -51,7 +57,7 @@ GroupNode* findByKey(const GroupNode& node, const QString& key) {
 } // namespace
 
 GroupNode* FindPersonGroup(const GroupNode& root, const QString& groupPath) {
-    return findByKey(root, TurkceUpperCase(groupPath));
+    return findByKey(root, TurkceUpperCase(groupPath), 0);
 }
 
 void addToMemberChain(GroupNode* node, int delta) {
@@ -84,7 +90,7 @@ GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMemb
         const QString key = TurkceUpperCase(component);
         node = nullptr;
         for (const auto& child : parent->children) {
-            if (TurkceUpperCase(child->Name) == key) {
+            if (TurkceKeyEquals(child->Name, key)) {
                 node = child.get();
                 break;
             }
@@ -98,8 +104,9 @@ GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMemb
     return node;
 }
 
-bool pathKeyLiesIn(const QString& personKey, const QString& groupKey) {
-    return personKey.size() >= groupKey.size() && personKey.startsWith(groupKey) &&
-           (personKey.size() == groupKey.size() ||
-            personKey.at(groupKey.size()) == GroupPathSeparator);
+bool pathLiesIn(QStringView personPath, QStringView groupKey) {
+    return personPath.size() >= groupKey.size() &&
+           TurkceKeyEquals(personPath.left(groupKey.size()), groupKey) &&
+           (personPath.size() == groupKey.size() ||
+            personPath.at(groupKey.size()) == GroupPathSeparator);
 }

@@ -44,9 +44,9 @@ constexpr int kMaxGroupDepth = 64;
 // ZilvarenError for a path deeper than kMaxGroupDepth.
 GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMember);
 
-// Whether a person's path (as a key) lies in the group with groupKey or
-// below it.
-bool pathKeyLiesIn(const QString& personKey, const QString& groupKey);
+// Whether a person's path lies in the group with groupKey (its
+// TurkceUpperCase path) or below it.
+bool pathLiesIn(QStringView personPath, QStringView groupKey);
 
 // Visits every group (not the root) in pre-order.
 template <typename F> void forEachGroup(const GroupNode& node, F&& visit) {

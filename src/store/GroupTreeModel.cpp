@@ -136,7 +136,7 @@ void GroupTreeModel::renamed(const GroupNode* node) { emitRowChanged(node); }
 GroupNode* GroupTreeModel::topLevelGroup(const QString& name) {
     const QString key = TurkceUpperCase(name);
     for (const auto& child : root_->children)
-        if (TurkceUpperCase(child->Name) == key)
+        if (TurkceKeyEquals(child->Name, key))
             return child.get();
     return insertGroup(*root_, -1, name);
 }

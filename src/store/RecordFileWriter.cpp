@@ -5,19 +5,21 @@
 
 namespace {
 
+// Lines go straight into the bytes of the file: one buffer, no text copy.
 class Writer {
 public:
-    QString text;
+    explicit Writer(QString* unencodable) : unencodable_(unencodable) {}
+    QByteArray bytes;
 
     void line(QStringView tag, QStringView value = {}) {
-        text.reserve(text.size() + tag.size() + value.size() + 2);
-        const qsizetype start = text.size();
-        text.append(tag);
-        text.append(value);
-        for (qsizetype i = start; i < text.size(); ++i)
-            if (text[i] == QLatin1Char('\r') || text[i] == QLatin1Char('\n'))
-                text[i] = QLatin1Char(' ');
-        text.append(u"\r\n");
+        const qsizetype start = bytes.size();
+        cp1254::appendEncoded(bytes, tag, unencodable_);
+        cp1254::appendEncoded(bytes, value, unencodable_);
+        char* data = bytes.data();
+        for (qsizetype i = start; i < bytes.size(); ++i)
+            if (data[i] == '\r' || data[i] == '\n')
+                data[i] = ' ';
+        bytes.append("\r\n", 2);
     }
     void optional(QStringView tag, const QString& value) {
         if (!value.isEmpty())
@@ -85,12 +87,18 @@ public:
             list(u"2 CONT ", p.Notes);
         }
     }
+
+private:
+    QString* unencodable_;
 };
 
 } // namespace
 
-QString composeRecordText(const RecordFileSnapshot& s) {
-    Writer w;
+QByteArray composeRecordFile(const RecordFileSnapshot& s, QString* unencodable) {
+    Writer w(unencodable);
+    // Persons take about 470 bytes each; one early reservation spares the
+    // buffer most of its regrowing.
+    w.bytes.reserve(qsizetype(s.persons.size()) * 512 + 4096);
     w.line(u"0 HEAD");
     w.line(u"1 SOUR Velmora");
     w.line(u"2 VERS 1.0");
@@ -117,9 +125,5 @@ QString composeRecordText(const RecordFileSnapshot& s) {
     for (const PersonRecord* p : s.persons)
         w.person(*p);
     w.line(u"0 TRLR");
-    return w.text;
-}
-
-QByteArray composeRecordFile(const RecordFileSnapshot& snapshot, QString* unencodable) {
-    return cp1254::encode(composeRecordText(snapshot), unencodable);
+    return w.bytes;
 }

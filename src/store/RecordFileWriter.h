@@ -10,11 +10,9 @@ class QIODevice;
 inline const QString kMakerStreet = QStringLiteral("Atatürk Bulvarı No: 127/4 Kızılay");
 inline const QString kMakerCity = QStringLiteral("06420 Ankara Türkiye");
 
-// Composes the whole file: header, one block per person in list order,
-// trailer; every line ends with CR LF. A line break inside a one-line
-// value is written as a blank, so the file reads back as written.
-QString composeRecordText(const RecordFileSnapshot& snapshot);
-
-// The same, in code page 1254. Characters the code page lacks are written
-// as '?' and listed in *unencodable.
+// Composes the whole file in code page 1254: header, one block per person
+// in list order, trailer; every line ends with CR LF. A line break inside
+// a one-line value is written as a blank, so the file reads back as
+// written. Characters the code page lacks are written as '?' and listed in
+// *unencodable.
 QByteArray composeRecordFile(const RecordFileSnapshot& snapshot, QString* unencodable = nullptr);

@@ -3,6 +3,9 @@
 #include "store/RecordDocument.h"
 
 #include <QStringList>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 #include <functional>
 
@@ -31,22 +34,36 @@ void forEachContactEntry(RecordDocument& document,
 
 } // namespace
 
-QString regroupDigits(QStringView digits) {
+namespace {
+
+// The groups of regroupDigits, appended to out.
+void appendRegrouped(QString& out, QStringView digits) {
     // Groups of 2, 2, 3 and 3 are cut from the right while enough digits
     // remain and the rest forms the leftmost group; past 13 digits the
     // cutting goes on in threes, so no digit is lost.
-    QStringList groups;
-    qsizetype end = digits.size();
-    for (int step = 0; end > 0; ++step) {
-        const qsizetype size = step < 2 ? 2 : 3;
-        if (end < size) {
-            groups.prepend(digits.left(end).toString());
-            break;
-        }
-        groups.prepend(digits.mid(end - size, size).toString());
-        end -= size;
+    QVarLengthArray<qsizetype, 16> sizes; // rightmost group first
+    qsizetype left = digits.size();
+    for (int step = 0; left > 0; ++step) {
+        const qsizetype size = std::min<qsizetype>(left, step < 2 ? 2 : 3);
+        sizes.append(size);
+        left -= size;
     }
-    return groups.join(QLatin1Char(' '));
+    out.reserve(out.size() + digits.size() + sizes.size());
+    qsizetype at = 0;
+    for (qsizetype i = sizes.size() - 1; i >= 0; --i) {
+        if (at > 0)
+            out.append(QLatin1Char(' '));
+        out.append(digits.mid(at, sizes[i]));
+        at += sizes[i];
+    }
+}
+
+} // namespace
+
+QString regroupDigits(QStringView digits) {
+    QString out;
+    appendRegrouped(out, digits);
+    return out;
 }
 
 QString splitContactEntry(const QString& entry) {
@@ -55,7 +72,9 @@ QString splitContactEntry(const QString& entry) {
     const QStringView value = QStringView(stripped).mid(valueStart);
     if (!allDigits(value))
         return stripped;
-    return stripped.left(valueStart) + regroupDigits(value);
+    QString out = stripped.left(valueStart);
+    appendRegrouped(out, value);
+    return out;
 }
 
 void removeContactSpaces(RecordDocument& document) {

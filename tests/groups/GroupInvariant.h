@@ -13,7 +13,7 @@ inline QString brokenCount(const RecordDocument& doc) {
         const QString key = TurkceUpperCase(BuildGroupPath(&g));
         quint32 n = 0;
         for (const PersonRecord* p : doc.persons().allPersons())
-            if (pathKeyLiesIn(TurkceUpperCase(p->GroupPath), key))
+            if (pathLiesIn(p->GroupPath, key))
                 ++n;
         if (n != g.MemberCount && broken.isEmpty())
             broken = BuildGroupPath(&g) + QStringLiteral(": %1 != %2").arg(g.MemberCount).arg(n);

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "platform/Cp1254.h"
 #include "store/BirthDate.h"
 #include "store/LoadedFile.h"
 #include "store/RecordFileReader.h"
@@ -16,7 +17,7 @@ namespace {
 QString compose(const std::vector<const PersonRecord*>& persons, const GroupNode& groups,
                 const PersonRecord* focused = nullptr, const GroupNode* group = nullptr,
                 const FindState& find = {}, const FileSettings& settings = {}) {
-    return composeRecordText({persons, groups, focused, group, find, settings});
+    return cp1254::decode(composeRecordFile({persons, groups, focused, group, find, settings}));
 }
 
 QStringList lines(const QString& text) {

@@ -14,6 +14,20 @@ const QString FileCommands::kUnnamed = QStringLiteral("Unnamed.qdb");
 
 namespace {
 
+// The status bar's note of a long piece of work, for as long as it lives.
+class ActivityNote {
+public:
+    ActivityNote(TForm_Main& window, const QString& text) : window_(window) {
+        window_.showActivity(text);
+    }
+    ~ActivityNote() { window_.showActivity(QString()); }
+    ActivityNote(const ActivityNote&) = delete;
+    ActivityNote& operator=(const ActivityNote&) = delete;
+
+private:
+    TForm_Main& window_;
+};
+
 // The recovery of a file that never had a name.
 QString unnamedRecoveryFileName() {
     return QDir::home().filePath(QStringLiteral("Unnamed.kurtarma.qdb"));
@@ -228,27 +242,31 @@ bool FileCommands::load(const QString& path) {
         return false;
     const QString source = chooseRecoveredContent(path, ::recoveryFileName(path));
     RecordFileData data;
+    qsizetype personsRead = 0;
     {
+        // Reading and showing a large file holds the window for a while:
+        // the wait cursor and the status bar say what it is doing.
         WaitCursor wait;
+        const ActivityNote note(window_, QStringLiteral("Dosya açılıyor: ") + path);
         try {
             data = readRecordFile(source);
         } catch (const RecordFileError& e) {
             prompts_.showError(e.message());
             return false;
         }
+        if (!holdingIt) {
+            lock_ = std::move(lock);
+            readOnly_ = readOnly;
+        }
+        partialRead_ = data.error.has_value();
+        personsRead = qsizetype(data.persons.size());
+        if (path != currentFileName_)
+            SetCurrentFileName(path);
+        else
+            setCaption();
+        QDir::setCurrent(QFileInfo(path).absolutePath());
+        window_.showLoadedFile(data);
     }
-    if (!holdingIt) {
-        lock_ = std::move(lock);
-        readOnly_ = readOnly;
-    }
-    partialRead_ = data.error.has_value();
-    const qsizetype personsRead = qsizetype(data.persons.size());
-    if (path != currentFileName_)
-        SetCurrentFileName(path);
-    else
-        setCaption();
-    QDir::setCurrent(QFileInfo(path).absolutePath());
-    window_.showLoadedFile(data);
     restoredRecovery_.clear();
     if (source != path) {
         // The restored state is not on disk under the file's name yet.
@@ -283,13 +301,10 @@ void FileCommands::Button_KaydetClick(SaveSender sender) {
             return;
         SetCurrentFileName(*chosen);
     }
-    QByteArray content;
-    {
-        WaitCursor wait;
-        content = window_.composeFile();
-    }
     try {
-        saveRecordFile(currentFileName_, content);
+        WaitCursor wait;
+        const ActivityNote note(window_, QStringLiteral("Dosya kaydediliyor: ") + currentFileName_);
+        saveRecordFile(currentFileName_, window_.composeFile());
     } catch (const ZilvarenError& e) {
         prompts_.showError(e.message());
         return;

@@ -253,6 +253,12 @@ void TForm_Main::buildStatusBar() {
 
 QString TForm_Main::statusText(int panel) const { return statusPanels_[panel]->text(); }
 
+void TForm_Main::showActivity(const QString& text) {
+    statusPanels_[4]->setText(text);
+    if (statusPanels_[4]->isVisible())
+        statusPanels_[4]->repaint();
+}
+
 void TForm_Main::refreshPersonCounts() {
     statusPanels_[1]->setText(QString::number(document_.persons().personCount()));
     statusPanels_[3]->setText(QString::number(document_.persons().visibleCount()));

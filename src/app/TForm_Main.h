@@ -48,6 +48,10 @@ public:
     PersonListView& personList() { return *VST; }
     GroupTreeView& groupTree() { return *VST_Grup; }
     QString statusText(int panel) const;
+    // Says in the last status panel what a long piece of work is doing,
+    // painted at once since the work holds the event loop; an empty text
+    // clears it.
+    void showActivity(const QString& text);
 
     // Opens the start-up file; runs once, at the first activation.
     void openStartupFile();

@@ -183,22 +183,8 @@ PersonRecord* PersonListView::FindByInitial(QChar key) const {
     const int start = focused.isValid() ? focused.row() + 1 : model_.rowCount();
     // The first letters compare as the bytes the file holds (a letter the
     // code page lacks is written as '?').
-    const auto byteOf = [](QChar c) {
-        const int byte = cp1254::encodeChar(c);
-        return byte < 0 ? int('?') : byte;
-    };
-    const int wanted = byteOf(key);
-    const auto matches = [&](int row) {
-        const PersonRecord* p = model_.personAtRow(row);
-        return p && !p->FirstName.isEmpty() && byteOf(p->FirstName.front()) == wanted;
-    };
-    for (int row = start; row < model_.rowCount(); ++row)
-        if (matches(row))
-            return model_.personAtRow(row);
-    for (int row = 0; row < model_.rowCount(); ++row)
-        if (matches(row))
-            return model_.personAtRow(row);
-    return nullptr;
+    const int byte = cp1254::encodeChar(key);
+    return model_.personAtRow(model_.rowWithInitial(start, byte < 0 ? '?' : byte));
 }
 
 void PersonListView::keyboardSearch(const QString& search) {

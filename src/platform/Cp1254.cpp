@@ -38,12 +38,17 @@ const Table& table() {
 
 } // namespace
 
-QString decode(QByteArrayView bytes) {
+void decodeInto(QByteArrayView bytes, QString& out) {
     const Table& t = table();
-    QString out(bytes.size(), Qt::Uninitialized);
+    out.resize(bytes.size());
     QChar* dst = out.data();
     for (qsizetype i = 0; i < bytes.size(); ++i)
         dst[i] = QChar(t.toUnicode[uchar(bytes[i])]);
+}
+
+QString decode(QByteArrayView bytes) {
+    QString out;
+    decodeInto(bytes, out);
     return out;
 }
 

@@ -10,6 +10,8 @@
 namespace cp1254 {
 
 QString decode(QByteArrayView bytes);
+// The same into out, whose buffer is reused: for decoding line by line.
+void decodeInto(QByteArrayView bytes, QString& out);
 
 // Characters 1254 cannot hold are written as '?' and listed in
 // *unencodable (each once, in order of first appearance) when given.

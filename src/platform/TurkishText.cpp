@@ -1,5 +1,7 @@
 #include "platform/TurkishText.h"
 
+#include <array>
+
 namespace {
 
 constexpr char16_t kDotlessI = u'ı';
@@ -46,23 +48,40 @@ QChar TurkceKeyMap(QChar c) {
     return c;
 }
 
-QChar TurkceUpperChar(QChar c) {
-    const char16_t u = c.unicode();
+namespace {
+
+char16_t upperOf(char16_t u) {
     if (u < 0x80)
-        return (u >= 'a' && u <= 'z') ? QChar(char16_t(u == 'i' ? kDottedCapitalI : u - 32)) : c;
+        return (u >= 'a' && u <= 'z') ? (u == 'i' ? kDottedCapitalI : char16_t(u - 32)) : u;
     if (u == kPathSeparator)
-        return c;
+        return u;
     if (u == kDotlessI)
-        return QChar(u'I');
+        return u'I';
     // Simple (one-to-one) mapping keeps the length: ß stays ß.
-    return c.toUpper();
+    return QChar(u).toUpper().unicode();
 }
 
+// Searches upper-case every character of every person: one lookup each.
+const std::array<char16_t, 65536>& upperTable() {
+    static const std::array<char16_t, 65536> table = [] {
+        std::array<char16_t, 65536> t{};
+        for (size_t u = 0; u < t.size(); ++u)
+            t[u] = upperOf(char16_t(u));
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+QChar TurkceUpperChar(QChar c) { return QChar(upperTable()[c.unicode()]); }
+
 void TurkceUpperCaseInto(QStringView text, QString& out) {
+    const auto& upper = upperTable();
     out.resize(text.size());
     QChar* dst = out.data();
     for (qsizetype i = 0; i < text.size(); ++i)
-        dst[i] = TurkceUpperChar(text[i]);
+        dst[i] = QChar(upper[text[i].unicode()]);
 }
 
 QString TurkceUpperCase(QStringView text) {
@@ -74,8 +93,9 @@ QString TurkceUpperCase(QStringView text) {
 bool TurkceKeyEquals(QStringView text, QStringView key) {
     if (text.size() != key.size())
         return false;
+    const auto& upper = upperTable();
     for (qsizetype i = 0; i < text.size(); ++i)
-        if (TurkceUpperChar(text[i]) != key[i])
+        if (upper[text[i].unicode()] != key[i].unicode())
             return false;
     return true;
 }

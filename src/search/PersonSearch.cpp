@@ -11,6 +11,10 @@ QString matchPlaces(const PersonRecord& p, const QString& key, const SearchCheck
     // over all persons makes no copies of its own.
     thread_local QString upper;
     const auto contains = [&](QStringView field) {
+        // The length is in the record itself: a short field is passed
+        // over without reading its text.
+        if (field.size() < key.size())
+            return false;
         TurkceUpperCaseInto(field, upper);
         return upper.contains(key);
     };

@@ -2,6 +2,8 @@
 
 #include "platform/TurkishText.h"
 
+#include <QHash>
+
 namespace groupops {
 
 bool hasChildNamed(const GroupNode& parent, const QString& name, const GroupNode* except) {
@@ -25,9 +27,24 @@ void forPersonsBelow(PersonListModel& persons, const QString& oldPath, F&& f) {
     }
 }
 
-void replacePrefix(PersonRecord* p, qsizetype oldLength, const QString& newPath) {
-    p->GroupPath = newPath + p->GroupPath.mid(oldLength);
-}
+// Gives the persons below a moved or renamed group their new paths. The
+// persons of one group share one new path, as they shared the old one.
+class PathRewrite {
+public:
+    PathRewrite(qsizetype oldLength, const QString& newPath)
+        : oldLength_(oldLength), newPath_(newPath) {}
+    void operator()(PersonRecord* p) {
+        auto it = rewritten_.constFind(p->GroupPath);
+        if (it == rewritten_.constEnd())
+            it = rewritten_.insert(p->GroupPath, newPath_ + p->GroupPath.mid(oldLength_));
+        p->GroupPath = *it;
+    }
+
+private:
+    qsizetype oldLength_;
+    const QString& newPath_;
+    QHash<QString, QString> rewritten_;
+};
 
 // The person path walk: by name from the top, as far as groups exist.
 void leaveOldChain(GroupTreeModel& groups, const QString& path) {
@@ -53,8 +70,7 @@ void renameGroup(RecordDocument& document, GroupNode* group, const QString& newN
     const QString oldPath = BuildGroupPath(group);
     group->Name = newName;
     const QString newPath = BuildGroupPath(group);
-    forPersonsBelow(document.persons(), oldPath,
-                    [&](PersonRecord* p) { replacePrefix(p, oldPath.size(), newPath); });
+    forPersonsBelow(document.persons(), oldPath, PathRewrite(oldPath.size(), newPath));
     document.groups().renamed(group);
 }
 
@@ -101,8 +117,9 @@ MoveResult moveGroup(RecordDocument& document, GroupNode* group, GroupNode* targ
         return MoveResult::InsideItself;
     const QString newPath = BuildGroupPath(group);
     int moved = 0;
+    PathRewrite rewrite(oldPath.size(), newPath);
     forPersonsBelow(document.persons(), oldPath, [&](PersonRecord* p) {
-        replacePrefix(p, oldPath.size(), newPath);
+        rewrite(p);
         ++moved;
     });
     addToMemberChain(oldParent, -moved);

@@ -1,5 +1,6 @@
 #include "store/PersonListModel.h"
 
+#include "platform/Cp1254.h"
 #include "platform/TurkishText.h"
 
 #include <algorithm>
@@ -23,6 +24,13 @@ const QString& columnText(const PersonRecord& p, int column) {
     case PersonListModel::ColumnAd: return p.FirstName;
     default: return p.Surname;
     }
+}
+
+qint16 initialOf(const PersonRecord& p) {
+    if (p.FirstName.isEmpty())
+        return -1;
+    const int byte = cp1254::encodeChar(p.FirstName.front());
+    return qint16(byte < 0 ? '?' : byte);
 }
 
 } // namespace
@@ -91,6 +99,18 @@ QModelIndex PersonListModel::indexOf(const PersonRecord* person, int column) con
     return it == rows_.constEnd() ? QModelIndex() : index(*it, column);
 }
 
+int PersonListModel::rowWithInitial(int start, int byte) const {
+    const int rows = int(initials_.size());
+    start = std::clamp(start, 0, rows);
+    for (int row = start; row < rows; ++row)
+        if (initials_[size_t(row)] == byte)
+            return row;
+    for (int row = 0; row < start; ++row)
+        if (initials_[size_t(row)] == byte)
+            return row;
+    return -1;
+}
+
 int PersonListModel::listPosition(const PersonRecord* person) const {
     for (size_t i = 0; i < persons_.size(); ++i)
         if (persons_[i].record.get() == person)
@@ -101,9 +121,12 @@ int PersonListModel::listPosition(const PersonRecord* person) const {
 void PersonListModel::rebuildVisible() {
     rowsDirty_ = true;
     visible_.clear();
+    initials_.clear();
     for (const Entry& e : persons_)
-        if (!e.hidden)
+        if (!e.hidden) {
             visible_.push_back(e.record.get());
+            initials_.push_back(initialOf(*e.record));
+        }
 }
 
 void PersonListModel::setPersons(std::vector<std::unique_ptr<PersonRecord>> persons) {
@@ -172,6 +195,7 @@ PersonRecord* PersonListModel::append(std::unique_ptr<PersonRecord> person) {
     beginInsertRows({}, row, row);
     persons_.push_back({std::move(person), false});
     visible_.push_back(raw);
+    initials_.push_back(initialOf(*raw));
     rowsDirty_ = true;
     endInsertRows();
     return raw;
@@ -188,6 +212,7 @@ void PersonListModel::remove(const PersonRecord* person) {
     persons_.erase(persons_.begin() + pos);
     if (row.isValid()) {
         visible_.erase(visible_.begin() + row.row());
+        initials_.erase(initials_.begin() + row.row());
         rowsDirty_ = true;
         endRemoveRows();
     }
@@ -235,11 +260,15 @@ void PersonListModel::movePersons(const std::vector<PersonRecord*>& persons,
 
 void PersonListModel::personChanged(const PersonRecord* person) {
     const QModelIndex row = indexOf(person);
-    if (row.isValid())
-        Q_EMIT dataChanged(row, index(row.row(), ColumnCount - 1));
+    if (!row.isValid())
+        return;
+    initials_[size_t(row.row())] = initialOf(*person);
+    Q_EMIT dataChanged(row, index(row.row(), ColumnCount - 1));
 }
 
 void PersonListModel::allPersonsChanged() {
+    for (size_t row = 0; row < visible_.size(); ++row)
+        initials_[row] = initialOf(*visible_[row]);
     if (!visible_.empty())
         Q_EMIT dataChanged(index(0, 0), index(int(visible_.size()) - 1, ColumnCount - 1));
 }

@@ -36,6 +36,10 @@ public:
 
     PersonRecord* personAtRow(int row) const;
     PersonRecord* person(const QModelIndex& index) const;
+    // Type-ahead: the first visible row from start on (wrapping to the top)
+    // whose first name begins with the character of the code page byte;
+    // -1 when there is none.
+    int rowWithInitial(int start, int byte) const;
     // The row of a visible person; invalid for a hidden or unknown one.
     QModelIndex indexOf(const PersonRecord* person, int column = 0) const;
 
@@ -78,6 +82,10 @@ private:
 
     std::vector<Entry> persons_;
     std::vector<PersonRecord*> visible_;
+    // The code page byte of each visible person's first letter ('?' for
+    // one the code page lacks, -1 for no name): type-ahead walks these,
+    // not the records.
+    std::vector<qint16> initials_;
     // Row of each visible person, rebuilt on demand after a change.
     mutable QHash<const PersonRecord*, int> rows_;
     mutable bool rowsDirty_ = true;

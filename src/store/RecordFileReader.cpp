@@ -44,51 +44,47 @@ std::optional<int> parseFileInteger(QStringView text) {
 
 namespace {
 
+// Walks the file a line at a time, decoding only the line it stands on:
+// the whole text is never held decoded.
 class Reader {
 public:
-    explicit Reader(const QString& text) : text_(text) { splitLines(); }
+    explicit Reader(QByteArrayView bytes) : bytes_(bytes) {}
 
     RecordFileData read() {
         try {
             walk();
         } catch (const ZilvarenError& e) {
             data_.error = e.message();
-            data_.errorLine = int(index_) + 1;
+            data_.errorLine = lineNumber_;
         }
         return std::move(data_);
     }
 
 private:
-    struct Span {
-        qsizetype start, length;
-    };
-
-    void splitLines() {
-        const QChar* s = text_.constData();
-        const qsizetype n = text_.size();
-        qsizetype start = 0;
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t c = s[i].unicode();
-            if (c != '\r' && c != '\n')
-                continue;
-            lines_.push_back({start, i - start});
-            if (c == '\r' && i + 1 < n && s[i + 1] == QLatin1Char('\n'))
-                ++i;
-            start = i + 1;
-        }
-        if (start < n)
-            lines_.push_back({start, n - start});
+    // A line ends at CR, LF or CR LF; text after the last line end is a
+    // line too.
+    bool advance() {
+        if (!hasNext())
+            return false;
+        const qsizetype start = next_;
+        qsizetype end = start;
+        while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n')
+            ++end;
+        next_ = end;
+        if (next_ < bytes_.size())
+            next_ += bytes_[next_] == '\r' && next_ + 1 < bytes_.size() && bytes_[next_ + 1] == '\n'
+                         ? 2
+                         : 1;
+        cp1254::decodeInto(bytes_.sliced(start, end - start), current_);
+        ++lineNumber_;
+        return true;
     }
-
-    QStringView line(size_t i) const {
-        return QStringView(text_).mid(lines_[i].start, lines_[i].length);
-    }
-    // The first character of a line; an empty line has none.
-    QChar firstChar(size_t i) const {
-        return lines_[i].length > 0 ? text_.at(lines_[i].start) : QChar();
-    }
-    bool nextStartsWith(QChar c) const {
-        return index_ + 1 < lines_.size() && firstChar(index_ + 1) == c;
+    bool hasNext() const { return next_ < bytes_.size(); }
+    // The line the walk stands on; valid until the next advance().
+    QStringView current() const { return current_; }
+    bool nextStartsWith(char c) const {
+        // Every marker character is ASCII, the same byte in the code page.
+        return hasNext() && bytes_[next_] == c;
     }
     // "From character n on" (1-based), empty when the line is shorter.
     static QString from(QStringView l, qsizetype n) { return l.mid(n - 1).toString(); }
@@ -96,18 +92,31 @@ private:
         return first - 1 < l.size() ? l.mid(first - 1, count) : QStringView();
     }
     static bool hasTag(QStringView l, QStringView tag) { return l.startsWith(tag); }
+    // Values drawn from a small set (names, places, firms, group paths,
+    // time stamps) are kept once and shared by every person that has them.
+    QString shared(QStringView l, qsizetype n) {
+        const QStringView value = chars(l, n, -1);
+        if (value.isEmpty())
+            return {};
+        const auto it = pool_.constFind(value);
+        if (it != pool_.constEnd())
+            return *it;
+        const QString kept = value.toString();
+        pool_.insert(QStringView(kept), kept);
+        return kept;
+    }
 
     // Moves over the following level-2 lines, handing each to f.
     template <typename F> void runOfLevel2(F&& f) {
-        while (nextStartsWith(QLatin1Char('2'))) {
-            ++index_;
-            f(line(index_));
+        while (nextStartsWith('2')) {
+            advance();
+            f(current());
         }
     }
 
     void walk() {
-        for (index_ = 0; index_ < lines_.size(); ++index_) {
-            QStringView l = line(index_);
+        while (advance()) {
+            QStringView l = current();
             if (hasTag(l, u"1 IDNO "))
                 data_.focusedRecordNo = from(l, 8);
             if (hasTag(l, u"1 GRUP ")) {
@@ -116,15 +125,15 @@ private:
                     if (hasTag(g, u"2 GRUP"))
                         groupLine(from(g, 8));
                 });
-                l = line(index_);
+                l = current();
             }
             if (hasTag(l, u"1 FIND ")) {
                 runOfLevel2([this](QStringView f) { findLine(f); });
-                l = line(index_);
+                l = current();
             }
             if (hasTag(l, u"1 SETS ")) {
                 runOfLevel2([this](QStringView s) { settingsLine(s); });
-                l = line(index_);
+                l = current();
             }
             if (hasTag(l, u"0 ID "))
                 personBlock(from(l, 6));
@@ -214,48 +223,50 @@ private:
     }
 
     void personLines(PersonRecord& p) {
-        while (index_ + 1 < lines_.size() && firstChar(index_ + 1) != QLatin1Char('0')) {
-            ++index_;
-            const QStringView l = line(index_);
+        while (hasNext() && !nextStartsWith('0')) {
+            advance();
+            // One tag a line; the view is of this line only, so no test may
+            // follow a run that moved on.
+            const QStringView l = current();
             if (hasTag(l, u"1 NAME"))
-                p.FirstName = from(l, 8);
-            if (hasTag(l, u"1 SURN"))
-                p.Surname = from(l, 8);
-            if (hasTag(l, u"1 SEX "))
+                p.FirstName = shared(l, 8);
+            else if (hasTag(l, u"1 SURN"))
+                p.Surname = shared(l, 8);
+            else if (hasTag(l, u"1 SEX "))
                 p.Sex = l.size() >= 7 ? l[6] : QChar();
-            if (hasTag(l, u"1 FAMS "))
+            else if (hasTag(l, u"1 FAMS "))
                 p.MaritalStatus = l.size() >= 8 ? l[7] : QChar();
-            if (hasTag(l, u"1 BIRT"))
-                runOfLevel2([&p](QStringView b) {
+            else if (hasTag(l, u"1 BIRT"))
+                runOfLevel2([&p, this](QStringView b) {
                     if (chars(b, 3, 4) == u"PLAC")
-                        p.BirthPlace = from(b, 8);
+                        p.BirthPlace = shared(b, 8);
                     else if (chars(b, 3, 4) == u"DATE")
                         p.BirthDate = birthDate(b);
                 });
-            if (hasTag(l, u"1 ADRS"))
-                runOfLevel2([&p](QStringView a) { addressLine(p, a); });
-            if (hasTag(l, u"1 PHON"))
+            else if (hasTag(l, u"1 ADRS"))
+                runOfLevel2([&p, this](QStringView a) { addressLine(p, a); });
+            else if (hasTag(l, u"1 PHON"))
                 runOfLevel2([&p](QStringView c) {
                     if (hasTag(c, u"2 CONT"))
                         p.Contacts.append(from(c, 8));
                 });
-            if (hasTag(l, u"1 OBJE"))
+            else if (hasTag(l, u"1 OBJE"))
                 runOfLevel2([&p](QStringView o) {
                     if (hasTag(o, u"2 CONT"))
                         p.Pictures.append(from(o, 8));
                     else if (hasTag(o, u"2 INDX"))
                         p.PictureIndex = parseFileInteger(o.mid(7)).value_or(0);
                 });
-            if (hasTag(l, u"1 GRUP"))
-                p.GroupPath = from(l, 8);
-            if (hasTag(l, u"1 TIME"))
-                runOfLevel2([&p](QStringView t) {
+            else if (hasTag(l, u"1 GRUP"))
+                p.GroupPath = shared(l, 8);
+            else if (hasTag(l, u"1 TIME"))
+                runOfLevel2([&p, this](QStringView t) {
                     if (chars(t, 3, 4) == u"RECD")
-                        p.RecordedAt = from(t, 8);
+                        p.RecordedAt = shared(t, 8);
                     else if (chars(t, 3, 4) == u"EDIT")
-                        p.EditedAt = from(t, 8);
+                        p.EditedAt = shared(t, 8);
                 });
-            if (hasTag(l, u"1 NOTE"))
+            else if (hasTag(l, u"1 NOTE"))
                 runOfLevel2([&p](QStringView n) {
                     if (hasTag(n, u"2 CONT"))
                         p.Notes.append(from(n, 8));
@@ -263,7 +274,7 @@ private:
         }
     }
 
-    static void addressLine(PersonRecord& p, QStringView a) {
+    void addressLine(PersonRecord& p, QStringView a) {
         const QStringView tag = chars(a, 3, 4);
         QString* field = tag == u"HOM1"   ? &p.HomeAddress1
                          : tag == u"HOM2" ? &p.HomeAddress2
@@ -277,8 +288,12 @@ private:
                          : tag == u"WRK3" ? &p.WorkPostCode
                          : tag == u"WRK4" ? &p.WorkCity
                                           : nullptr;
-        if (field)
+        // Street lines are mostly one person's own; the rest repeat.
+        if (field == &p.HomeAddress1 || field == &p.HomeAddress2 || field == &p.WorkAddress1 ||
+            field == &p.WorkAddress2)
             *field = from(a, 8);
+        else if (field)
+            *field = shared(a, 8);
     }
 
     // Counted once, with the path the block ended with, so that the tree's
@@ -306,16 +321,21 @@ private:
         return *it;
     }
 
-    const QString& text_;
-    std::vector<Span> lines_;
-    size_t index_ = 0;
+    QByteArrayView bytes_;
+    qsizetype next_ = 0;
+    QString current_;
+    int lineNumber_ = 0;
     RecordFileData data_;
     QHash<QString, GroupNode*> resolved_;
+    QHash<QStringView, QString> pool_;
 };
 
 } // namespace
 
-RecordFileData parseRecordText(const QString& text) { return Reader(text).read(); }
+RecordFileData parseRecordText(const QString& text) {
+    const QByteArray bytes = cp1254::encode(text);
+    return Reader(bytes).read();
+}
 
 RecordFileData readRecordFile(QIODevice& device) {
     const QByteArray bytes = device.readAll();
@@ -323,7 +343,7 @@ RecordFileData readRecordFile(QIODevice& device) {
     if (file && file->error() != QFileDevice::NoError)
         throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
                                   .arg(file->fileName(), file->errorString()));
-    return parseRecordText(cp1254::decode(bytes));
+    return Reader(bytes).read();
 }
 
 RecordFileData readRecordFile(const QString& path) {

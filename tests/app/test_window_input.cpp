@@ -205,6 +205,45 @@ private Q_SLOTS:
         QCOMPARE(count(0), 1u);
     }
 
+    // Type-ahead reads the first letters the list keeps beside its rows:
+    // they must follow every change of names, order and filter.
+    void typeAheadFollowsEditsSortingAndTheFilter() {
+        TForm_Main& w = open(kTwoGroups);
+        const auto typeKey = [&w](const QString& letter) {
+            QTest::sendKeyEvent(QTest::Click, &w.personList(), Qt::Key_unknown, letter,
+                                Qt::NoModifier);
+        };
+        clickGroup(0);
+        clickPerson(1); // ÖMER
+        clickTool(w.editing().SB_Duzelt);
+        w.editor().Edit_Ad->clear();
+        typeInto(w.editor().Edit_Ad, QStringLiteral("zeki"));
+        press(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(person(1)->FirstName, QStringLiteral("ZEKİ"));
+        clickPerson(0); // ALİ
+        w.personList().setFocus();
+        typeKey(QStringLiteral("z"));
+        QCOMPARE(w.personList().focusedPerson(), person(1));
+        typeKey(QStringLiteral("ö")); // nobody is ÖMER any more
+        QCOMPARE(w.personList().focusedPerson(), person(1));
+        // Sorted by name descending, ZEKİ comes first, ALİ second.
+        clickHeader(w.personList(), 1);
+        clickHeader(w.personList(), 1);
+        QCOMPARE(rowNames(w), QStringList({QStringLiteral("ZEKİ"), QStringLiteral("ALİ")}));
+        w.personList().setFocus();
+        typeKey(QStringLiteral("a"));
+        QCOMPARE(w.personList().focusedPerson()->FirstName, QStringLiteral("ALİ"));
+        QCOMPARE(w.document().persons().indexOf(w.personList().focusedPerson()).row(), 1);
+        // Group B shows CAN alone: ALİ is not found behind the filter.
+        clickGroup(1);
+        clickRow(w.personList(), w.document().persons().index(0, 1));
+        w.personList().setFocus();
+        typeKey(QStringLiteral("a"));
+        QCOMPARE(w.personList().focusedPerson()->FirstName, QStringLiteral("CAN"));
+        typeKey(QStringLiteral("c"));
+        QCOMPARE(w.personList().focusedPerson()->FirstName, QStringLiteral("CAN"));
+    }
+
     void savedPersonHiddenByTheFilterIsShownAndSavedAgain() {
         QStringList lines = kTwoGroups;
         lines[0] = QStringLiteral("1 IDNO 3"); // CAN, in B, while A is focused

@@ -47,6 +47,45 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QCOMPARE(TurkceUpperCase(text), key);
         QCOMPARE(TurkceUpperCase(text).size(), text.size());
+        // The comparison without a copy agrees with the copy, for the key
+        // and for texts one letter off.
+        QVERIFY(TurkceKeyEquals(text, key));
+        QVERIFY(!TurkceKeyEquals(text, QString(key).replace(0, 1, QLatin1Char('X'))));
+        QVERIFY(!TurkceKeyEquals(text + QLatin1Char('a'), key));
+        // A reused buffer, longer from the text before, is cut to size.
+        QString buffer = QStringLiteral("a much longer text than any key here");
+        TurkceUpperCaseInto(text, buffer);
+        QCOMPARE(buffer, key);
+    }
+
+    // Every UTF-16 unit upper-cases as the simple Unicode mapping does,
+    // but for the Turkish i letters and the path separator.
+    void upperCaseOfEveryCharacter() {
+        for (int u = 0; u < 0x10000; ++u) {
+            const QChar c{char16_t(u)};
+            QChar expected = c.toUpper();
+            if (u == 'i')
+                expected = QChar(u'İ');
+            else if (u == 0x131 /* ı */)
+                expected = QChar(u'I');
+            else if (u == 0xFF /* ÿ */)
+                expected = c;
+            if (TurkceUpperChar(c) != expected)
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(u, 4, 16, QLatin1Char('0'))));
+        }
+    }
+
+    void byteOfEachCharacter() {
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            QCOMPARE(cp1254::encodeChar(cp1254::decode(QByteArrayView(&byte, 1)).at(0)), b);
+        }
+        QCOMPARE(cp1254::encodeChar(QChar(u'ж')), -1);
+        QByteArray out("x");
+        QString bad;
+        cp1254::appendEncoded(out, u"ŞÇ→", &bad);
+        QCOMPARE(out, QByteArray("x\xDE\xC7?"));
+        QCOMPARE(bad, QString::fromUtf8("→"));
     }
 
     void sameGroupNames() {

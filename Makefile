@@ -53,7 +53,7 @@ fuzz-smoke: fuzz-build
 bench: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(RELEASE_DIR) -j$(JOBS) --target zilvaren-bench
-	$(RELEASE_DIR)/bench/zilvaren-bench
+	/usr/bin/python3 bench/accessible_desktop.py $(RELEASE_DIR)/bench/zilvaren-bench
 
 clean:
 	rm -rf build

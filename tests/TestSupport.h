@@ -4,8 +4,12 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QIODevice>
 #include <QLocale>
 #include <QString>
+
+#include <algorithm>
+#include <cstring>
 
 // Record file text in a test: '|' stands for the path separator byte and
 // lines are joined with CR LF.
@@ -33,3 +37,29 @@ inline QByteArray readFile(const QString& name) {
 }
 
 inline void useTurkishLocale() { QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey)); }
+
+// Serves its bytes up to failAt, then fails.
+class FailingDevice : public QIODevice {
+public:
+    FailingDevice(QByteArray data, qint64 failAt) : data_(std::move(data)), failAt_(failAt) {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* out, qint64 max) override {
+        if (pos_ >= failAt_) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 n = std::min(max, failAt_ - pos_);
+        memcpy(out, data_.constData() + pos_, size_t(n));
+        pos_ += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray data_;
+    qint64 failAt_, pos_ = 0;
+};

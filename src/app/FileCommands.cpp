@@ -1,8 +1,8 @@
 #include "app/FileCommands.h"
 
+#include "app/ActivityNote.h"
 #include "app/TForm_Main.h"
 #include "platform/Prompts.h"
-#include "platform/qt/WaitCursor.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
 #include "store/RecordFile.h"
@@ -13,20 +13,6 @@
 const QString FileCommands::kUnnamed = QStringLiteral("Unnamed.qdb");
 
 namespace {
-
-// The status bar's note of a long piece of work, for as long as it lives.
-class ActivityNote {
-public:
-    ActivityNote(TForm_Main& window, const QString& text) : window_(window) {
-        window_.showActivity(text);
-    }
-    ~ActivityNote() { window_.showActivity(QString()); }
-    ActivityNote(const ActivityNote&) = delete;
-    ActivityNote& operator=(const ActivityNote&) = delete;
-
-private:
-    TForm_Main& window_;
-};
 
 // The recovery of a file that never had a name.
 QString unnamedRecoveryFileName() {
@@ -244,9 +230,7 @@ bool FileCommands::load(const QString& path) {
     RecordFileData data;
     qsizetype personsRead = 0;
     {
-        // Reading and showing a large file holds the window for a while:
-        // the wait cursor and the status bar say what it is doing.
-        WaitCursor wait;
+        // Reading and showing a large file holds the window for a while.
         const ActivityNote note(window_, QStringLiteral("Dosya açılıyor: ") + path);
         try {
             data = readRecordFile(source);
@@ -302,7 +286,6 @@ void FileCommands::Button_KaydetClick(SaveSender sender) {
         SetCurrentFileName(*chosen);
     }
     try {
-        WaitCursor wait;
         const ActivityNote note(window_, QStringLiteral("Dosya kaydediliyor: ") + currentFileName_);
         saveRecordFile(currentFileName_, window_.composeFile());
     } catch (const ZilvarenError& e) {

@@ -1,5 +1,6 @@
 #include "app/TForm_Main.h"
 
+#include "app/ActivityNote.h"
 #include "app/FileCommands.h"
 #include "app/VerticalCaption.h"
 #include "groups/GroupCommands.h"
@@ -457,14 +458,20 @@ void TForm_Main::Button_ImportClick() {
     setLocked(true);
     VST->setEnabled(false);
     std::optional<AddressBookImport> result;
-    try {
-        result = importAddressBook(document_, *file, BuildGroupPath(VST_Grup->focusedGroup()),
-                                   services_.clock);
-    } catch (const ZilvarenError& e) {
-        prompts.showError(e.message());
+    std::optional<QString> failure;
+    {
+        const ActivityNote note(*this, QStringLiteral("Aktarılıyor: ") + *file);
+        try {
+            result = importAddressBook(document_, *file, BuildGroupPath(VST_Grup->focusedGroup()),
+                                       services_.clock);
+        } catch (const ZilvarenError& e) {
+            failure = e.message();
+        }
     }
     VST->setEnabled(true);
     setLocked(false);
+    if (failure)
+        prompts.showError(*failure);
     if (!result)
         return;
     if (result->error)
@@ -475,10 +482,17 @@ void TForm_Main::Button_ImportClick() {
 
 void TForm_Main::ExportClick() {
     const QString folder = QDir::currentPath();
-    try {
-        exportToFolder(folder, document_.persons().allPersons());
-    } catch (const ZilvarenError& e) {
-        services_.prompts.showError(e.message());
+    std::optional<QString> failure;
+    {
+        const ActivityNote note(*this, QStringLiteral("Dışa aktarılıyor: ") + kExportFileName);
+        try {
+            exportToFolder(folder, document_.persons().allPersons());
+        } catch (const ZilvarenError& e) {
+            failure = e.message();
+        }
+    }
+    if (failure) {
+        services_.prompts.showError(*failure);
         return;
     }
     services_.prompts.showMessage(exportDoneMessage(folder));
@@ -496,6 +510,8 @@ void TForm_Main::VCardImportClick() {
                     QDir::currentPath(), services_.clock, [this](bool locked) {
                         setLocked(locked);
                         VST->setEnabled(!locked);
+                        showActivity(locked ? QStringLiteral("vCard dosyası aktarılıyor…")
+                                            : QString());
                     }});
     refreshPersonCounts();
 }

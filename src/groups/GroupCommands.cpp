@@ -1,5 +1,7 @@
 #include "groups/GroupCommands.h"
 
+#include "platform/qt/WaitCursor.h"
+
 #include "groups/GroupTreeView.h"
 #include "person/PersonListView.h"
 #include "platform/Prompts.h"
@@ -125,10 +127,14 @@ void GroupCommands::GrupSilClick() {
         next = parent->children[size_t(row - 1)].get();
     else if (!parent->isRoot())
         next = parent;
-    // The persons go first, so the filter that runs when the focus moves
-    // (with the row's removal or here) sees the final list.
-    groupops::deleteGroup(document_, group);
-    tree_.focusGroup(next);
+    {
+        // Thousands of persons may go with the group.
+        WaitCursor wait;
+        // The persons go first, so the filter that runs when the focus
+        // moves (with the row's removal or here) sees the final list.
+        groupops::deleteGroup(document_, group);
+        tree_.focusGroup(next);
+    }
     document_.setModified(true);
     Q_EMIT personsChanged();
 }

@@ -88,6 +88,17 @@ PersonRecord* PersonListModel::person(const QModelIndex& index) const {
 }
 
 QModelIndex PersonListModel::indexOf(const PersonRecord* person, int column) const {
+    if (!person)
+        return {};
+    // After a change the rows are usually asked for once or twice (the
+    // current person, a few selected ones): a walk over the row pointers
+    // is far cheaper than indexing every row. Many questions build the
+    // index.
+    constexpr int kWalksBeforeIndex = 8;
+    if (rowsDirty_ && ++walksSinceChange_ <= kWalksBeforeIndex) {
+        const auto it = std::find(visible_.begin(), visible_.end(), person);
+        return it == visible_.end() ? QModelIndex() : index(int(it - visible_.begin()), column);
+    }
     if (rowsDirty_) {
         rows_.clear();
         rows_.reserve(qsizetype(visible_.size()));
@@ -97,6 +108,11 @@ QModelIndex PersonListModel::indexOf(const PersonRecord* person, int column) con
     }
     const auto it = rows_.constFind(person);
     return it == rows_.constEnd() ? QModelIndex() : index(*it, column);
+}
+
+void PersonListModel::rowsChanged() {
+    rowsDirty_ = true;
+    walksSinceChange_ = 0;
 }
 
 int PersonListModel::rowWithInitial(int start, int byte) const {
@@ -119,7 +135,7 @@ int PersonListModel::listPosition(const PersonRecord* person) const {
 }
 
 void PersonListModel::rebuildVisible() {
-    rowsDirty_ = true;
+    rowsChanged();
     visible_.clear();
     initials_.clear();
     for (const Entry& e : persons_)
@@ -196,7 +212,7 @@ PersonRecord* PersonListModel::append(std::unique_ptr<PersonRecord> person) {
     persons_.push_back({std::move(person), false});
     visible_.push_back(raw);
     initials_.push_back(initialOf(*raw));
-    rowsDirty_ = true;
+    rowsChanged();
     endInsertRows();
     return raw;
 }
@@ -213,7 +229,7 @@ void PersonListModel::remove(const PersonRecord* person) {
     if (row.isValid()) {
         visible_.erase(visible_.begin() + row.row());
         initials_.erase(initials_.begin() + row.row());
-        rowsDirty_ = true;
+        rowsChanged();
         endRemoveRows();
     }
 }

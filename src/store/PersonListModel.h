@@ -78,6 +78,8 @@ private:
         bool hidden = false;
     };
     void rebuildVisible();
+    // The rows moved: the row index is stale.
+    void rowsChanged();
     int listPosition(const PersonRecord* person) const;
 
     std::vector<Entry> persons_;
@@ -89,4 +91,5 @@ private:
     // Row of each visible person, rebuilt on demand after a change.
     mutable QHash<const PersonRecord*, int> rows_;
     mutable bool rowsDirty_ = true;
+    mutable int walksSinceChange_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "platform/FileProblems.h"
 #include "store/BirthDate.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QHash>
 
@@ -44,15 +45,18 @@ std::optional<int> parseFileInteger(QStringView text) {
 
 namespace {
 
-// Walks the file a line at a time, decoding only the line it stands on:
-// the whole text is never held decoded.
+// Walks the file a line at a time, reading the device in pieces and
+// decoding only the line it stands on: neither the file's bytes nor its
+// text are ever held whole.
 class Reader {
 public:
-    explicit Reader(QByteArrayView bytes) : bytes_(bytes) {}
+    explicit Reader(QIODevice& device) : device_(device) {}
 
     RecordFileData read() {
         try {
             walk();
+        } catch (const RecordFileError&) {
+            throw; // the device failed: nothing read counts
         } catch (const ZilvarenError& e) {
             data_.error = e.message();
             data_.errorLine = lineNumber_;
@@ -61,30 +65,65 @@ public:
     }
 
 private:
+    static constexpr qsizetype kPiece = 64 * 1024;
+
+    // Appends the next piece of the device to the buffer, first dropping
+    // what the walk has passed; returns how far the kept bytes moved.
+    qsizetype readMore() {
+        const qsizetype moved = next_;
+        buffer_.remove(0, next_);
+        next_ = 0;
+        const qsizetype kept = buffer_.size();
+        buffer_.resize(kept + kPiece);
+        const qint64 n = device_.read(buffer_.data() + kept, kPiece);
+        if (n < 0) {
+            const auto* file = qobject_cast<const QFileDevice*>(&device_);
+            throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
+                                      .arg(file ? file->fileName() : QString(),
+                                           device_.errorString()));
+        }
+        buffer_.resize(kept + qsizetype(n));
+        atEnd_ = n == 0;
+        return moved;
+    }
+    bool hasNext() {
+        while (next_ >= buffer_.size() && !atEnd_)
+            readMore();
+        return next_ < buffer_.size();
+    }
     // A line ends at CR, LF or CR LF; text after the last line end is a
     // line too.
     bool advance() {
         if (!hasNext())
             return false;
+        qsizetype end = next_;
+        for (;;) {
+            const char* data = buffer_.constData();
+            while (end < buffer_.size() && data[end] != '\r' && data[end] != '\n')
+                ++end;
+            // A CR that ends the piece may have its LF in the next one.
+            const bool complete =
+                end + 1 < buffer_.size() || (end < buffer_.size() && data[end] == '\n');
+            if (complete || atEnd_)
+                break;
+            end -= readMore();
+        }
         const qsizetype start = next_;
-        qsizetype end = start;
-        while (end < bytes_.size() && bytes_[end] != '\r' && bytes_[end] != '\n')
-            ++end;
         next_ = end;
-        if (next_ < bytes_.size())
-            next_ += bytes_[next_] == '\r' && next_ + 1 < bytes_.size() && bytes_[next_ + 1] == '\n'
+        const char* data = buffer_.constData();
+        if (next_ < buffer_.size())
+            next_ += data[next_] == '\r' && next_ + 1 < buffer_.size() && data[next_ + 1] == '\n'
                          ? 2
                          : 1;
-        cp1254::decodeInto(bytes_.sliced(start, end - start), current_);
+        cp1254::decodeInto(QByteArrayView(buffer_).sliced(start, end - start), current_);
         ++lineNumber_;
         return true;
     }
-    bool hasNext() const { return next_ < bytes_.size(); }
     // The line the walk stands on; valid until the next advance().
     QStringView current() const { return current_; }
-    bool nextStartsWith(char c) const {
+    bool nextStartsWith(char c) {
         // Every marker character is ASCII, the same byte in the code page.
-        return hasNext() && bytes_[next_] == c;
+        return hasNext() && buffer_.constData()[next_] == c;
     }
     // "From character n on" (1-based), empty when the line is shorter.
     static QString from(QStringView l, qsizetype n) { return l.mid(n - 1).toString(); }
@@ -321,7 +360,9 @@ private:
         return *it;
     }
 
-    QByteArrayView bytes_;
+    QIODevice& device_;
+    QByteArray buffer_;
+    bool atEnd_ = false;
     qsizetype next_ = 0;
     QString current_;
     int lineNumber_ = 0;
@@ -333,18 +374,13 @@ private:
 } // namespace
 
 RecordFileData parseRecordText(const QString& text) {
-    const QByteArray bytes = cp1254::encode(text);
-    return Reader(bytes).read();
+    QByteArray bytes = cp1254::encode(text);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return Reader(buffer).read();
 }
 
-RecordFileData readRecordFile(QIODevice& device) {
-    const QByteArray bytes = device.readAll();
-    const auto* file = qobject_cast<QFileDevice*>(&device);
-    if (file && file->error() != QFileDevice::NoError)
-        throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
-                                  .arg(file->fileName(), file->errorString()));
-    return Reader(bytes).read();
-}
+RecordFileData readRecordFile(QIODevice& device) { return Reader(device).read(); }
 
 RecordFileData readRecordFile(const QString& path) {
     const auto unreadable = [&path](const QString& reason) {

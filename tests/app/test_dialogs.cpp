@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,6 +27,45 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <functional>
+
+namespace {
+
+// What the window's last status panel said, and whether the wait cursor
+// was up, each time a message was shown.
+class WatchingPrompts : public ScriptedPrompts {
+public:
+    std::function<QString()> status;
+    QStringList seen;
+    void showMessage(const QString& text) override {
+        look();
+        ScriptedPrompts::showMessage(text);
+    }
+    void showError(const QString& text) override {
+        look();
+        ScriptedPrompts::showError(text);
+    }
+
+private:
+    void look() {
+        seen << status() + (QGuiApplication::overrideCursor() ? QStringLiteral(" +wait") : QString());
+    }
+};
+
+// The same at each time stamp: an import stamps every person while it works.
+class WatchingClock : public ManualClock {
+public:
+    using ManualClock::ManualClock;
+    std::function<QString()> status;
+    mutable QStringList seen;
+    QDateTime now() const override {
+        seen << status();
+        return ManualClock::now();
+    }
+};
+
+} // namespace
 
 class TestDialogs : public QObject {
     Q_OBJECT
@@ -176,6 +216,33 @@ private Q_SLOTS:
         QCOMPARE(w.document().groups().root().children[0]->MemberCount, 4u);
         QCOMPARE(w.statusText(1), QStringLiteral("5"));
         QVERIFY(w.DosyaAc->isEnabled());
+    }
+
+    // Long work says in the status bar what it does and clears it, with the
+    // wait cursor, before any message about it is shown.
+    void longWorkIsAnnouncedAndOverBeforeItsMessages() {
+        auto* prompts = new WatchingPrompts;
+        fx_.prompts.reset(prompts);
+        auto* clock = new WatchingClock(QDateTime(QDate(2026, 12, 9), QTime(9, 0)));
+        fx_.clock.reset(clock);
+        TForm_Main& w = open(sample());
+        prompts->status = clock->status = [&w] { return w.statusText(4); };
+        const QString book = dir_->filePath(QStringLiteral("book.txt"));
+        const QString line = QStringLiteral("Ahmet") + QString(28, QLatin1Char(';'));
+        writeFile(book, cp1254::encode(line + QStringLiteral("\r\n") + line + QStringLiteral("\r\n")));
+        prompts_->answerText(book);
+        w.Menu_ImportFile->trigger();
+        QCOMPARE(clock->seen, QStringList(2, QStringLiteral("Aktarılıyor: ") + book));
+        QCOMPARE(prompts->seen, QStringList({QString(), QString()}));
+        QCOMPARE(prompts_->messages().last(), QStringLiteral("Record Count => 2"));
+
+        // An export that cannot write its file reports it with all cleared.
+        QVERIFY(QDir(QDir::currentPath()).mkdir(QStringLiteral("Export.csv")));
+        w.Export->trigger();
+        QCOMPARE(prompts->seen.size(), 3);
+        QCOMPARE(prompts->seen.last(), QString());
+        QVERIFY(prompts_->messages().last().startsWith(QStringLiteral("Cannot create file")));
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     void importNeedsAGroup() {

@@ -244,6 +244,30 @@ private Q_SLOTS:
         QCOMPARE(w.personList().focusedPerson()->FirstName, QStringLiteral("CAN"));
     }
 
+    // The views tell a screen reader of each change the list announces: a
+    // filter must be one change of the whole list, never one row shown or
+    // hidden at a time.
+    void filteringIsOneChangeOfTheList() {
+        QStringList lines = {QStringLiteral("1 GRUP "), QStringLiteral("2 GRUP A"),
+                             QStringLiteral("2 GRUP B")};
+        for (int i = 0; i < 2000; ++i)
+            lines << QStringLiteral("0 ID %1").arg(i) << QStringLiteral("1 NAME ALİ")
+                  << (i % 2 ? QStringLiteral("1 GRUP A") : QStringLiteral("1 GRUP B"));
+        lines << QStringLiteral("0 TRLR");
+        TForm_Main& w = open(lines);
+        PersonListModel& model = w.document().persons();
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        clickGroup(0);
+        QCOMPARE(w.statusText(3), QStringLiteral("1000"));
+        w.groupCommands().HepsiniGoster->trigger();
+        QCOMPARE(w.statusText(3), QStringLiteral("2000"));
+        QCOMPARE(resets.size(), 2);
+        QCOMPARE(removed.size() + inserted.size() + changed.size(), 0);
+    }
+
     void savedPersonHiddenByTheFilterIsShownAndSavedAgain() {
         QStringList lines = kTwoGroups;
         lines[0] = QStringLiteral("1 IDNO 3"); // CAN, in B, while A is focused

@@ -42,32 +42,6 @@ QStringList summary(const AddressBookRead& r) {
     return out;
 }
 
-// Serves its bytes up to failAt, then fails.
-class FailingDevice : public QIODevice {
-public:
-    FailingDevice(QByteArray data, qint64 failAt) : data_(std::move(data)), failAt_(failAt) {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* out, qint64 max) override {
-        if (pos_ >= failAt_) {
-            setErrorString(QStringLiteral("Input/output error"));
-            return -1;
-        }
-        const qint64 n = std::min(max, failAt_ - pos_);
-        memcpy(out, data_.constData() + pos_, size_t(n));
-        pos_ += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray data_;
-    qint64 failAt_, pos_ = 0;
-};
-
 const QByteArray kQdb = recordBytes({QStringLiteral("0 HEAD"), QStringLiteral("1 GRUP Aile"),
                                      QStringLiteral("2 GRUP Aile"), path("2 GRUP Aile|Kuz"),
                                      QStringLiteral("0 ID 1"), QStringLiteral("1 NAME ŞÜKRÜ"),

@@ -308,6 +308,43 @@ private Q_SLOTS:
         QCOMPARE(d.persons[0]->Notes.first().size(), 64 * 1024 * 1024);
     }
 
+    // The file is read in pieces of 64 KiB: a line, and a CR LF pair, that
+    // a piece boundary cuts must come out whole, with the right numbers.
+    void linesAcrossPieceBoundaries_data() {
+        QTest::addColumn<QByteArray>("end");
+        QTest::addColumn<int>("shift");
+        for (const char* end : {"\r\n", "\n", "\r"})
+            for (int shift = -2; shift <= 2; ++shift)
+                QTest::addRow("%s %d", end[1] ? "CRLF" : end[0] == '\n' ? "LF" : "CR", shift)
+                    << QByteArray(end) << shift;
+    }
+    void linesAcrossPieceBoundaries() {
+        QFETCH(QByteArray, end);
+        QFETCH(int, shift);
+        const QByteArray head = "0 ID 1" + end + "1 NAME ";
+        // The first line end of the name line falls at the boundary + shift.
+        const qsizetype nameLength = 64 * 1024 + shift - head.size();
+        QByteArray bytes = head + QByteArray(nameLength, 'A') + end + "1 SURN \xDE" + end +
+                           "0 ID 2" + end + "1 NAME B" + end + "1 BIRT" + end +
+                           "2 DATE 99 99 1999" + end + "0 TRLR";
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const RecordFileData d = readRecordFile(buffer);
+        QCOMPARE(d.persons.size(), size_t(2));
+        QCOMPARE(d.persons[0]->FirstName.size(), nameLength);
+        QCOMPARE(d.persons[0]->Surname, QStringLiteral("Ş"));
+        QCOMPARE(d.persons[1]->FirstName, QStringLiteral("B"));
+        QCOMPARE(d.errorLine, 7);
+    }
+
+    void deviceFailingPartWayGivesNothing() {
+        QStringList lines;
+        for (int i = 0; i < 20000; ++i)
+            lines << QStringLiteral("0 ID %1").arg(i) << QStringLiteral("1 NAME ALİ");
+        FailingDevice device(recordBytes(lines), 100 * 1024);
+        QVERIFY_THROWS_EXCEPTION(RecordFileError, readRecordFile(device));
+    }
+
     void missingFileThrows() {
         QTemporaryDir dir;
         QVERIFY_THROWS_EXCEPTION(RecordFileError, readRecordFile(dir.filePath(QStringLiteral("none.qdb"))));

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/qt/WaitCursor.h"
+
+#include <QString>
+
+class TForm_Main;
+
+// While a long piece of work holds the window: the wait cursor, and the
+// status bar saying what is being done.
+class ActivityNote {
+public:
+    ActivityNote(TForm_Main& window, const QString& text);
+    ~ActivityNote();
+    ActivityNote(const ActivityNote&) = delete;
+    ActivityNote& operator=(const ActivityNote&) = delete;
+
+private:
+    WaitCursor wait_;
+    TForm_Main& window_;
+};

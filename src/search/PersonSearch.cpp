@@ -52,14 +52,13 @@ QString matchPlaces(const PersonRecord& p, const QString& key, const SearchCheck
         test(p.Profession, QStringLiteral("- Meslek -"));
     }
     if (checks[CheckNotlar]) {
-        thread_local QString notes;
-        notes.clear();
-        for (qsizetype i = 0; i < p.Notes.size(); ++i) {
-            if (i > 0)
-                notes += QStringLiteral("\r\n");
-            notes += p.Notes[i];
-        }
-        test(notes, QStringLiteral("- Notlar -"));
+        // The notes are one text, lines joined by CR LF; only a word with a
+        // line break in it can match across two lines.
+        const QString notes = QStringLiteral("- Notlar -");
+        if (key.contains(QLatin1Char('\r')) || key.contains(QLatin1Char('\n')))
+            test(p.Notes.join(QStringLiteral("\r\n")), notes);
+        else if (std::any_of(p.Notes.cbegin(), p.Notes.cend(), contains))
+            places += notes;
     }
     if (checks[CheckGrup])
         test(p.GroupPath, QStringLiteral("- Grup -"));

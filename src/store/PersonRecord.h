@@ -8,8 +8,10 @@ struct PersonRecord {
     QString RecordNo;
     QString FirstName;
     QString Surname;
-    QString MotherName; // no editor, reader or import fills these two;
-    QString FatherName; // only the export writes them (always empty)
+    // No editor, reader or import ever fills these two; only the export
+    // writes them, always empty. They cost no record anything.
+    static inline const QString MotherName;
+    static inline const QString FatherName;
     QString BirthPlace;
     QString Firm;
     QString Department;

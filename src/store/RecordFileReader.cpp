@@ -284,18 +284,22 @@ private:
                 });
             else if (hasTag(l, u"1 ADRS"))
                 runOfLevel2([&p, this](QStringView a) { addressLine(p, a); });
-            else if (hasTag(l, u"1 PHON"))
-                runOfLevel2([&p](QStringView c) {
+            else if (hasTag(l, u"1 PHON")) {
+                runOfLevel2([this](QStringView c) {
                     if (hasTag(c, u"2 CONT"))
-                        p.Contacts.append(from(c, 8));
+                        entries_.append(from(c, 8));
                 });
-            else if (hasTag(l, u"1 OBJE"))
-                runOfLevel2([&p](QStringView o) {
+                takeEntries(p.Contacts);
+            }
+            else if (hasTag(l, u"1 OBJE")) {
+                runOfLevel2([&p, this](QStringView o) {
                     if (hasTag(o, u"2 CONT"))
-                        p.Pictures.append(from(o, 8));
+                        entries_.append(from(o, 8));
                     else if (hasTag(o, u"2 INDX"))
                         p.PictureIndex = parseFileInteger(o.mid(7)).value_or(0);
                 });
+                takeEntries(p.Pictures);
+            }
             else if (hasTag(l, u"1 GRUP"))
                 p.GroupPath = shared(l, 8);
             else if (hasTag(l, u"1 TIME"))
@@ -305,12 +309,24 @@ private:
                     else if (chars(t, 3, 4) == u"EDIT")
                         p.EditedAt = shared(t, 8);
                 });
-            else if (hasTag(l, u"1 NOTE"))
-                runOfLevel2([&p](QStringView n) {
+            else if (hasTag(l, u"1 NOTE")) {
+                runOfLevel2([this](QStringView n) {
                     if (hasTag(n, u"2 CONT"))
-                        p.Notes.append(from(n, 8));
+                        entries_.append(from(n, 8));
                 });
+                takeEntries(p.Notes);
+            }
         }
+    }
+
+    // A list gets just the room its entries take: a file holds many small
+    // lists, and a growing list keeps spare room.
+    void takeEntries(QStringList& list) {
+        if (list.isEmpty())
+            list = QStringList(entries_.cbegin(), entries_.cend());
+        else
+            list.append(entries_);
+        entries_.clear();
     }
 
     void addressLine(PersonRecord& p, QStringView a) {
@@ -369,6 +385,7 @@ private:
     RecordFileData data_;
     QHash<QString, GroupNode*> resolved_;
     QHash<QStringView, QString> pool_;
+    QStringList entries_;
 };
 
 } // namespace

@@ -92,6 +92,9 @@ private Q_SLOTS:
         QTest::newRow("blanks around") << QStringLiteral("  oğlu ") << QStringLiteral("2");
         QTest::newRow("kind word") << QStringLiteral("gsm") << QString();
         QTest::newRow("across note lines") << QStringLiteral("x\r\ny") << QStringLiteral("6");
+        QTest::newRow("second note line") << QStringLiteral("Y") << QStringLiteral("6");
+        QTest::newRow("lines do not run together") << QStringLiteral("xy") << QString();
+        QTest::newRow("longer than every field") << QStringLiteral("alioğlu1") << QString();
     }
     void matching() {
         QFETCH(QString, word);

@@ -12,6 +12,7 @@
 #include "person/PersonEditing.h"
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
+#include "platform/Allocator.h"
 #include "platform/Clock.h"
 #include "platform/ScriptedPrompts.h"
 #include "platform/ShellOpener.h"
@@ -369,6 +370,8 @@ int memoryChild(const QString& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // As the program itself runs.
+    tuneAllocatorForRecords();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,5 +1,6 @@
 #include "app/AppWindows.h"
 #include "app/TerminationSignals.h"
+#include "platform/Allocator.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/DesktopShellOpener.h"
@@ -7,6 +8,7 @@
 #include "platform/qt/QtPrompts.h"
 
 int main(int argc, char** argv) {
+    tuneAllocatorForRecords();
     ErrorReportingApplication app(argc, argv);
     app.installTurkishTranslation();
     QtPrompts prompts;

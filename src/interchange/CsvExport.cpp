@@ -121,8 +121,10 @@ void appendQuoted(QByteArray& out, const QString& field) {
 QByteArray composeExport(const std::vector<const PersonRecord*>& persons) {
     QByteArray out = cp1254::encode(kExportHeading + kCrLf);
     out.reserve(qsizetype(persons.size()) * 400 + out.size());
-    for (const PersonRecord* p : persons) {
-        const QStringList fields = exportValues(*p);
+    for (size_t at = 0; at < persons.size(); ++at) {
+        if (at + kPrefetchAhead < persons.size())
+            prefetchRecord(persons[at + kPrefetchAhead]);
+        const QStringList fields = exportValues(*persons[at]);
         for (qsizetype i = 0; i < fields.size(); ++i) {
             if (i > 0)
                 out.append(';');

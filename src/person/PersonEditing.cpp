@@ -328,12 +328,13 @@ void PersonEditing::SB_TamamClick() {
     }
     const QString recordNo = TurkceUpperCase(e.Edit_ID->text());
     PersonListModel& persons = document_.persons();
-    for (int i = 0; i < persons.personCount(); ++i) {
-        const PersonRecord* other = persons.personAt(i);
-        if ((adding || other != editTarget_) && other->RecordNo == recordNo) {
-            prompts_.showMessage(QStringLiteral("Aynı Kayıt Numarası Tekrar Kullanılamaz !"));
-            return;
-        }
+    bool taken = false;
+    persons.forEachPerson([&](const PersonRecord& other) {
+        taken = taken || ((adding || &other != editTarget_) && other.RecordNo == recordNo);
+    });
+    if (taken) {
+        prompts_.showMessage(QStringLiteral("Aynı Kayıt Numarası Tekrar Kullanılamaz !"));
+        return;
     }
 
     PersonRecord values = adding ? PersonRecord{} : *editTarget_;

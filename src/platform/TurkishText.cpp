@@ -76,18 +76,31 @@ const std::array<char16_t, 65536>& upperTable() {
 
 QChar TurkceUpperChar(QChar c) { return QChar(upperTable()[c.unicode()]); }
 
-void TurkceUpperCaseInto(QStringView text, QString& out) {
+QString TurkceUpperCase(QStringView text) {
     const auto& upper = upperTable();
-    out.resize(text.size());
+    QString out(text.size(), Qt::Uninitialized);
     QChar* dst = out.data();
     for (qsizetype i = 0; i < text.size(); ++i)
         dst[i] = QChar(upper[text[i].unicode()]);
+    return out;
 }
 
-QString TurkceUpperCase(QStringView text) {
-    QString out;
-    TurkceUpperCaseInto(text, out);
-    return out;
+bool TurkceKeyContains(QStringView text, QStringView key) {
+    if (key.isEmpty())
+        return true;
+    const auto& upper = upperTable();
+    const char16_t first = key[0].unicode();
+    const qsizetype last = text.size() - key.size();
+    for (qsizetype i = 0; i <= last; ++i) {
+        if (upper[text[i].unicode()] != first)
+            continue;
+        qsizetype j = 1;
+        while (j < key.size() && upper[text[i + j].unicode()] == key[j].unicode())
+            ++j;
+        if (j == key.size())
+            return true;
+    }
+    return false;
 }
 
 bool TurkceKeyEquals(QStringView text, QStringView key) {

@@ -17,11 +17,12 @@ QChar TurkceKeyMap(QChar c);
 // per-character upper-casing. The result always has the length of the input
 // and keeps the path separator ÿ (0xFF) as it is.
 QString TurkceUpperCase(QStringView text);
-// The same into out, whose buffer is reused: for walks over many texts.
-void TurkceUpperCaseInto(QStringView text, QString& out);
 QChar TurkceUpperChar(QChar c);
 // Whether TurkceUpperCase(text) == key, without making the copy.
 bool TurkceKeyEquals(QStringView text, QStringView key);
+// Whether TurkceUpperCase(text) contains key, without making the copy:
+// searches walk every field of every person.
+bool TurkceKeyContains(QStringView text, QStringView key);
 
 // Caption form of an upper-case name: AHMET YILMAZ -> Ahmet Yılmaz.
 QString TurkceTitleCase(QStringView text);

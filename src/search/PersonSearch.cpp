@@ -7,16 +7,10 @@
 
 QString matchPlaces(const PersonRecord& p, const QString& key, const SearchChecks& checks) {
     QString places;
-    // One upper-case buffer for every field of every person: the walk
-    // over all persons makes no copies of its own.
-    thread_local QString upper;
     const auto contains = [&](QStringView field) {
         // The length is in the record itself: a short field is passed
         // over without reading its text.
-        if (field.size() < key.size())
-            return false;
-        TurkceUpperCaseInto(field, upper);
-        return upper.contains(key);
+        return field.size() >= key.size() && TurkceKeyContains(field, key);
     };
     const auto test = [&](QStringView field, const QString& label) {
         if (contains(field))
@@ -69,12 +63,11 @@ std::vector<SearchRow> searchPersons(const PersonListModel& persons, const QStri
                                      const SearchChecks& checks) {
     const QString key = TurkceUpperCase(word);
     std::vector<SearchRow> rows;
-    for (int i = 0; i < persons.personCount(); ++i) {
-        const PersonRecord& p = *persons.personAt(i);
+    persons.forEachPerson([&](const PersonRecord& p) {
         QString places = matchPlaces(p, key, checks);
         if (!places.isEmpty())
             rows.push_back({p.RecordNo, p.FirstName, p.Surname, std::move(places)});
-    }
+    });
     return rows;
 }
 

@@ -20,11 +20,10 @@ namespace {
 template <typename F>
 void forPersonsBelow(PersonListModel& persons, const QString& oldPath, F&& f) {
     const QString key = TurkceUpperCase(oldPath);
-    for (int i = 0; i < persons.personCount(); ++i) {
-        PersonRecord* p = persons.personAt(i);
-        if (pathLiesIn(p->GroupPath, key))
-            f(p);
-    }
+    persons.forEachPerson([&](PersonRecord& p) {
+        if (pathLiesIn(p.GroupPath, key))
+            f(&p);
+    });
 }
 
 // Gives the persons below a moved or renamed group their new paths. The

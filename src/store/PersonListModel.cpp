@@ -141,7 +141,7 @@ void PersonListModel::rebuildVisible() {
     for (const Entry& e : persons_)
         if (!e.hidden) {
             visible_.push_back(e.record.get());
-            initials_.push_back(initialOf(*e.record));
+            initials_.push_back(e.initial);
         }
 }
 
@@ -150,8 +150,10 @@ void PersonListModel::setPersons(std::vector<std::unique_ptr<PersonRecord>> pers
     beginResetModel();
     persons_.clear();
     persons_.reserve(persons.size());
-    for (auto& p : persons)
-        persons_.push_back({std::move(p), false});
+    for (auto& p : persons) {
+        const qint16 initial = initialOf(*p);
+        persons_.push_back({std::move(p), initial, false});
+    }
     rebuildVisible();
     endResetModel();
 }
@@ -160,8 +162,8 @@ void PersonListModel::clear() { setPersons({}); }
 
 void PersonListModel::filter(const std::function<bool(const PersonRecord&)>& visible) {
     beginResetModel();
-    for (Entry& e : persons_)
-        e.hidden = !visible(*e.record);
+    size_t at = 0;
+    forEachPerson([&](const PersonRecord& p) { persons_[at++].hidden = !visible(p); });
     rebuildVisible();
     endResetModel();
 }
@@ -209,9 +211,9 @@ PersonRecord* PersonListModel::append(std::unique_ptr<PersonRecord> person) {
     PersonRecord* raw = person.get();
     const int row = int(visible_.size());
     beginInsertRows({}, row, row);
-    persons_.push_back({std::move(person), false});
+    persons_.push_back({std::move(person), initialOf(*raw), false});
     visible_.push_back(raw);
-    initials_.push_back(initialOf(*raw));
+    initials_.push_back(persons_.back().initial);
     rowsChanged();
     endInsertRows();
     return raw;
@@ -237,9 +239,11 @@ void PersonListModel::remove(const PersonRecord* person) {
 int PersonListModel::removePersons(const std::function<bool(const PersonRecord&)>& doomed) {
     std::vector<bool> going(persons_.size());
     int count = 0;
-    for (size_t i = 0; i < persons_.size(); ++i)
-        if ((going[i] = doomed(*persons_[i].record)))
+    size_t at = 0;
+    forEachPerson([&](const PersonRecord& p) {
+        if ((going[at++] = doomed(p)))
             ++count;
+    });
     if (count == 0)
         return 0;
     beginResetModel();
@@ -275,16 +279,20 @@ void PersonListModel::movePersons(const std::vector<PersonRecord*>& persons,
 }
 
 void PersonListModel::personChanged(const PersonRecord* person) {
+    const int pos = listPosition(person);
+    if (pos >= 0)
+        persons_[size_t(pos)].initial = initialOf(*person);
     const QModelIndex row = indexOf(person);
     if (!row.isValid())
         return;
-    initials_[size_t(row.row())] = initialOf(*person);
+    initials_[size_t(row.row())] = persons_[size_t(pos)].initial;
     Q_EMIT dataChanged(row, index(row.row(), ColumnCount - 1));
 }
 
 void PersonListModel::allPersonsChanged() {
-    for (size_t row = 0; row < visible_.size(); ++row)
-        initials_[row] = initialOf(*visible_[row]);
+    size_t at = 0;
+    forEachPerson([&](const PersonRecord& p) { persons_[at++].initial = initialOf(p); });
+    rebuildVisible();
     if (!visible_.empty())
         Q_EMIT dataChanged(index(0, 0), index(int(visible_.size()) - 1, ColumnCount - 1));
 }

@@ -32,6 +32,15 @@ public:
     // All persons in list order, hidden ones too.
     std::vector<const PersonRecord*> allPersons() const;
     PersonRecord* personAt(int listPosition) const { return persons_[size_t(listPosition)].record.get(); }
+    // Calls f for every person in list order, hidden ones too, fetching
+    // the records ahead while f works.
+    template <typename F> void forEachPerson(F&& f) const {
+        for (size_t i = 0; i < persons_.size(); ++i) {
+            if (i + kPrefetchAhead < persons_.size())
+                prefetchRecord(persons_[i + kPrefetchAhead].record.get());
+            f(*persons_[i].record);
+        }
+    }
     bool isHidden(int listPosition) const { return persons_[size_t(listPosition)].hidden; }
 
     PersonRecord* personAtRow(int row) const;
@@ -75,6 +84,7 @@ Q_SIGNALS:
 private:
     struct Entry {
         std::unique_ptr<PersonRecord> record;
+        qint16 initial = -1; // the byte type-ahead looks for (initials_)
         bool hidden = false;
     };
     void rebuildVisible();

@@ -122,8 +122,11 @@ QByteArray composeRecordFile(const RecordFileSnapshot& s, QString* unencodable) 
     w.number(u"Panel_Grup_Height", s.settings.panelGrupHeight);
     w.number(u"Panel_Main_Width", s.settings.panelMainWidth);
 
-    for (const PersonRecord* p : s.persons)
-        w.person(*p);
+    for (size_t i = 0; i < s.persons.size(); ++i) {
+        if (i + kPrefetchAhead < s.persons.size())
+            prefetchRecord(s.persons[i + kPrefetchAhead]);
+        w.person(*s.persons[i]);
+    }
     w.line(u"0 TRLR");
     return w.bytes;
 }

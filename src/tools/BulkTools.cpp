@@ -25,10 +25,10 @@ QString withoutSpaces(QString text) {
 
 void forEachContactEntry(RecordDocument& document,
                          const std::function<QString(const QString&)>& f) {
-    PersonListModel& persons = document.persons();
-    for (int i = 0; i < persons.personCount(); ++i)
-        for (QString& entry : persons.personAt(i)->Contacts)
+    document.persons().forEachPerson([&f](PersonRecord& p) {
+        for (QString& entry : p.Contacts)
             entry = f(entry);
+    });
     document.setModified(true);
 }
 
@@ -89,8 +89,10 @@ void renumberRecords(RecordDocument& document) {
     PersonListModel& persons = document.persons();
     if (persons.personCount() == 0)
         return;
-    for (int i = 0; i < persons.personCount(); ++i)
-        persons.personAt(i)->RecordNo = QString::number(i + 1).rightJustified(5, QLatin1Char('0'));
+    int number = 0;
+    persons.forEachPerson([&number](PersonRecord& p) {
+        p.RecordNo = QString::number(++number).rightJustified(5, QLatin1Char('0'));
+    });
     persons.allPersonsChanged();
     document.setModified(true);
 }

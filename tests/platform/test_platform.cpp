@@ -52,10 +52,25 @@ private Q_SLOTS:
         QVERIFY(TurkceKeyEquals(text, key));
         QVERIFY(!TurkceKeyEquals(text, QString(key).replace(0, 1, QLatin1Char('X'))));
         QVERIFY(!TurkceKeyEquals(text + QLatin1Char('a'), key));
-        // A reused buffer, longer from the text before, is cut to size.
-        QString buffer = QStringLiteral("a much longer text than any key here");
-        TurkceUpperCaseInto(text, buffer);
-        QCOMPARE(buffer, key);
+    }
+
+    void containsWithoutCopy_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("inside") << QStringLiteral("kuzey ışık") << QStringLiteral("IŞI");
+        QTest::newRow("at the end") << QStringLiteral("istanbul") << QStringLiteral("BUL");
+        QTest::newRow("dotted i is not I") << QStringLiteral("istanbul") << QStringLiteral("IST");
+        QTest::newRow("restarts after a partial match") << QStringLiteral("aaab") << QStringLiteral("AAB");
+        QTest::newRow("longer than the text") << QStringLiteral("ab") << QStringLiteral("ABC");
+        QTest::newRow("empty key") << QStringLiteral("ab") << QString();
+        QTest::newRow("empty text") << QString() << QStringLiteral("A");
+        QTest::newRow("separator") << path("aile|kuzen") << path("E|K");
+    }
+    // Always the answer of the copy and QString::contains.
+    void containsWithoutCopy() {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QCOMPARE(TurkceKeyContains(text, key), TurkceUpperCase(text).contains(key));
     }
 
     // Every UTF-16 unit upper-cases as the simple Unicode mapping does,

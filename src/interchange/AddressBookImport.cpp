@@ -206,8 +206,7 @@ void fileImportedPersons(RecordDocument& document,
     if (!group)
         group = groups.topLevelGroup(groupPath);
     groups.addMembers(group, int(persons.size()));
-    for (auto& p : persons)
-        document.persons().append(std::move(p));
+    document.persons().append(std::move(persons));
 }
 
 AddressBookImport importAddressBook(RecordDocument& document, const QString& fileName,

@@ -219,6 +219,22 @@ PersonRecord* PersonListModel::append(std::unique_ptr<PersonRecord> person) {
     return raw;
 }
 
+void PersonListModel::append(std::vector<std::unique_ptr<PersonRecord>> persons) {
+    if (persons.empty())
+        return;
+    const int first = int(visible_.size());
+    beginInsertRows({}, first, first + int(persons.size()) - 1);
+    persons_.reserve(persons_.size() + persons.size());
+    for (auto& p : persons) {
+        visible_.push_back(p.get());
+        const qint16 initial = initialOf(*p);
+        initials_.push_back(initial);
+        persons_.push_back({std::move(p), initial, false});
+    }
+    rowsChanged();
+    endInsertRows();
+}
+
 void PersonListModel::remove(const PersonRecord* person) {
     const int pos = listPosition(person);
     if (pos < 0)

@@ -64,6 +64,8 @@ public:
 
     // Appends a visible person at the end of the list.
     PersonRecord* append(std::unique_ptr<PersonRecord> person);
+    // The same for many, as one change of the list.
+    void append(std::vector<std::unique_ptr<PersonRecord>> persons);
     void remove(const PersonRecord* person);
     // Removes every person for which doomed is true, in one change of the
     // list; returns how many went.

@@ -204,7 +204,11 @@ private Q_SLOTS:
             line += QLatin1Char(';') + (c == 14 ? QStringLiteral("0532") : QString());
         writeFile(book, cp1254::encode(line + QStringLiteral("\r\n") + line + QStringLiteral("\r\n")));
         prompts_->answerText(book);
+        // The list hears of the whole import as one change.
+        QSignalSpy inserted(&w.document().persons(), &QAbstractItemModel::rowsInserted);
         w.Button_ImportClick();
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().at(2).toInt() - inserted.first().at(1).toInt(), 1);
         QCOMPARE(prompts_->messages(),
                  QStringList({QStringLiteral("MS Adres Defterinden tüm kolonları ile txt formatında elde edeceginiz dosyadaki kişi bilgilerini bu programa aktarabilirsiniz."),
                               QStringLiteral("Record Count => 2")}));

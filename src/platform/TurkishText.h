@@ -17,6 +17,7 @@ QChar TurkceKeyMap(QChar c);
 // per-character upper-casing. The result always has the length of the input
 // and keeps the path separator ÿ (0xFF) as it is.
 QString TurkceUpperCase(QStringView text);
+// One character of TurkceUpperCase.
 QChar TurkceUpperChar(QChar c);
 // Whether TurkceUpperCase(text) == key, without making the copy.
 bool TurkceKeyEquals(QStringView text, QStringView key);

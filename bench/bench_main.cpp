@@ -72,10 +72,9 @@ void settle() { QApplication::processEvents(); }
 // their commands.
 class WindowBench {
 public:
-    explicit WindowBench(const QString& folder)
+    WindowBench()
         : clock_(QDateTime(QDate(2026, 12, 9), QTime(10, 0))),
           services_{prompts_, settings_, clock_, shell_}, windows_(services_) {
-        (void)folder;
         main().resize(1024, 768);
         main().show();
         settle();
@@ -183,7 +182,7 @@ int accessibleFilterChild(const QString& path, int reps) {
     const QString copy = dir.filePath(QStringLiteral("kopya.qdb"));
     if (!QFile::copy(path, copy))
         return 1;
-    WindowBench w(dir.path());
+    WindowBench w;
     w.open(copy);
     if (w.main().document().persons().personCount() == 0 || !QAccessible::isActive()) {
         std::fprintf(stderr, "the file did not open, or accessibility is not active\n");
@@ -202,7 +201,6 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
     const QString book = QDir(folder).filePath(QStringLiteral("adres%1.txt").arg(n));
     writeFile(book, generateAddressBook(n));
 
-    const Target none;
     const auto timesB = [](double f) { return Target{Target::Baseline, f}; };
     const auto add = [&](const QString& name, double ms, Target t, Growth g = Growth::Linear) {
         report.add(name, sizeIndex, ms, t, g);
@@ -225,7 +223,7 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
     report.setOpenIntoModels(sizeIndex, models);
     add(QStringLiteral("open into the models"), models, timesB(30));
 
-    WindowBench w(folder);
+    WindowBench w;
     add(QStringLiteral("open in the window"), medianMs(reps, [&] { w.open(path); }),
         Target{Target::OpenIntoModels, 1.2});
 
@@ -327,11 +325,6 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
                      w.main().editor().Edit_Ad->setText(QStringLiteral("AHMET CAN"));
                  }),
         timesB(0.5));
-
-    if (!w.prompts().messages().isEmpty() && sizeIndex == 0)
-        std::printf("messages shown: %s\n",
-                    qPrintable(w.prompts().messages().mid(0, 6).join(QStringLiteral(" | "))));
-    (void)none;
 }
 
 struct Resident {
@@ -351,8 +344,7 @@ Resident residentWithFileOpen(const QString& path) {
 }
 
 int memoryChild(const QString& path) {
-    QTemporaryDir dir;
-    WindowBench w(dir.path());
+    WindowBench w;
     if (!path.isEmpty())
         w.open(path);
     // VmHWM, not ru_maxrss: the latter keeps the parent's peak across exec.

@@ -1,10 +1,9 @@
 #include "groups/GroupCommands.h"
 
-#include "platform/qt/WaitCursor.h"
-
 #include "groups/GroupTreeView.h"
 #include "person/PersonListView.h"
 #include "platform/Prompts.h"
+#include "platform/qt/WaitCursor.h"
 #include "store/GroupOperations.h"
 #include "store/RecordDocument.h"
 

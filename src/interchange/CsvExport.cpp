@@ -121,17 +121,15 @@ void appendQuoted(QByteArray& out, const QString& field) {
 QByteArray composeExport(const std::vector<const PersonRecord*>& persons) {
     QByteArray out = cp1254::encode(kExportHeading + kCrLf);
     out.reserve(qsizetype(persons.size()) * 400 + out.size());
-    for (size_t at = 0; at < persons.size(); ++at) {
-        if (at + kPrefetchAhead < persons.size())
-            prefetchRecord(persons[at + kPrefetchAhead]);
-        const QStringList fields = exportValues(*persons[at]);
+    forEachRecord(persons, [&out](const PersonRecord& p) {
+        const QStringList fields = exportValues(p);
         for (qsizetype i = 0; i < fields.size(); ++i) {
             if (i > 0)
                 out.append(';');
             appendQuoted(out, fields[i]);
         }
         out.append("\r\n", 2);
-    }
+    });
     return out;
 }
 

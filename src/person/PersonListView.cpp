@@ -4,7 +4,6 @@
 
 #include "groups/DropMode.h"
 
-#include "platform/Cp1254.h"
 #include "platform/TurkishText.h"
 
 #include <QDrag>
@@ -181,10 +180,7 @@ void PersonListView::selectWithoutFocus(const PersonRecord* person) {
 PersonRecord* PersonListView::FindByInitial(QChar key) const {
     const QModelIndex focused = model_.indexOf(current_);
     const int start = focused.isValid() ? focused.row() + 1 : model_.rowCount();
-    // The first letters compare as the bytes the file holds (a letter the
-    // code page lacks is written as '?').
-    const int byte = cp1254::encodeChar(key);
-    return model_.personAtRow(model_.rowWithInitial(start, byte < 0 ? '?' : byte));
+    return model_.personAtRow(model_.rowWithInitial(start, key));
 }
 
 void PersonListView::keyboardSearch(const QString& search) {

@@ -26,11 +26,15 @@ const QString& columnText(const PersonRecord& p, int column) {
     }
 }
 
-qint16 initialOf(const PersonRecord& p) {
-    if (p.FirstName.isEmpty())
-        return -1;
-    const int byte = cp1254::encodeChar(p.FirstName.front());
+// Letters compare as the bytes the file holds: a letter the code page
+// lacks is written as '?'.
+qint16 initialByte(QChar letter) {
+    const int byte = cp1254::encodeChar(letter);
     return qint16(byte < 0 ? '?' : byte);
+}
+
+qint16 initialOf(const PersonRecord& p) {
+    return p.FirstName.isEmpty() ? qint16(-1) : initialByte(p.FirstName.front());
 }
 
 } // namespace
@@ -115,7 +119,8 @@ void PersonListModel::rowsChanged() {
     walksSinceChange_ = 0;
 }
 
-int PersonListModel::rowWithInitial(int start, int byte) const {
+int PersonListModel::rowWithInitial(int start, QChar letter) const {
+    const qint16 byte = initialByte(letter);
     const int rows = int(initials_.size());
     start = std::clamp(start, 0, rows);
     for (int row = start; row < rows; ++row)

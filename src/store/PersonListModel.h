@@ -46,9 +46,9 @@ public:
     PersonRecord* personAtRow(int row) const;
     PersonRecord* person(const QModelIndex& index) const;
     // Type-ahead: the first visible row from start on (wrapping to the top)
-    // whose first name begins with the character of the code page byte;
+    // whose first name begins with letter, compared as code page bytes;
     // -1 when there is none.
-    int rowWithInitial(int start, int byte) const;
+    int rowWithInitial(int start, QChar letter) const;
     // The row of a visible person; invalid for a hidden or unknown one.
     QModelIndex indexOf(const PersonRecord* person, int column = 0) const;
 

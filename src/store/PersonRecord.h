@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // One person, in the field order of the record.
 struct PersonRecord {
     QString RecordNo;
@@ -60,3 +62,12 @@ inline void prefetchRecord(const PersonRecord* p) {
 
 // How many records ahead a walk asks for.
 inline constexpr size_t kPrefetchAhead = 6;
+
+// Calls f for each record in order, asking for the records ahead.
+template <typename F> void forEachRecord(const std::vector<const PersonRecord*>& persons, F&& f) {
+    for (size_t i = 0; i < persons.size(); ++i) {
+        if (i + kPrefetchAhead < persons.size())
+            prefetchRecord(persons[i + kPrefetchAhead]);
+        f(*persons[i]);
+    }
+}

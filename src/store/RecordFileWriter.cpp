@@ -122,11 +122,7 @@ QByteArray composeRecordFile(const RecordFileSnapshot& s, QString* unencodable) 
     w.number(u"Panel_Grup_Height", s.settings.panelGrupHeight);
     w.number(u"Panel_Main_Width", s.settings.panelMainWidth);
 
-    for (size_t i = 0; i < s.persons.size(); ++i) {
-        if (i + kPrefetchAhead < s.persons.size())
-            prefetchRecord(s.persons[i + kPrefetchAhead]);
-        w.person(*s.persons[i]);
-    }
+    forEachRecord(s.persons, [&w](const PersonRecord& p) { w.person(p); });
     w.line(u"0 TRLR");
     return w.bytes;
 }

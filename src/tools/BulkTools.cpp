@@ -32,10 +32,6 @@ void forEachContactEntry(RecordDocument& document,
     document.setModified(true);
 }
 
-} // namespace
-
-namespace {
-
 // The groups of regroupDigits, appended to out.
 void appendRegrouped(QString& out, QStringView digits) {
     // Groups of 2, 2, 3 and 3 are cut from the right while enough digits

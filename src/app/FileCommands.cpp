@@ -3,9 +3,9 @@
 #include "app/ActivityNote.h"
 #include "app/TForm_Main.h"
 #include "platform/Prompts.h"
+#include "store/RecordFile.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
-#include "store/RecordFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,15 +38,16 @@ bool FileCommands::isRealFileName(const QString& name) {
 void FileCommands::setStartState(const QString& currentFileName, const QStringList& recent) {
     currentFileName_ = isRealFileName(currentFileName) ? currentFileName : QString();
     recent_.clear();
+    // Every stored entry is listed; the limit holds when a file is opened.
     for (const QString& f : recent)
-        if (isRealFileName(f) && recent_.size() < kMaxRecent)
+        if (isRealFileName(f))
             recent_.append(f);
     Q_EMIT recentFilesChanged();
 }
 
 void FileCommands::setCaption() {
-    QString caption = QStringLiteral("Zilvaren - ") +
-                      (currentFileName_.isEmpty() ? kUnnamed : currentFileName_);
+    QString caption =
+        QStringLiteral("Zilvaren - ") + (currentFileName_.isEmpty() ? kUnnamed : currentFileName_);
     if (readOnly_)
         caption += QStringLiteral(" (salt okunur)");
     Q_EMIT captionChanged(caption);
@@ -74,7 +75,9 @@ void FileCommands::SetCurrentFileName(const QString& name) {
     if (isRealFileName(currentFileName_) &&
         (name.isEmpty() || (QFileInfo::exists(currentFileName_) && currentFileName_ != name))) {
         recent_.prepend(currentFileName_);
-        while (recent_.size() > kMaxRecent)
+        // One goes for the one that came: a longer list kept from the
+        // settings is not cut short.
+        if (recent_.size() > kMaxRecent)
             recent_.removeLast();
     }
     currentFileName_ = name.isEmpty() ? kUnnamed : name;
@@ -176,15 +179,17 @@ bool FileCommands::lockForOpening(const QString& path, std::unique_ptr<RecordFil
     RecordFileLock::Holder holder;
     *lock = RecordFileLock::take(path, &holder);
     *readOnly = !*lock;
-    if (*lock)
+    if (*lock) {
+        warnIfUnguarded(path, **lock);
         return true;
+    }
     return prompts_.ask(QStringLiteral("\"%1\" dosyası şu anda başka bir pencerede açık:\r"
                                        "%2 kullanıcısı, %3 bilgisayarında.\r"
                                        "Dosyayı salt okunur olarak açmak ister misiniz? "
                                        "Salt okunur pencere dosyanın üzerine kaydetmez.")
                             .arg(path, holder.user, holder.host),
-                        PromptIcon::Warning, {PromptButton::Yes, PromptButton::Cancel}) ==
-           PromptButton::Yes;
+                        PromptIcon::Warning,
+                        {PromptButton::Yes, PromptButton::Cancel}) == PromptButton::Yes;
 }
 
 bool FileCommands::lockForSaving(const QString& path) {
@@ -199,9 +204,18 @@ bool FileCommands::lockForSaving(const QString& path) {
                                  .arg(path, holder.user, holder.host));
         return false;
     }
+    warnIfUnguarded(path, *lock);
     lock_ = std::move(lock);
     readOnly_ = false;
     return true;
+}
+
+void FileCommands::warnIfUnguarded(const QString& path, const RecordFileLock& lock) {
+    if (!lock.problem().isEmpty())
+        prompts_.showMessage(QStringLiteral("\"%1\" dosyasının kilit dosyası yazılamadı: %2\r"
+                                            "Dosya kilitsiz açık; başka bir pencere de aynı "
+                                            "dosyayı açarsa bu fark edilemez.")
+                                 .arg(RecordFileLock::lockFileName(path), lock.problem()));
 }
 
 void FileCommands::reportPartialRead(const QString& path, const RecordFileData& data,

@@ -54,11 +54,12 @@ private:
     void setCaption();
     // The lock of a file about to be opened: false when the user cancels;
     // *readOnly when another window holds it and the user opens it anyway.
-    bool lockForOpening(const QString& path, std::unique_ptr<RecordFileLock>* lock,
-                        bool* readOnly);
+    bool lockForOpening(const QString& path, std::unique_ptr<RecordFileLock>* lock, bool* readOnly);
     // The lock of a file about to be written under a new name; false (and
     // a message) when another window holds it.
     bool lockForSaving(const QString& path);
+    // Tells the user when the lock file could not be written.
+    void warnIfUnguarded(const QString& path, const RecordFileLock& lock);
     // The file to read for path: the recovery file left by a program that
     // was ended, when the user wants it back.
     QString chooseRecoveredContent(const QString& path, const QString& recovery);

@@ -4,10 +4,10 @@
 #include "app/FileCommands.h"
 #include "app/VerticalCaption.h"
 #include "groups/GroupCommands.h"
+#include "groups/GroupTreeView.h"
 #include "interchange/AddressBookImport.h"
 #include "interchange/CsvExport.h"
 #include "interchange/VCardFlow.h"
-#include "groups/GroupTreeView.h"
 #include "person/ContactList.h"
 #include "person/PersonEditing.h"
 #include "person/PersonEditor.h"
@@ -15,11 +15,11 @@
 #include "person/PersonPictures.h"
 #include "platform/Errors.h"
 #include "platform/Prompts.h"
+#include "platform/SafeFile.h"
 #include "platform/SettingsStore.h"
 #include "platform/TurkishText.h"
 
 #include <QApplication>
-#include <QSaveFile>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -179,8 +179,8 @@ void TForm_Main::buildToolBar() {
     bar->addAction(ToolButton_Kaydet);
     bar->addAction(Menu_FKaydet);
     bar->addSeparator();
-    for (QAction* a : {editing_->SB_Ekle, editing_->SB_Duzelt, editing_->SB_Sil,
-                       editing_->SB_Tamam, editing_->SB_Iptal})
+    for (QAction* a : {editing_->SB_Ekle, editing_->SB_Duzelt, editing_->SB_Sil, editing_->SB_Tamam,
+                       editing_->SB_Iptal})
         bar->addAction(a);
     bar->addSeparator();
     bar->addAction(ToolButton7);
@@ -252,7 +252,9 @@ void TForm_Main::buildStatusBar() {
     }
 }
 
-QString TForm_Main::statusText(int panel) const { return statusPanels_[panel]->text(); }
+QString TForm_Main::statusText(int panel) const {
+    return statusPanels_[panel]->text();
+}
 
 void TForm_Main::showActivity(const QString& text) {
     statusPanels_[4]->setText(text);
@@ -403,11 +405,14 @@ void TForm_Main::keepUnsavedWorkAndQuit() {
         } else if (pending) {
             persons.push_back(&*pending);
         }
-        QSaveFile out(files_->recoveryFileName());
-        if (!out.open(QIODevice::WriteOnly) || out.write(compose(persons, focused)) < 0 ||
-            !out.commit())
-            qWarning("Kaydedilmemiş değişiklikler %s dosyasına yazılamadı: %s",
-                     qPrintable(out.fileName()), qPrintable(out.errorString()));
+        // No one is there to answer a message: the reason goes to the log.
+        try {
+            writeFileSafely(files_->recoveryFileName(), compose(persons, focused),
+                            QStringLiteral("Kaydedilmemiş değişiklikler yazılamadı: ") +
+                                files_->recoveryFileName());
+        } catch (const ZilvarenError& e) {
+            qWarning("%s", qPrintable(e.message()));
+        }
     }
     writeSettingsForClose();
     files_->releaseLock();
@@ -440,7 +445,9 @@ void TForm_Main::Button_YeniClick() {
     refreshPersonCounts();
 }
 
-void TForm_Main::Prg_ExitClick() { close(); }
+void TForm_Main::Prg_ExitClick() {
+    close();
+}
 
 void TForm_Main::Button_ImportClick() {
     Prompts& prompts = services_.prompts;

@@ -209,20 +209,36 @@ void fileImportedPersons(RecordDocument& document,
     document.persons().append(std::move(persons));
 }
 
-AddressBookImport importAddressBook(RecordDocument& document, const QString& fileName,
-                                    const QString& groupPath, const Clock& clock) {
-    const auto unreadable = [&fileName](const QString& why) {
-        return QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(fileName, why);
-    };
+namespace {
+
+QString unreadableMessage(const QString& fileName, const QString& why) {
+    return QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(fileName, why);
+}
+
+AddressBookRead openAndRead(const QString& fileName, const QString& groupPath, const Clock& clock) {
     QFile file(fileName);
     if (const auto reason = openToRead(file))
-        throw ZilvarenError(unreadable(*reason));
-    AddressBookRead read = readAddressBook(file, groupPath, clock);
+        throw ZilvarenError(unreadableMessage(fileName, *reason));
+    return readAddressBook(file, groupPath, clock);
+}
 
+} // namespace
+
+AddressBookRead readAddressBookFile(const QString& fileName, const QString& groupPath,
+                                    const Clock& clock) {
+    AddressBookRead read = openAndRead(fileName, groupPath, clock);
+    if (read.error)
+        throw ZilvarenError(unreadableMessage(fileName, *read.error));
+    return read;
+}
+
+AddressBookImport importAddressBook(RecordDocument& document, const QString& fileName,
+                                    const QString& groupPath, const Clock& clock) {
+    AddressBookRead read = openAndRead(fileName, groupPath, clock);
     AddressBookImport result;
     result.count = int(read.persons.size());
     if (read.error)
-        result.error = unreadable(*read.error);
+        result.error = unreadableMessage(fileName, *read.error);
     fileImportedPersons(document, std::move(read.persons), groupPath);
     // Persons kept after a failed read are unsaved changes too.
     if (!result.error || result.count > 0)

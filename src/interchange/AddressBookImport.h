@@ -52,6 +52,11 @@ struct AddressBookImport {
     std::optional<QString> error;
 };
 
+// Reads the address book file; throws ZilvarenError when it cannot be read
+// whole.
+AddressBookRead readAddressBookFile(const QString& fileName, const QString& groupPath,
+                                    const Clock& clock);
+
 // One whole import of fileName into the document: read, file, and mark the
 // document modified. Throws ZilvarenError when the file cannot be opened;
 // nothing has changed then.

@@ -6,7 +6,7 @@
 #include "store/BirthDate.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QVarLengthArray>
 
 #include <array>
 
@@ -19,33 +19,105 @@ const std::array<QString, 6> kExportedKinds = {QStringLiteral("Ev"),   QStringLi
                                                QStringLiteral("Fax"),  QStringLiteral("GSM"),
                                                QStringLiteral("Mail"), QStringLiteral("Web")};
 
-QString sexText(QChar sex) {
+QStringView sexText(QChar sex) {
     if (sex == QLatin1Char('F'))
-        return QStringLiteral("Bayan");
+        return u"Bayan";
     if (sex == QLatin1Char('M'))
-        return QStringLiteral("Bay");
+        return u"Bay";
     return {};
 }
 
-QString maritalText(QChar status) {
+QStringView maritalText(QChar status) {
     switch (status.unicode()) {
     case 'E':
-        return QStringLiteral("Bekar");
+        return u"Bekar";
     case 'B':
-        return QStringLiteral("Evli");
+        return u"Evli";
     case 'D':
-        return QStringLiteral("Dul");
+        return u"Dul";
     default:
         return {};
     }
 }
 
-// The Turkish short date with all four digits of the year, whatever the
-// user's locale: a two-digit year would lose the century.
-QString birthDateText(double days) {
-    if (days == 0)
-        return {};
-    return birthdate::toDate(days).toString(QStringLiteral("dd.MM.yyyy"));
+// One value of the line as the pieces it is made of, so that the line is
+// written from the record's own texts without joining them first.
+using Pieces = QVarLengthArray<QStringView, 16>;
+
+// Hands each of the 26 values of a person's line to f, in heading order.
+template <typename F> void forEachExportValue(const PersonRecord& p, F&& f) {
+    for (const QString* field :
+         {&p.RecordNo, &p.FirstName, &p.Surname, &p.MotherName, &p.FatherName, &p.BirthPlace,
+          &p.Firm, &p.Department, &p.Profession, &p.GroupPath})
+        f(Pieces{*field});
+    f(Pieces{p.HomeAddress1, u" ", p.HomeAddress2});
+    f(Pieces{p.HomeCity});
+    f(Pieces{p.HomePostCode});
+    f(Pieces{p.WorkAddress1, u" ", p.WorkAddress2});
+    f(Pieces{p.WorkCity});
+    f(Pieces{p.WorkPostCode});
+    f(Pieces{sexText(p.Sex)});
+    f(Pieces{maritalText(p.MaritalStatus)});
+    // All four digits of the year, whatever the user's locale: a two-digit
+    // year would lose the century.
+    char16_t date[10];
+    Pieces dateText;
+    if (p.BirthDate != 0) {
+        const QDate d = birthdate::toDate(p.BirthDate);
+        const int digits[] = {d.day() / 10,         d.day() % 10,        -1,
+                              d.month() / 10,       d.month() % 10,      -1,
+                              d.year() / 1000 % 10, d.year() / 100 % 10, d.year() / 10 % 10,
+                              d.year() % 10};
+        for (int i = 0; i < 10; ++i)
+            date[i] = digits[i] < 0 ? u'.' : char16_t(u'0' + digits[i]);
+        dateText.append(QStringView(date, 10));
+    }
+    f(dateText);
+    // The numbers of one kind, joined by "-".
+    for (const QString& kind : kExportedKinds) {
+        Pieces numbers;
+        for (const QString& entry : p.Contacts) {
+            const qsizetype tab = entry.indexOf(QLatin1Char('\t'));
+            if (tab < 0 || QStringView(entry).first(tab) != kind)
+                continue;
+            if (!numbers.isEmpty())
+                numbers.append(u"-");
+            numbers.append(QStringView(entry).sliced(tab + 1));
+        }
+        f(numbers);
+    }
+    Pieces notes;
+    for (const QString& line : p.Notes)
+        notes << QStringView(line) << QStringView(kCrLf);
+    f(notes);
+}
+
+// QuoteCsvField straight into the bytes of the file.
+void appendQuoted(QByteArray& out, const Pieces& pieces) {
+    const qsizetype start = out.size();
+    out.append('"');
+    for (QStringView piece : pieces) {
+        if (piece.contains(QLatin1Char('"')))
+            cp1254::appendEncoded(
+                out, piece.toString().replace(QLatin1Char('"'), QStringLiteral("\"\"")));
+        else
+            cp1254::appendEncoded(out, piece);
+    }
+    if (out.size() == start + 1)
+        out.truncate(start); // empty stays empty
+    else
+        out.append('"');
+}
+
+void appendExportLine(QByteArray& out, const PersonRecord& p) {
+    bool first = true;
+    forEachExportValue(p, [&](const Pieces& value) {
+        if (!first)
+            out.append(';');
+        first = false;
+        appendQuoted(out, value);
+    });
+    out.append("\r\n", 2);
 }
 
 } // namespace
@@ -59,86 +131,51 @@ QString QuoteCsvField(const QString& text) {
 }
 
 QStringList exportValues(const PersonRecord& p) {
-    std::array<QString, kExportedKinds.size()> contacts;
-    for (const QString& entry : p.Contacts) {
-        const ContactEntry c = ContactEntry::parse(entry);
-        for (size_t k = 0; k < kExportedKinds.size(); ++k) {
-            if (c.kind != kExportedKinds[k])
-                continue;
-            if (!contacts[k].isEmpty())
-                contacts[k] += QLatin1Char('-');
-            contacts[k] += c.value;
-        }
-    }
-    QString notes;
-    for (const QString& line : p.Notes)
-        notes += line + kCrLf;
-
-    return {p.RecordNo,
-            p.FirstName,
-            p.Surname,
-            p.MotherName,
-            p.FatherName,
-            p.BirthPlace,
-            p.Firm,
-            p.Department,
-            p.Profession,
-            p.GroupPath,
-            p.HomeAddress1 + QLatin1Char(' ') + p.HomeAddress2,
-            p.HomeCity,
-            p.HomePostCode,
-            p.WorkAddress1 + QLatin1Char(' ') + p.WorkAddress2,
-            p.WorkCity,
-            p.WorkPostCode,
-            sexText(p.Sex),
-            maritalText(p.MaritalStatus),
-            birthDateText(p.BirthDate),
-            contacts[0],
-            contacts[1],
-            contacts[2],
-            contacts[3],
-            contacts[4],
-            contacts[5],
-            notes};
+    QStringList values;
+    forEachExportValue(p, [&values](const Pieces& pieces) {
+        QString value;
+        for (QStringView piece : pieces)
+            value += piece;
+        values.append(value);
+    });
+    return values;
 }
-
-namespace {
-
-// QuoteCsvField straight into the bytes of the file: a field without a
-// double quote needs no copy of its own.
-void appendQuoted(QByteArray& out, const QString& field) {
-    if (field.contains(QLatin1Char('"'))) {
-        cp1254::appendEncoded(out, QuoteCsvField(field));
-    } else if (!field.isEmpty()) {
-        out.append('"');
-        cp1254::appendEncoded(out, field);
-        out.append('"');
-    }
-}
-
-} // namespace
 
 QByteArray composeExport(const std::vector<const PersonRecord*>& persons) {
     QByteArray out = cp1254::encode(kExportHeading + kCrLf);
     out.reserve(qsizetype(persons.size()) * 400 + out.size());
-    forEachRecord(persons, [&out](const PersonRecord& p) {
-        const QStringList fields = exportValues(p);
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i > 0)
-                out.append(';');
-            appendQuoted(out, fields[i]);
-        }
-        out.append("\r\n", 2);
-    });
+    forEachRecord(persons, [&out](const PersonRecord& p) { appendExportLine(out, p); });
     return out;
 }
 
+ExportFile::ExportFile(const QString& path) : file_(path) {
+    if (!file_.open())
+        throw failure();
+    const QByteArray heading = cp1254::encode(kExportHeading + kCrLf);
+    file_.write(heading);
+}
+
+ZilvarenError ExportFile::failure() const {
+    return ZilvarenError(
+        QStringLiteral("Cannot create file %1\r").arg(QDir::toNativeSeparators(file_.path())) +
+        file_.errorString());
+}
+
+void ExportFile::add(const PersonRecord& person) {
+    line_.truncate(0);
+    appendExportLine(line_, person);
+    file_.write(line_);
+}
+
+void ExportFile::commit() {
+    if (!file_.commit())
+        throw failure();
+}
+
 void writeExportFile(const QString& path, const std::vector<const PersonRecord*>& persons) {
-    const QByteArray content = composeExport(persons);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        throw ZilvarenError(QStringLiteral("Cannot create file %1\r%2")
-                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    ExportFile file(path);
+    forEachRecord(persons, [&file](const PersonRecord& p) { file.add(p); });
+    file.commit();
 }
 
 QString exportToFolder(const QString& folder, const std::vector<const PersonRecord*>& persons) {

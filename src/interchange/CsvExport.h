@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Errors.h"
+#include "platform/SafeFile.h"
 #include "store/PersonRecord.h"
 
 #include <QByteArray>
@@ -24,6 +26,22 @@ QStringList exportValues(const PersonRecord& person);
 // The whole export in code page 1254: the heading, then one line per
 // person, every line ending with CR LF.
 QByteArray composeExport(const std::vector<const PersonRecord*>& persons);
+
+// The export written a person at a time, replacing a file of that name
+// only once all is written. Throws ZilvarenError with the message to show
+// (a failed write is told by commit()).
+class ExportFile {
+public:
+    explicit ExportFile(const QString& path);
+    void add(const PersonRecord& person);
+    void commit();
+
+private:
+    ZilvarenError failure() const;
+
+    SafeFile file_;
+    QByteArray line_;
+};
 
 // Writes the export to path, replacing a file of that name; a failure
 // leaves the old file as it was. Throws ZilvarenError with the message to

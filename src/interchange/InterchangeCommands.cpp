@@ -4,12 +4,13 @@
 #include "interchange/CsvExport.h"
 #include "interchange/VCardImport.h"
 #include "interchange/VCardWriter.h"
-#include "platform/FileProblems.h"
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
+#include "platform/FileProblems.h"
 #include "platform/TurkishText.h"
 #include "store/LoadedFile.h"
+#include "store/RecordFileReader.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -42,21 +43,20 @@ int importVCardUsage() {
 }
 
 int exportVCardUsage() {
-    std::fprintf(stderr,
-                 "usage: zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n");
+    std::fprintf(
+        stderr,
+        "usage: zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n");
     return 2;
 }
 
 // A group named on the command line, as the tree spells it; "Belli Değil"
-// is always known. Prints the error and returns nothing when there is no
-// such group.
-std::optional<QString> namedGroup(const RecordDocument& document, const QString& wanted) {
-    if (const GroupNode* node = FindPersonGroup(document.groups().root(), wanted))
+// is always known. Throws ZilvarenError when there is no such group.
+QString namedGroup(const GroupNode& groups, const QString& wanted) {
+    if (const GroupNode* node = FindPersonGroup(groups, wanted))
         return BuildGroupPath(node);
     if (TurkceUpperCase(wanted) == TurkceUpperCase(kNoGroupPath))
         return kNoGroupPath;
-    printCliError(QStringLiteral("no such group: %1").arg(wanted));
-    return std::nullopt;
+    throw ZilvarenError(QStringLiteral("no such group: %1").arg(wanted));
 }
 
 // The options of one command; false when args do not parse.
@@ -66,17 +66,25 @@ bool parse(QCommandLineParser& parser, const QStringList& args) {
 }
 
 // The group an import files into: --group as the tree names it, else the
-// file's focused group; nullopt, with the message printed, when the file
-// has no groups or no such group.
-std::optional<QString> importGroup(const LoadedFile& file, const QCommandLineParser& parser,
-                                   const QCommandLineOption& groupOption) {
-    if (file.document.groups().isEmpty()) {
-        printCliError(kImportNeedsGroupMessage);
-        return std::nullopt;
-    }
+// file's focused group. Throws ZilvarenError when the file has no groups
+// or no such group.
+QString importGroup(const RecordFileData& file, const QCommandLineParser& parser,
+                    const QCommandLineOption& groupOption) {
+    if (file.groups->children.empty())
+        throw ZilvarenError(kImportNeedsGroupMessage);
     if (parser.isSet(groupOption))
-        return namedGroup(file.document, parser.value(groupOption));
-    return BuildGroupPath(file.focusedGroup);
+        return namedGroup(*file.groups, parser.value(groupOption));
+    return BuildGroupPath(file.groupToSelect);
+}
+
+// Imported persons go into a group that exists; only "Belli Değil" may be
+// missing, and it is made.
+std::vector<std::unique_ptr<PersonRecord>>
+intoGroup(RecordFileData& file, std::vector<std::unique_ptr<PersonRecord>> persons,
+          const QString& groupPath) {
+    if (!persons.empty() && !FindPersonGroup(*file.groups, groupPath))
+        resolveGroupPath(*file.groups, groupPath, false);
+    return persons;
 }
 
 } // namespace
@@ -91,19 +99,18 @@ int runImportCommand(const QStringList& args) {
         return importUsage();
     const QStringList positional = parser.positionalArguments();
     try {
-        const auto file = LoadedFile::read(positional[0]);
-        RecordDocument& document = file->document;
-        const std::optional<QString> group = importGroup(*file, parser, groupOption);
-        if (!group)
-            return 1;
-        const SystemClock clock;
-        const AddressBookImport result = importAddressBook(document, positional[1], *group, clock);
-        if (result.error) {
-            printCliError(*result.error);
-            return 1;
-        }
-        file->save(parser.value(outOption));
-        printOut(importCountMessage(result.count));
+        int count = 0;
+        rewriteRecordFile(positional[0], parser.value(outOption), [&] {
+            return RecordFileEdit{{}, [&](RecordFileData& file) {
+                                      const QString group = importGroup(file, parser, groupOption);
+                                      const SystemClock clock;
+                                      AddressBookRead read =
+                                          readAddressBookFile(positional[1], group, clock);
+                                      count = int(read.persons.size());
+                                      return intoGroup(file, std::move(read.persons), group);
+                                  }};
+        });
+        printOut(importCountMessage(count));
         return 0;
     } catch (const std::exception& e) {
         printCliError(exceptionMessage(e));
@@ -118,15 +125,18 @@ int runExportCommand(const QStringList& args) {
     if (!parse(parser, args) || parser.positionalArguments().size() != 1)
         return exportUsage();
     try {
-        const auto file = LoadedFile::read(parser.positionalArguments()[0]);
-        const std::vector<const PersonRecord*> persons = file->document.persons().allPersons();
-        if (parser.isSet(outOption)) {
-            writeExportFile(parser.value(outOption), persons);
-        } else {
-            const QString folder = QDir::currentPath();
-            exportToFolder(folder, persons);
+        const QString folder = QDir::currentPath();
+        ExportFile file(parser.isSet(outOption) ? parser.value(outOption)
+                                                : QDir(folder).filePath(kExportFileName));
+        // A person at a time, straight from the record file to the export.
+        const RecordFileData data =
+            readRecordFile(parser.positionalArguments()[0],
+                           [&file](PersonRecord& p, const RecordFileData&) { file.add(p); });
+        if (data.error)
+            throw ZilvarenError(*data.error);
+        file.commit();
+        if (!parser.isSet(outOption))
             printOut(exportDoneMessage(folder));
-        }
         return 0;
     } catch (const std::exception& e) {
         printCliError(exceptionMessage(e));
@@ -145,36 +155,35 @@ int runImportVCardCommand(const QStringList& args) {
         return importVCardUsage();
     const QStringList positional = parser.positionalArguments();
     try {
-        const auto file = LoadedFile::read(positional[0]);
-        RecordDocument& document = file->document;
-        const std::optional<QString> group = importGroup(*file, parser, groupOption);
-        if (!group)
-            return 1;
-        QFile cards(positional[1]);
-        if (const auto reason = openToRead(cards)) {
-            printCliError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(positional[1], *reason));
-            return 1;
-        }
-        const SystemClock clock;
-        VCardImportPlan plan =
-            planVCardImport(cards, *group, nextRecordNumber(document), clock);
-        if (plan.error) {
-            printCliError(*plan.error);
-            return 1;
-        }
-        if (!plan.unencodable.isEmpty()) {
-            if (!parser.isSet(replaceOption)) {
-                printCliError(plan.unencodable.join(u'\r') +
-                              QStringLiteral("\rnothing imported; --replace-unencodable "
-                                             "imports them as \"?\""));
-                return 1;
-            }
-            replaceUnencodable(plan);
-        }
         const QString out = parser.value(outOption);
-        const int count = commitVCardImport(document, plan, QFileInfo(out).absolutePath());
-        file->save(out);
-        QString message = vcardImportMessage(count, plan);
+        QString message;
+        rewriteRecordFile(positional[0], out, [&] {
+            auto numbers = std::make_shared<RecordNumbers>();
+            return RecordFileEdit{
+                [numbers](PersonRecord& p) { numbers->see(p.RecordNo); },
+                [&, numbers](RecordFileData& file) {
+                    const QString group = importGroup(file, parser, groupOption);
+                    QFile cards(positional[1]);
+                    if (const auto reason = openToRead(cards))
+                        throw ZilvarenError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
+                                                .arg(positional[1], *reason));
+                    const SystemClock clock;
+                    VCardImportPlan plan = planVCardImport(cards, group, numbers->next(), clock);
+                    if (plan.error)
+                        throw ZilvarenError(*plan.error);
+                    if (!plan.unencodable.isEmpty()) {
+                        if (!parser.isSet(replaceOption))
+                            throw ZilvarenError(plan.unencodable.join(u'\r') +
+                                                QStringLiteral("\rnothing imported; "
+                                                               "--replace-unencodable imports "
+                                                               "them as \"?\""));
+                        replaceUnencodable(plan);
+                    }
+                    auto persons = takeVCardPersons(plan, QFileInfo(out).absolutePath());
+                    message = vcardImportMessage(int(persons.size()), plan);
+                    return intoGroup(file, std::move(persons), group);
+                }};
+        });
         printOut(message.replace(u'\r', u'\n'));
         return 0;
     } catch (const std::exception& e) {
@@ -189,25 +198,35 @@ int runExportVCardCommand(const QStringList& args) {
     const QCommandLineOption photosOption(QStringLiteral("photos"));
     const QCommandLineOption outOption(QStringLiteral("o"), {}, QStringLiteral("OUT"));
     parser.addOptions({groupOption, photosOption, outOption});
-    if (!parse(parser, args) || parser.positionalArguments().size() != 1 ||
-        !parser.isSet(outOption))
+    if (!parse(parser, args) || parser.positionalArguments().size() != 1)
+        return exportVCardUsage();
+    if (!parser.isSet(outOption))
         return exportVCardUsage();
     const QString recordFile = parser.positionalArguments()[0];
     try {
-        const auto file = LoadedFile::read(recordFile);
-        std::vector<const PersonRecord*> persons = file->document.persons().allPersons();
-        if (parser.isSet(groupOption)) {
-            const std::optional<QString> named =
-                namedGroup(file->document, parser.value(groupOption));
-            if (!named)
-                return 1;
-            persons = personsInGroup(persons, *named);
-        }
         VCardExportOptions options;
         options.pictures = parser.isSet(photosOption);
         options.pictureFolder = QFileInfo(recordFile).absolutePath();
         const QString out = parser.value(outOption);
-        printOut(vcardExportMessage(out, writeVCardFile(out, persons, options)));
+        VCardFileWriter file(out, options);
+        // The group's persons are its path's and those below; whether the
+        // group exists is known once the whole file is read.
+        const QString wanted = parser.value(groupOption);
+        const QString key = TurkceUpperCase(joinGroupPath(splitGroupPath(wanted)));
+        const bool all = !parser.isSet(groupOption);
+        const RecordFileData data =
+            readRecordFile(recordFile, [&](PersonRecord& p, const RecordFileData&) {
+                if (all || pathLiesIn(p.GroupPath, key))
+                    file.add(p);
+            });
+        if (data.error)
+            throw ZilvarenError(*data.error);
+        if (!all && !FindPersonGroup(*data.groups, wanted) &&
+            TurkceUpperCase(wanted) != TurkceUpperCase(kNoGroupPath)) {
+            printCliError(QStringLiteral("no such group: %1").arg(wanted));
+            return 1;
+        }
+        printOut(vcardExportMessage(out, file.commit()));
         return 0;
     } catch (const std::exception& e) {
         printCliError(exceptionMessage(e));

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 
 namespace {
 
@@ -43,6 +44,21 @@ QString telKind(const QSet<QString>& types) {
     if (types.contains(QStringLiteral("work")))
         return QStringLiteral("İş");
     return QStringLiteral("Ev");
+}
+
+// A label a peer gave a number or address ("item1.X-ABLabel:ev"): the
+// kind as the user wrote it, or one of the standard labels of address
+// books, given as the kind this program names it.
+QString kindOfLabel(const QString& label) {
+    static const QHash<QString, QString> standard = {
+        {QStringLiteral("_$!<Home>!$_"), QStringLiteral("Ev")},
+        {QStringLiteral("_$!<Work>!$_"), QStringLiteral("İş")},
+        {QStringLiteral("_$!<Mobile>!$_"), QStringLiteral("GSM")},
+        {QStringLiteral("_$!<HomeFAX>!$_"), QStringLiteral("Fax")},
+        {QStringLiteral("_$!<WorkFAX>!$_"), QStringLiteral("Fax")},
+        {QStringLiteral("_$!<HomePage>!$_"), QStringLiteral("Web")},
+    };
+    return standard.value(label, label);
 }
 
 QString withoutScheme(const QString& value, QLatin1String scheme) {
@@ -119,18 +135,18 @@ QString pictureSuffix(const QByteArray& data) {
 void addAddress(PersonRecord& p, const QStringList& parts, bool work, bool& homeUsed,
                 bool& workUsed) {
     // pobox; extended; street; locality; region; code; country
-    const QString line2 = joinNonEmpty({component(parts, 1), component(parts, 0),
-                                        component(parts, 4), component(parts, 6)},
-                                       QStringLiteral(", "));
+    const QString line2 = joinNonEmpty(
+        {component(parts, 1), component(parts, 0), component(parts, 4), component(parts, 6)},
+        QStringLiteral(", "));
     if (!work && homeUsed && !workUsed)
         work = true;
     bool& used = work ? workUsed : homeUsed;
     if (used) {
         // A third address has no fields of its own: it is kept in the notes.
-        p.Notes.append(QStringLiteral("Adres: ") +
-                       joinNonEmpty({component(parts, 2), line2, component(parts, 5),
-                                     component(parts, 3)},
-                                    QStringLiteral(", ")));
+        p.Notes.append(
+            QStringLiteral("Adres: ") +
+            joinNonEmpty({component(parts, 2), line2, component(parts, 5), component(parts, 3)},
+                         QStringLiteral(", ")));
         return;
     }
     used = true;
@@ -170,8 +186,8 @@ QStringList unencodableLetters(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (cp1254::canEncode(text[i]))
             continue;
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() &&
-                          text[i + 1].isLowSurrogate();
+        const bool pair =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
         const QString letter = text.mid(i, pair ? 2 : 1);
         if (!letters.contains(letter))
             letters.append(letter);
@@ -204,6 +220,15 @@ VCardPerson personFromVCard(const VCard& card, const QString& groupPath,
     auto p = std::make_unique<PersonRecord>();
     QString given, family, formatted;
     bool homeUsed = false, workUsed = false;
+    QHash<QString, QString> labels; // group: the kind of the line in it
+    for (const VCardProperty& prop : card.properties)
+        if (prop.name == u"X-ABLABEL" && !prop.group.isEmpty())
+            labels.insert(prop.group, kindOfLabel(vcardUnescape(prop.value).trimmed()));
+    const auto kindOf = [&labels](const VCardProperty& prop, const QString& byType) {
+        const auto label = labels.constFind(prop.group);
+        return prop.group.isEmpty() || label == labels.constEnd() || label->isEmpty() ? byType
+                                                                                      : *label;
+    };
     for (const VCardProperty& prop : card.properties) {
         const QString& n = prop.name;
         if (n == u"PHOTO") {
@@ -227,15 +252,16 @@ VCardPerson personFromVCard(const VCard& card, const QString& groupPath,
         } else if (n == u"TEL") {
             const QString number = oneLine(withoutScheme(text.trimmed(), QLatin1String("tel:")));
             if (!number.isEmpty())
-                p->Contacts.append(telKind(prop.types) + u'\t' + number);
+                p->Contacts.append(kindOf(prop, telKind(prop.types)) + u'\t' + number);
         } else if (n == u"EMAIL" || n == u"URL") {
             const QString value = oneLine(withoutScheme(text.trimmed(), QLatin1String("mailto:")));
             if (!value.isEmpty())
-                p->Contacts.append((n == u"URL" ? QStringLiteral("Web") : QStringLiteral("Mail")) +
-                                   u'\t' + value);
+                p->Contacts.append(
+                    kindOf(prop, n == u"URL" ? QStringLiteral("Web") : QStringLiteral("Mail")) +
+                    u'\t' + value);
         } else if (n == u"ADR") {
-            addAddress(*p, vcardComponents(prop.value, u';'), prop.types.contains(QStringLiteral("work")),
-                       homeUsed, workUsed);
+            addAddress(*p, vcardComponents(prop.value, u';'),
+                       prop.types.contains(QStringLiteral("work")), homeUsed, workUsed);
         } else if (n == u"ORG") {
             const QStringList parts = vcardComponents(prop.value, u';');
             p->Firm = component(parts, 0);
@@ -264,7 +290,7 @@ VCardPerson personFromVCard(const VCard& card, const QString& groupPath,
     }
     // A card without a name still makes a person the user can find.
     if (given.isEmpty() && family.isEmpty())
-        given = !p->Firm.isEmpty()         ? p->Firm
+        given = !p->Firm.isEmpty()       ? p->Firm
                 : !p->Contacts.isEmpty() ? ContactEntry::parse(p->Contacts.first()).value
                                          : QString();
     if (given.isEmpty())
@@ -277,8 +303,8 @@ VCardPerson personFromVCard(const VCard& card, const QString& groupPath,
     return result;
 }
 
-VCardImportPlan planVCardImport(QIODevice& device, const QString& groupPath,
-                                qint64 firstRecordNo, const Clock& clock) {
+VCardImportPlan planVCardImport(QIODevice& device, const QString& groupPath, qint64 firstRecordNo,
+                                const Clock& clock) {
     VCardImportPlan plan;
     VCardFile file = readVCards(device);
     if (file.error) {
@@ -294,8 +320,8 @@ VCardImportPlan planVCardImport(QIODevice& device, const QString& groupPath,
         }
         VCardPerson person = personFromVCard(card, groupPath, recordedAt);
         if (!person.record) {
-            plan.skipped.append(
-                QStringLiteral("%1: ad, kurum ya da iletişim bilgisi yok").arg(describeCard(card, nullptr)));
+            plan.skipped.append(QStringLiteral("%1: ad, kurum ya da iletişim bilgisi yok")
+                                    .arg(describeCard(card, nullptr)));
             continue;
         }
         PersonRecord& p = *person.record;
@@ -313,15 +339,18 @@ VCardImportPlan planVCardImport(QIODevice& device, const QString& groupPath,
     return plan;
 }
 
+void RecordNumbers::see(const QString& recordNo) {
+    bool ok = false;
+    const qint64 n = recordNo.trimmed().toLongLong(&ok);
+    if (ok && n > highest_)
+        highest_ = n;
+}
+
 qint64 nextRecordNumber(const RecordDocument& document) {
-    qint64 highest = 0;
-    for (const PersonRecord* p : document.persons().allPersons()) {
-        bool ok = false;
-        const qint64 n = p->RecordNo.trimmed().toLongLong(&ok);
-        if (ok && n > highest)
-            highest = n;
-    }
-    return highest + 1;
+    RecordNumbers numbers;
+    for (const PersonRecord* p : document.persons().allPersons())
+        numbers.see(p->RecordNo);
+    return numbers.next();
 }
 
 void replaceUnencodable(VCardImportPlan& plan) {
@@ -349,10 +378,8 @@ QString unencodableQuestion(const QStringList& unencodable) {
                                  "edilsin mi?");
 }
 
-int commitVCardImport(RecordDocument& document, VCardImportPlan& plan,
-                      const QString& pictureFolder) {
-    if (plan.persons.empty())
-        return 0;
+std::vector<std::unique_ptr<PersonRecord>> takeVCardPersons(VCardImportPlan& plan,
+                                                            const QString& pictureFolder) {
     const QDir folder(pictureFolder);
     QSet<QString> taken;
     for (const QString& name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
@@ -383,12 +410,20 @@ int commitVCardImport(RecordDocument& document, VCardImportPlan& plan,
         }
     }
     std::vector<std::unique_ptr<PersonRecord>> persons;
-    const QString groupPath = plan.persons.front().record->GroupPath;
     for (size_t i = 0; i < plan.persons.size(); ++i) {
         plan.persons[i].record->Pictures = names[i];
         persons.push_back(std::move(plan.persons[i].record));
     }
     plan.persons.clear();
+    return persons;
+}
+
+int commitVCardImport(RecordDocument& document, VCardImportPlan& plan,
+                      const QString& pictureFolder) {
+    if (plan.persons.empty())
+        return 0;
+    const QString groupPath = plan.persons.front().record->GroupPath;
+    std::vector<std::unique_ptr<PersonRecord>> persons = takeVCardPersons(plan, pictureFolder);
     const int count = int(persons.size());
     fileImportedPersons(document, std::move(persons), groupPath);
     document.setModified(true);

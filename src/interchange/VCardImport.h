@@ -32,15 +32,14 @@ struct VCardPerson {
 };
 
 // A card's person before anything is filed. Photos are named when saved.
-VCardPerson personFromVCard(const VCard& card, const QString& groupPath,
-                            const QString& recordedAt);
+VCardPerson personFromVCard(const VCard& card, const QString& groupPath, const QString& recordedAt);
 
 // Everything an import would add, and what the user must hear first.
 struct VCardImportPlan {
     std::vector<VCardPerson> persons;
-    QStringList skipped;     // "3. kart: reason", cards that made no person
-    QStringList warnings;    // cards imported with something left out
-    QStringList unencodable; // "2. kart (NAME), Ad: И В", characters 1254 lacks
+    QStringList skipped;          // "3. kart: reason", cards that made no person
+    QStringList warnings;         // cards imported with something left out
+    QStringList unencodable;      // "2. kart (NAME), Ad: И В", characters 1254 lacks
     std::optional<QString> error; // the file could not be read: nothing to import
 };
 
@@ -48,6 +47,16 @@ struct VCardImportPlan {
 // firstRecordNo, stamped with the clock and filed under groupPath.
 VCardImportPlan planVCardImport(QIODevice& device, const QString& groupPath, qint64 firstRecordNo,
                                 const Clock& clock);
+
+// The number after the highest numeric record number seen.
+class RecordNumbers {
+public:
+    void see(const QString& recordNo);
+    qint64 next() const { return highest_ + 1; }
+
+private:
+    qint64 highest_ = 0;
+};
 
 // The number after the highest numeric record number of the document.
 qint64 nextRecordNumber(const RecordDocument& document);
@@ -66,6 +75,9 @@ QString unencodableQuestion(const QStringList& unencodable);
 // photos already written removed and the document unchanged.
 int commitVCardImport(RecordDocument& document, VCardImportPlan& plan,
                       const QString& pictureFolder);
+// The same, handing the persons over instead of filing them.
+std::vector<std::unique_ptr<PersonRecord>> takeVCardPersons(VCardImportPlan& plan,
+                                                            const QString& pictureFolder);
 
 // The closing message: how many persons came in, and which cards did not.
 QString vcardImportMessage(int imported, const VCardImportPlan& plan);

@@ -12,6 +12,7 @@ enum class Transfer { None, QuotedPrintable, Base64 };
 // A property before its text is decoded: the charset of values without
 // CHARSET is known only once the whole file is read.
 struct RawProperty {
+    QByteArray group;
     QByteArray name;
     QSet<QString> types;
     QByteArray charset; // upper case; empty when not given
@@ -73,8 +74,10 @@ RawProperty parseProperty(const QByteArray& line, qsizetype colon) {
     RawProperty p;
     const QList<QByteArray> header = splitOutsideQuotes(QByteArrayView(line).first(colon), ';');
     p.name = header[0].trimmed().toUpper();
-    if (const qsizetype dot = p.name.lastIndexOf('.'); dot >= 0)
+    if (const qsizetype dot = p.name.lastIndexOf('.'); dot >= 0) {
+        p.group = p.name.left(dot);
         p.name = p.name.mid(dot + 1);
+    }
     p.transfer = transferOf(QByteArrayView(line).first(colon));
     for (qsizetype i = 1; i < header.size(); ++i) {
         const QByteArray& param = header[i];
@@ -266,12 +269,13 @@ void decodeDataUri(const QByteArray& uri, VCardProperty& out) {
     const QByteArray meta = uri.mid(5, comma < 0 ? -1 : comma - 5).toLower();
     const QByteArray payload = comma < 0 ? QByteArray() : uri.mid(comma + 1);
     out.inlineData = true;
-    out.data = meta.endsWith(";base64") ? decodeBase64(payload)
-                                        : QByteArray::fromPercentEncoding(payload);
+    out.data =
+        meta.endsWith(";base64") ? decodeBase64(payload) : QByteArray::fromPercentEncoding(payload);
 }
 
 VCardProperty decodeProperty(const RawProperty& raw, bool fileIsUtf8) {
     VCardProperty p;
+    p.group = QString::fromLatin1(raw.group);
     p.name = QString::fromLatin1(raw.name);
     p.types = raw.types;
     if (raw.transfer == Transfer::Base64) {
@@ -283,9 +287,8 @@ VCardProperty decodeProperty(const RawProperty& raw, bool fileIsUtf8) {
         decodeDataUri(raw.value, p);
         return p;
     }
-    const QByteArray bytes = raw.transfer == Transfer::QuotedPrintable
-                                 ? decodeQuotedPrintable(raw.value)
-                                 : raw.value;
+    const QByteArray bytes =
+        raw.transfer == Transfer::QuotedPrintable ? decodeQuotedPrintable(raw.value) : raw.value;
     p.value = decodeText(bytes, raw.charset, fileIsUtf8);
     return p;
 }

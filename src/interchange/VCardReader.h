@@ -14,7 +14,8 @@ class QIODevice;
 // are decoded to Unicode but keep their backslash escapes (structured
 // values need them to split), inline data is decoded to bytes.
 struct VCardProperty {
-    QString name;        // upper case, without its group ("item1.")
+    QString group;       // upper case ("ITEM1" of "item1.TEL"); empty when none
+    QString name;        // upper case, without its group
     QSet<QString> types; // TYPE values in lower case, from every spelling
     QString value;
     bool inlineData = false; // base64 / ENCODING=b / data: URI
@@ -22,7 +23,7 @@ struct VCardProperty {
 };
 
 struct VCard {
-    int number = 0; // position in the file, from 1
+    int number = 0;     // position in the file, from 1
     bool ended = false; // END:VCARD was seen
     std::vector<VCardProperty> properties;
 };

@@ -8,7 +8,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QUuid>
 
 #include <cstdio>
@@ -20,6 +19,17 @@ constexpr qsizetype kLineOctets = 75;
 
 // The namespace of the name-based UIDs this program gives its cards.
 const QUuid kUidNamespace(QStringLiteral("{5b0e3c1a-9f57-4c1e-8d2a-6f0c4e7b9a13}"));
+
+// Appends bytes with one size change and a copy: the card is made of many
+// short pieces, and QByteArray's own append costs more than the piece.
+void put(QByteArray& out, const char* bytes, qsizetype size) {
+    const qsizetype at = out.size();
+    out.resize(at + size);
+    std::memcpy(out.data() + at, bytes, size_t(size));
+}
+void put(QByteArray& out, const char* text) {
+    put(out, text, qsizetype(std::strlen(text)));
+}
 
 // Folds the content line that begins at start (the end of out) at 75
 // octets; a fold never splits a UTF-8 sequence.
@@ -35,13 +45,13 @@ void foldAndEnd(QByteArray& out, qsizetype start) {
                 while (end > pos && (uchar(line[end]) & 0xC0) == 0x80)
                     --end;
             if (pos > 0)
-                out.append("\r\n ");
-            out.append(line.constData() + pos, end - pos);
+                put(out, "\r\n ", 3);
+            put(out, line.constData() + pos, end - pos);
             pos = end;
             limit = kLineOctets - 1; // the leading blank counts
         }
     }
-    out.append("\r\n");
+    put(out, "\r\n", 2);
 }
 
 constexpr int kUidSize = 45; // "urn:uuid:" and 36
@@ -76,16 +86,18 @@ void writeUid(const PersonRecord& person, char* out) {
 // escaped; folded when it ends.
 class Line {
 public:
-    Line(QByteArray& out, const char* name) : out_(out), start_(out.size()) {
-        out_.append(name);
-        out_.append(':');
+    Line(QByteArray& out, const char* name, int group = 0) : out_(out), start_(out.size()) {
+        if (group > 0)
+            put(out_, ("item" + QByteArray::number(group) + '.').constData());
+        put(out_, name);
+        put(out_, ":", 1);
     }
     ~Line() { foldAndEnd(out_, start_); }
     Line(const Line&) = delete;
     Line& operator=(const Line&) = delete;
 
     Line& raw(const char* bytes) {
-        out_.append(bytes);
+        put(out_, bytes);
         return *this;
     }
     Line& text(QStringView s) {
@@ -147,6 +159,17 @@ const char* telType(QStringView kind) {
     return nullptr;
 }
 
+// The line a contact of another kind goes as: what its value looks like.
+const char* propertyForValue(QStringView value) {
+    const qsizetype at = value.indexOf(u'@');
+    if (at > 0 && at + 1 < value.size() && !value.contains(u' '))
+        return "EMAIL;TYPE=INTERNET";
+    for (const char16_t* scheme : {u"http://", u"https://", u"www."})
+        if (value.startsWith(QStringView(scheme), Qt::CaseInsensitive))
+            return "URL";
+    return "TEL";
+}
+
 // The stamp "dd.mm.yyyy  hh:nn:ss" as a REV in local time without a zone:
 // the stamp was taken in local time, and asking the time zone for every
 // card would cost more than writing it.
@@ -170,11 +193,21 @@ void appendAddress(QByteArray& out, const char* name, const QString& line1, cons
                    const QString& city, const QString& postCode) {
     if (line1.isEmpty() && line2.isEmpty() && city.isEmpty() && postCode.isEmpty())
         return;
-    Line(out, name).raw(";").text(line2).raw(";").text(line1).raw(";").text(city).raw(";;")
-        .text(postCode).raw(";");
+    Line(out, name)
+        .raw(";")
+        .text(line2)
+        .raw(";")
+        .text(line1)
+        .raw(";")
+        .text(city)
+        .raw(";;")
+        .text(postCode)
+        .raw(";");
 }
 
-bool isJpeg(const QByteArray& data) { return data.startsWith("\xFF\xD8\xFF"); }
+bool isJpeg(const QByteArray& data) {
+    return data.startsWith("\xFF\xD8\xFF");
+}
 
 } // namespace
 
@@ -188,7 +221,7 @@ namespace {
 
 // Cards go straight into the output: no array of their own per card.
 void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>& jpegs) {
-    out.append("BEGIN:VCARD\r\nVERSION:3.0\r\n");
+    put(out, "BEGIN:VCARD\r\nVERSION:3.0\r\n");
     char uid[kUidSize + 1];
     writeUid(p, uid);
     Line(out, "UID").raw(uid);
@@ -197,7 +230,8 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
         Line fn(out, "FN");
         if (p.FirstName.isEmpty() && p.Surname.isEmpty())
             fn.text(p.Firm);
-        fn.text(p.FirstName).raw(!p.FirstName.isEmpty() && !p.Surname.isEmpty() ? " " : "")
+        fn.text(p.FirstName)
+            .raw(!p.FirstName.isEmpty() && !p.Surname.isEmpty() ? " " : "")
             .text(p.Surname);
     }
     if (p.BirthDate > 0) {
@@ -215,17 +249,27 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
             .raw(p.MaritalStatus == u'E'   ? "single"
                  : p.MaritalStatus == u'B' ? "married"
                                            : "widowed");
+    // A kind outside the six goes in a group of its own, whose label
+    // carries the kind as the user wrote it.
+    int group = 0;
     for (const QString& entry : p.Contacts) {
         const qsizetype tab = entry.indexOf(u'\t');
-        if (tab < 0 || tab + 1 == entry.size())
+        const QStringView kind = tab < 0 ? QStringView() : QStringView(entry).first(tab);
+        const QStringView value = QStringView(entry).sliced(tab + 1);
+        if (value.isEmpty())
             continue;
-        if (const char* name = telType(QStringView(entry).first(tab)))
-            Line(out, name).text(QStringView(entry).sliced(tab + 1));
+        if (const char* name = telType(kind)) {
+            Line(out, name).text(value);
+        } else if (kind.isEmpty()) {
+            Line(out, propertyForValue(value)).text(value);
+        } else {
+            ++group;
+            Line(out, propertyForValue(value), group).text(value);
+            Line(out, "X-ABLabel", group).text(kind);
+        }
     }
-    appendAddress(out, "ADR;TYPE=HOME", p.HomeAddress1, p.HomeAddress2, p.HomeCity,
-                  p.HomePostCode);
-    appendAddress(out, "ADR;TYPE=WORK", p.WorkAddress1, p.WorkAddress2, p.WorkCity,
-                  p.WorkPostCode);
+    appendAddress(out, "ADR;TYPE=HOME", p.HomeAddress1, p.HomeAddress2, p.HomeCity, p.HomePostCode);
+    appendAddress(out, "ADR;TYPE=WORK", p.WorkAddress1, p.WorkAddress2, p.WorkCity, p.WorkPostCode);
     if (!p.Firm.isEmpty() || !p.Department.isEmpty())
         Line(out, "ORG").text(p.Firm).raw(";").text(p.Department);
     if (!p.Profession.isEmpty())
@@ -238,7 +282,7 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
     if (!p.GroupPath.isEmpty() && p.GroupPath != kNoGroupPath) {
         Line categories(out, "CATEGORIES");
         bool first = true;
-        for (QStringView name : QStringView(p.GroupPath).tokenize(GroupPathSeparator)) {
+        for (const QString& name : splitGroupPath(p.GroupPath)) {
             categories.raw(first ? "" : ",").text(name);
             first = false;
         }
@@ -251,7 +295,7 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
         out.append(jpeg.toBase64());
         foldAndEnd(out, start);
     }
-    out.append("END:VCARD\r\n");
+    put(out, "END:VCARD\r\n");
 }
 
 } // namespace
@@ -262,59 +306,73 @@ QByteArray composeVCard(const PersonRecord& p, const QList<QByteArray>& jpegs) {
     return out;
 }
 
+namespace {
+
+// One card, with its JPEG pictures inline when asked for.
+void appendCard(QByteArray& out, const PersonRecord& p, const VCardExportOptions& options,
+                VCardExportResult& result) {
+    QList<QByteArray> jpegs;
+    if (options.pictures) {
+        const QDir folder(options.pictureFolder);
+        for (const QString& picture : p.Pictures) {
+            QFile file(folder.filePath(picture));
+            const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            if (isJpeg(data))
+                jpegs.append(data);
+            else
+                ++result.picturesLeftOut;
+        }
+    }
+    appendVCard(out, p, jpegs);
+    ++result.cards;
+}
+
+} // namespace
+
 VCardExportResult writeVCards(QIODevice& device, const std::vector<const PersonRecord*>& persons,
                               const VCardExportOptions& options) {
-    constexpr qsizetype kChunk = 1 << 20;
     VCardExportResult result;
-    QByteArray chunk;
-    chunk.reserve(kChunk + kChunk / 4);
-    const auto flush = [&device, &chunk] {
-        if (device.write(chunk) != chunk.size())
-            throw ZilvarenError(device.errorString());
-        chunk.truncate(0); // keeps the buffer
-    };
-    const QDir folder(options.pictureFolder);
+    QByteArray card;
     for (const PersonRecord* p : persons) {
-        QList<QByteArray> jpegs;
-        if (options.pictures) {
-            for (const QString& picture : p->Pictures) {
-                QFile file(folder.filePath(picture));
-                const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-                if (isJpeg(data))
-                    jpegs.append(data);
-                else
-                    ++result.picturesLeftOut;
-            }
-        }
-        appendVCard(chunk, *p, jpegs);
-        ++result.cards;
-        if (chunk.size() > kChunk)
-            flush();
+        card.truncate(0);
+        appendCard(card, *p, options, result);
+        if (device.write(card) != card.size())
+            throw ZilvarenError(device.errorString());
     }
-    flush();
     return result;
+}
+
+VCardFileWriter::VCardFileWriter(const QString& path, VCardExportOptions options)
+    : file_(path), options_(std::move(options)) {
+    if (!file_.open())
+        throw failure();
+}
+
+ZilvarenError VCardFileWriter::failure() const {
+    return ZilvarenError(
+        QStringLiteral("\"%1\" dosyası yazılamadı.\r").arg(QDir::toNativeSeparators(file_.path())) +
+        file_.errorString());
+}
+
+void VCardFileWriter::add(const PersonRecord& person) {
+    card_.truncate(0);
+    appendCard(card_, person, options_, result_);
+    file_.write(card_);
+}
+
+VCardExportResult VCardFileWriter::commit() {
+    if (!file_.commit())
+        throw failure();
+    return result_;
 }
 
 VCardExportResult writeVCardFile(const QString& path,
                                  const std::vector<const PersonRecord*>& persons,
                                  const VCardExportOptions& options) {
-    const auto failed = [&path](const QString& why) {
-        return ZilvarenError(QStringLiteral("\"%1\" dosyası yazılamadı.\r%2")
-                                 .arg(QDir::toNativeSeparators(path), why));
-    };
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw failed(file.errorString());
-    VCardExportResult result;
-    try {
-        result = writeVCards(file, persons, options);
-    } catch (const ZilvarenError& e) {
-        file.cancelWriting();
-        throw failed(e.message());
-    }
-    if (!file.commit())
-        throw failed(file.errorString());
-    return result;
+    VCardFileWriter file(path, options);
+    for (const PersonRecord* p : persons)
+        file.add(*p);
+    return file.commit();
 }
 
 std::vector<const PersonRecord*> personsInGroup(const std::vector<const PersonRecord*>& persons,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Errors.h"
+#include "platform/SafeFile.h"
 #include "store/PersonRecord.h"
 
 #include <QByteArray>
@@ -31,6 +33,24 @@ QByteArray composeVCard(const PersonRecord& person, const QList<QByteArray>& jpe
 // One card per person, in the given order.
 VCardExportResult writeVCards(QIODevice& device, const std::vector<const PersonRecord*>& persons,
                               const VCardExportOptions& options);
+
+// Cards written to a file one person at a time, replacing a file of that
+// name only once all is written. Throws ZilvarenError with the message to
+// show (a failed write is told by commit()).
+class VCardFileWriter {
+public:
+    VCardFileWriter(const QString& path, VCardExportOptions options);
+    void add(const PersonRecord& person);
+    VCardExportResult commit();
+
+private:
+    ZilvarenError failure() const;
+
+    SafeFile file_;
+    VCardExportOptions options_;
+    QByteArray card_;
+    VCardExportResult result_;
+};
 
 // Writes the cards to path, replacing a file of that name only when all
 // is written. Throws ZilvarenError with the message to show.

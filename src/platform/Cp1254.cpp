@@ -52,15 +52,22 @@ QString decode(QByteArrayView bytes) {
     return out;
 }
 
-bool canEncode(QChar c) { return table().fromUnicode[c.unicode()] >= 0; }
+bool canEncode(QChar c) {
+    return table().fromUnicode[c.unicode()] >= 0;
+}
 
-int encodeChar(QChar c) { return table().fromUnicode[c.unicode()]; }
+int encodeChar(QChar c) {
+    return table().fromUnicode[c.unicode()];
+}
 
 void appendEncoded(QByteArray& out, QStringView text, QString* unencodable) {
-    const Table& t = table();
     const qsizetype start = out.size();
     out.resize(start + text.size());
-    char* dst = out.data() + start;
+    encodeInto(out.data() + start, text, unencodable);
+}
+
+void encodeInto(char* dst, QStringView text, QString* unencodable) {
+    const Table& t = table();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         const qint16 byte = t.fromUnicode[c];

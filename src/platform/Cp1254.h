@@ -19,6 +19,8 @@ QByteArray encode(QStringView text, QString* unencodable = nullptr);
 
 // Appends the bytes of text to out, as encode() makes them.
 void appendEncoded(QByteArray& out, QStringView text, QString* unencodable = nullptr);
+// The same into room for text.size() bytes at out.
+void encodeInto(char* out, QStringView text, QString* unencodable = nullptr);
 
 bool canEncode(QChar c);
 // The byte that stands for c, or -1 when 1254 cannot hold it.

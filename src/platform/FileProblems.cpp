@@ -9,22 +9,38 @@
 QString systemReason(int error) {
     switch (error) {
     case EACCES:
-    case EPERM: return QStringLiteral("Erişim izni yok.");
-    case ENOENT: return QStringLiteral("Dosya ya da klasör bulunamadı.");
-    case ENOTDIR: return QStringLiteral("Yolun bir parçası klasör değil.");
-    case EISDIR: return QStringLiteral("Bu bir klasör, dosya değil.");
-    case EROFS: return QStringLiteral("Dosya sistemi salt okunur.");
-    case ENOSPC: return QStringLiteral("Diskte yer kalmadı.");
-    case EDQUOT: return QStringLiteral("Disk kotası doldu.");
-    case EIO: return QStringLiteral("Disk okuma/yazma hatası.");
+    case EPERM:
+        return QStringLiteral("Erişim izni yok.");
+    case ENOENT:
+        return QStringLiteral("Dosya ya da klasör bulunamadı.");
+    case ENOTDIR:
+        return QStringLiteral("Yolun bir parçası klasör değil.");
+    case EISDIR:
+        return QStringLiteral("Bu bir klasör, dosya değil.");
+    case EROFS:
+        return QStringLiteral("Dosya sistemi salt okunur.");
+    case ENOSPC:
+        return QStringLiteral("Diskte yer kalmadı.");
+    case EFBIG:
+        return QStringLiteral("Dosya, izin verilen en büyük boyutu aşıyor.");
+    case EDQUOT:
+        return QStringLiteral("Disk kotası doldu.");
+    case EIO:
+        return QStringLiteral("Disk okuma/yazma hatası.");
     case EBUSY:
-    case ETXTBSY: return QStringLiteral("Dosya başka bir program tarafından kullanılıyor.");
-    case ENAMETOOLONG: return QStringLiteral("Dosya adı çok uzun.");
+    case ETXTBSY:
+        return QStringLiteral("Dosya başka bir program tarafından kullanılıyor.");
+    case ENAMETOOLONG:
+        return QStringLiteral("Dosya adı çok uzun.");
     case EMFILE:
-    case ENFILE: return QStringLiteral("Açık dosya sayısı sınırına ulaşıldı.");
-    case ENOMEM: return QStringLiteral("Bellek yetersiz.");
-    case EXDEV: return QStringLiteral("Dosya başka bir dosya sistemine taşınamaz.");
-    default: break;
+    case ENFILE:
+        return QStringLiteral("Açık dosya sayısı sınırına ulaşıldı.");
+    case ENOMEM:
+        return QStringLiteral("Bellek yetersiz.");
+    case EXDEV:
+        return QStringLiteral("Dosya başka bir dosya sistemine taşınamaz.");
+    default:
+        break;
     }
     QString text = QString::fromLocal8Bit(std::strerror(error));
     if (!text.isEmpty())

@@ -2,8 +2,9 @@
 
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
+#include "platform/TurkishText.h"
 #include "search/PersonSearch.h"
-#include "store/LoadedFile.h"
+#include "store/RecordFileReader.h"
 
 #include <QCommandLineParser>
 
@@ -47,19 +48,43 @@ int runFindCommand(const QStringList& args) {
             return usage();
     }
     try {
-        const auto file = LoadedFile::read(parser.positionalArguments()[0]);
-        RecordDocument& document = file->document;
-        if (checks)
-            document.find().checks = *checks;
-        const std::optional<SearchResult> result =
-            runSearch(document, parser.positionalArguments()[1]);
-        if (result)
-            for (const SearchRow& row : result->rows) {
-                const QString line =
-                    QStringList{row.RecordNo, row.FirstName, row.Surname, row.Places}.join(
-                        QLatin1Char('\t'));
-                std::fprintf(stdout, "%s\n", line.toUtf8().constData());
-            }
+        const QString path = parser.positionalArguments()[0];
+        const QString word = parser.positionalArguments()[1].trimmed();
+        const QString key = TurkceUpperCase(word);
+        // The boxes are the file's unless named here. The file ticks them
+        // before its persons; one that ticks them later is read again.
+        const auto fileChecks = [](const RecordFileData& data) {
+            SearchChecks ticked{};
+            for (size_t c = 0; c < ticked.size(); ++c)
+                ticked[c] = data.findChecks[c].value_or(false);
+            return ticked;
+        };
+        std::optional<SearchChecks> used = checks;
+        std::vector<SearchRow> rows;
+        const auto search = [&](PersonRecord& p, const RecordFileData& before) {
+            if (!used)
+                used = fileChecks(before);
+            if (!word.isEmpty())
+                if (std::optional<SearchRow> row = matchRow(p, key, *used))
+                    rows.push_back(std::move(*row));
+        };
+        const RecordFileData data = readRecordFile(path, search);
+        if (data.error)
+            throw ZilvarenError(*data.error);
+        if (!checks && used && *used != fileChecks(data)) {
+            used = fileChecks(data);
+            rows.clear();
+            readRecordFile(path, [&](PersonRecord& p, const RecordFileData&) {
+                if (std::optional<SearchRow> row = matchRow(p, key, *used))
+                    rows.push_back(std::move(*row));
+            });
+        }
+        for (const SearchRow& row : rows) {
+            const QString line =
+                QStringList{row.RecordNo, row.FirstName, row.Surname, row.Places}.join(
+                    QLatin1Char('\t'));
+            std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+        }
         return 0;
     } catch (const std::exception& e) {
         printCliError(exceptionMessage(e));

@@ -59,14 +59,21 @@ QString matchPlaces(const PersonRecord& p, const QString& key, const SearchCheck
     return places;
 }
 
+std::optional<SearchRow> matchRow(const PersonRecord& person, const QString& key,
+                                  const SearchChecks& checks) {
+    QString places = matchPlaces(person, key, checks);
+    if (places.isEmpty())
+        return std::nullopt;
+    return SearchRow{person.RecordNo, person.FirstName, person.Surname, std::move(places)};
+}
+
 std::vector<SearchRow> searchPersons(const PersonListModel& persons, const QString& word,
                                      const SearchChecks& checks) {
     const QString key = TurkceUpperCase(word);
     std::vector<SearchRow> rows;
     persons.forEachPerson([&](const PersonRecord& p) {
-        QString places = matchPlaces(p, key, checks);
-        if (!places.isEmpty())
-            rows.push_back({p.RecordNo, p.FirstName, p.Surname, std::move(places)});
+        if (std::optional<SearchRow> row = matchRow(p, key, checks))
+            rows.push_back(std::move(*row));
     });
     return rows;
 }

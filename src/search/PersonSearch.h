@@ -28,6 +28,11 @@ struct SearchRow {
 // order; empty when none does. key is a TurkceUpperCase key.
 QString matchPlaces(const PersonRecord& person, const QString& key, const SearchChecks& checks);
 
+// The row of person when its ticked fields contain key (a TurkceUpperCase
+// key).
+std::optional<SearchRow> matchRow(const PersonRecord& person, const QString& key,
+                                  const SearchChecks& checks);
+
 // Every person, hidden ones too, in list order, whose ticked fields contain
 // word, letter case ignored the Turkish way.
 std::vector<SearchRow> searchPersons(const PersonListModel& persons, const QString& word,

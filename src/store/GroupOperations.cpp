@@ -26,6 +26,15 @@ void forPersonsBelow(PersonListModel& persons, const QString& oldPath, F&& f) {
     });
 }
 
+// A group's path without the separator an empty last name ends with: what
+// the paths of its persons begin with, before their own rest.
+QString pathStem(const GroupNode* group) {
+    QString path = BuildGroupPath(group);
+    if (group->Name.isEmpty())
+        path.chop(1);
+    return path;
+}
+
 // Gives the persons below a moved or renamed group their new paths. The
 // persons of one group share one new path, as they shared the old one.
 class PathRewrite {
@@ -48,7 +57,7 @@ private:
 // The person path walk: by name from the top, as far as groups exist.
 void leaveOldChain(GroupTreeModel& groups, const QString& path) {
     GroupNode* level = &groups.root();
-    for (const QString& name : path.split(GroupPathSeparator)) {
+    for (const QString& name : splitGroupPath(path)) {
         const QString key = TurkceUpperCase(name);
         GroupNode* found = nullptr;
         for (const auto& c : level->children)
@@ -67,18 +76,18 @@ void leaveOldChain(GroupTreeModel& groups, const QString& path) {
 
 void renameGroup(RecordDocument& document, GroupNode* group, const QString& newName) {
     const QString oldPath = BuildGroupPath(group);
+    const qsizetype oldStem = pathStem(group).size();
     group->Name = newName;
-    const QString newPath = BuildGroupPath(group);
-    forPersonsBelow(document.persons(), oldPath, PathRewrite(oldPath.size(), newPath));
+    const QString newStem = pathStem(group);
+    forPersonsBelow(document.persons(), oldPath, PathRewrite(oldStem, newStem));
     document.groups().renamed(group);
 }
 
 int deleteGroup(RecordDocument& document, GroupNode* group) {
     const QString key = TurkceUpperCase(BuildGroupPath(group));
     // One pass and one change of the list, however many persons go.
-    const int removed = document.persons().removePersons([&key](const PersonRecord& p) {
-        return pathLiesIn(p.GroupPath, key);
-    });
+    const int removed = document.persons().removePersons(
+        [&key](const PersonRecord& p) { return pathLiesIn(p.GroupPath, key); });
     document.groups().addMembers(group->parent, -removed);
     document.groups().removeGroup(group);
     return removed;
@@ -97,8 +106,7 @@ void filePersons(RecordDocument& document, const std::vector<PersonRecord*>& per
     groups.countsChanged();
 }
 
-MoveResult moveGroup(RecordDocument& document, GroupNode* group, GroupNode* target,
-                     DropMode mode) {
+MoveResult moveGroup(RecordDocument& document, GroupNode* group, GroupNode* target, DropMode mode) {
     GroupNode* newParent = mode == DropMode::OnNode ? target : target->parent;
     for (const GroupNode* p = newParent; p; p = p->parent)
         if (p == group)
@@ -108,15 +116,16 @@ MoveResult moveGroup(RecordDocument& document, GroupNode* group, GroupNode* targ
         return MoveResult::SameName;
 
     const QString oldPath = BuildGroupPath(group);
+    const qsizetype oldStem = pathStem(group).size();
     GroupNode* oldParent = group->parent;
-    const int position = mode == DropMode::OnNode ? -1
+    const int position = mode == DropMode::OnNode  ? -1
                          : mode == DropMode::Above ? target->row()
                                                    : target->row() + 1;
     if (!document.groups().moveGroup(group, *newParent, position))
         return MoveResult::InsideItself;
-    const QString newPath = BuildGroupPath(group);
+    const QString newStem = pathStem(group);
     int moved = 0;
-    PathRewrite rewrite(oldPath.size(), newPath);
+    PathRewrite rewrite(oldStem, newStem);
     forPersonsBelow(document.persons(), oldPath, [&](PersonRecord* p) {
         rewrite(p);
         ++moved;

@@ -27,29 +27,48 @@ GroupNode* GroupNode::addChild(QString name, int position) {
     return raw;
 }
 
+QStringList splitGroupPath(QStringView path) {
+    QStringList names;
+    qsizetype pos = 0;
+    while (pos < path.size()) {
+        qsizetype end = path.indexOf(GroupPathSeparator, pos);
+        if (end < 0)
+            end = path.size();
+        names.append(path.mid(pos, end - pos).toString());
+        pos = end < path.size() ? end + 1 : end;
+    }
+    return names;
+}
+
+QString joinGroupPath(const QStringList& names) {
+    QString path = names.join(GroupPathSeparator);
+    // A separator after the last name would be read as the end of the path:
+    // an empty last name needs one more to stay a name.
+    if (!names.isEmpty() && names.last().isEmpty())
+        path += GroupPathSeparator;
+    return path;
+}
+
 QString BuildGroupPath(const GroupNode* node) {
     if (!node || node->isRoot())
         return kNoGroupPath;
-    QString path = node->Name;
-    for (const GroupNode* p = node->parent; p && !p->isRoot(); p = p->parent)
-        path = p->Name + GroupPathSeparator + path;
-    return path;
+    QStringList names;
+    for (const GroupNode* p = node; !p->isRoot(); p = p->parent)
+        names.prepend(p->Name);
+    return joinGroupPath(names);
 }
 
 namespace {
 
-// Pre-order, but a group whose name does not match the key at offset is
-// passed over with its sub-groups: none of their paths can match.
-GroupNode* findByKey(const GroupNode& node, QStringView key, qsizetype offset) {
+// Pre-order among groups of the same name, a level a name.
+GroupNode* findByNames(const GroupNode& node, const QStringList& keys, qsizetype level) {
     for (const auto& child : node.children) {
-        const qsizetype end = offset + child->Name.size();
-        if (end > key.size() || !TurkceKeyEquals(child->Name, key.mid(offset, child->Name.size())))
+        if (!TurkceKeyEquals(child->Name, keys[level]))
             continue;
-        if (end == key.size())
+        if (level + 1 == keys.size())
             return child.get();
-        if (key[end] == GroupPathSeparator)
-            if (GroupNode* found = findByKey(*child, key, end + 1))
-                return found;
+        if (GroupNode* found = findByNames(*child, keys, level + 1))
+            return found;
     }
     return nullptr;
 }
@@ -57,7 +76,8 @@ GroupNode* findByKey(const GroupNode& node, QStringView key, qsizetype offset) {
 } // namespace
 
 GroupNode* FindPersonGroup(const GroupNode& root, const QString& groupPath) {
-    return findByKey(root, TurkceUpperCase(groupPath), 0);
+    const QStringList keys = splitGroupPath(TurkceUpperCase(groupPath));
+    return keys.isEmpty() ? nullptr : findByNames(root, keys, 0);
 }
 
 void addToMemberChain(GroupNode* node, int delta) {
@@ -70,23 +90,15 @@ void addToMemberChain(GroupNode* node, int delta) {
 GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMember) {
     GroupNode* parent = &root;
     GroupNode* node = nullptr;
-    qsizetype pos = 0;
-    int depth = 0;
-    // A separator at the end leaves an empty last name: such a group is
-    // written that way and must come back.
-    bool more = !path.isEmpty();
-    while (more) {
-        qsizetype end = path.indexOf(GroupPathSeparator, pos);
-        more = end >= 0;
-        if (!more)
-            end = path.size();
-        const QString component = path.mid(pos, end - pos);
-        pos = end + 1;
-        if (++depth > kMaxGroupDepth)
-            throw ZilvarenError(QStringLiteral("Grup ağacı %1 düzeyden derin; bu kadar derin bir "
-                                               "grup yolu okunmaz.")
-                                    .arg(kMaxGroupDepth));
-
+    // Counted before splitting: a path of a million separators would
+    // otherwise become a million names first.
+    const QStringList names =
+        path.count(GroupPathSeparator) <= kMaxGroupDepth ? splitGroupPath(path) : QStringList();
+    if (names.size() > kMaxGroupDepth || path.count(GroupPathSeparator) > kMaxGroupDepth)
+        throw ZilvarenError(QStringLiteral("Grup ağacı %1 düzeyden derin; bu kadar derin bir "
+                                           "grup yolu okunmaz.")
+                                .arg(kMaxGroupDepth));
+    for (const QString& component : names) {
         const QString key = TurkceUpperCase(component);
         node = nullptr;
         for (const auto& child : parent->children) {
@@ -105,8 +117,10 @@ GroupNode* resolveGroupPath(GroupNode& root, const QString& path, bool countMemb
 }
 
 bool pathLiesIn(QStringView personPath, QStringView groupKey) {
+    // A key that ends with a separator (an empty last name) has its
+    // separator to the names below already.
     return personPath.size() >= groupKey.size() &&
            TurkceKeyEquals(personPath.left(groupKey.size()), groupKey) &&
-           (personPath.size() == groupKey.size() ||
+           (personPath.size() == groupKey.size() || groupKey.endsWith(GroupPathSeparator) ||
             personPath.at(groupKey.size()) == GroupPathSeparator);
 }

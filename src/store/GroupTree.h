@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -24,7 +25,17 @@ struct GroupNode {
     GroupNode* addChild(QString name, int position = -1);
 };
 
-// Names from the top-level group down, joined by the separator;
+// The group names of a path as the file is read: each name ends at a
+// separator, one separator after the last name is dropped, and an empty
+// path has no names ("AileÿKuzenler" and "AileÿKuzenlerÿ" name the same
+// group; "Aileÿÿ" has an empty-named sub-group).
+QStringList splitGroupPath(QStringView path);
+
+// The path of names, as splitGroupPath reads it back: joined by the
+// separator, with one more after an empty last name.
+QString joinGroupPath(const QStringList& names);
+
+// The path of a group's names from the top-level group down;
 // "Belli Değil" for no node (or the root).
 QString BuildGroupPath(const GroupNode* node);
 

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
-int clampFindWords(int value) { return std::clamp(value, 10, 250); }
+int clampFindWords(int value) {
+    return std::clamp(value, 10, 250);
+}
 
 RecordDocument::RecordDocument(QObject* parent) : QObject(parent) {}
 
@@ -21,19 +23,23 @@ void RecordDocument::load(RecordFileData& data) {
     persons_.setPersons(std::move(data.persons));
     data.persons.clear();
 
-    find_.items.append(data.findItems);
+    mergeFileState(data, find_, settings_);
+    Q_EMIT fileStateLoaded();
+}
+
+void mergeFileState(const RecordFileData& data, FindState& find, FileSettings& settings) {
+    find.items.append(data.findItems);
     for (size_t c = 0; c < data.findChecks.size(); ++c)
         if (data.findChecks[c])
-            find_.checks[c] = *data.findChecks[c];
+            find.checks[c] = *data.findChecks[c];
     if (data.saveAndClose)
-        settings_.saveAndClose = *data.saveAndClose;
+        settings.saveAndClose = *data.saveAndClose;
     if (data.findWords)
-        settings_.findWords = clampFindWords(*data.findWords);
+        settings.findWords = clampFindWords(*data.findWords);
     if (data.panelGrupHeight)
-        settings_.panelGrupHeight = *data.panelGrupHeight;
+        settings.panelGrupHeight = *data.panelGrupHeight;
     if (data.panelMainWidth)
-        settings_.panelMainWidth = *data.panelMainWidth;
-    Q_EMIT fileStateLoaded();
+        settings.panelMainWidth = *data.panelMainWidth;
 }
 
 void RecordDocument::clearRecords() {
@@ -41,19 +47,19 @@ void RecordDocument::clearRecords() {
     groups_.clear();
 }
 
-QByteArray RecordDocument::compose(const PersonRecord* focusedPerson,
-                                   const GroupNode* focusedGroup, QString* unencodable) const {
+QByteArray RecordDocument::compose(const PersonRecord* focusedPerson, const GroupNode* focusedGroup,
+                                   QString* unencodable) const {
     const std::vector<const PersonRecord*> all = persons_.allPersons();
-    const RecordFileSnapshot snapshot{all,  groups_.root(), focusedPerson, focusedGroup,
-                                      find_, settings_};
+    const RecordFileSnapshot snapshot{all,          groups_.root(), focusedPerson,
+                                      focusedGroup, find_,          settings_};
     return composeRecordFile(snapshot, unencodable);
 }
 
 QByteArray RecordDocument::compose(const std::vector<const PersonRecord*>& persons,
                                    const PersonRecord* focusedPerson,
                                    const GroupNode* focusedGroup) const {
-    const RecordFileSnapshot snapshot{persons, groups_.root(), focusedPerson, focusedGroup,
-                                      find_, settings_};
+    const RecordFileSnapshot snapshot{persons,      groups_.root(), focusedPerson,
+                                      focusedGroup, find_,          settings_};
     return composeRecordFile(snapshot);
 }
 

@@ -22,12 +22,17 @@ public:
 
     // Locks path (a link's target). nullptr when another process holds the
     // lock; *holder then says who. A folder where no lock file can be made
-    // gives an empty lock: nobody can hold one there.
+    // gives an empty lock: nobody can hold one there. A lock file that
+    // could not be written (a full disk) gives an empty lock too, with the
+    // reason as its problem(): the file is not guarded then.
     static std::unique_ptr<RecordFileLock> take(const QString& path, Holder* holder);
+
+    const QString& problem() const { return problem_; }
 
     static QString lockFileName(const QString& path);
 
 private:
-    explicit RecordFileLock(std::unique_ptr<QLockFile> file);
+    explicit RecordFileLock(std::unique_ptr<QLockFile> file, QString problem = {});
     std::unique_ptr<QLockFile> file_;
+    QString problem_;
 };

@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 
 const std::array<QString, FindCheckCount> kFindCheckKeys = {
@@ -50,7 +51,7 @@ namespace {
 // text are ever held whole.
 class Reader {
 public:
-    explicit Reader(QIODevice& device) : device_(device) {}
+    Reader(QIODevice& device, const PersonVisitor* visit) : device_(device), visit_(visit) {}
 
     RecordFileData read() {
         try {
@@ -78,9 +79,9 @@ private:
         const qint64 n = device_.read(buffer_.data() + kept, kPiece);
         if (n < 0) {
             const auto* file = qobject_cast<const QFileDevice*>(&device_);
-            throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
-                                      .arg(file ? file->fileName() : QString(),
-                                           device_.errorString()));
+            throw RecordFileError(
+                QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
+                    .arg(file ? file->fileName() : QString(), device_.errorString()));
         }
         buffer_.resize(kept + qsizetype(n));
         atEnd_ = n == 0;
@@ -130,13 +131,21 @@ private:
     static QStringView chars(QStringView l, qsizetype first, qsizetype count) {
         return first - 1 < l.size() ? l.mid(first - 1, count) : QStringView();
     }
-    static bool hasTag(QStringView l, QStringView tag) { return l.startsWith(tag); }
+    // Tags are short ASCII: compared unit by unit, which is what a line
+    // costs most of the time.
+    static bool hasTag(QStringView l, QStringView tag) {
+        return l.size() >= tag.size() &&
+               std::equal(tag.utf16(), tag.utf16() + tag.size(), l.utf16());
+    }
     // Values drawn from a small set (names, places, firms, group paths,
     // time stamps) are kept once and shared by every person that has them.
     QString shared(QStringView l, qsizetype n) {
         const QStringView value = chars(l, n, -1);
         if (value.isEmpty())
             return {};
+        // Persons handed on one by one are not kept: nothing to share.
+        if (visit_)
+            return value.toString();
         const auto it = pool_.constFind(value);
         if (it != pool_.constEnd())
             return *it;
@@ -180,15 +189,6 @@ private:
     }
 
     void groupLine(const QString& path) {
-        // Only a top-level group with an empty name is written as an empty
-        // group line.
-        if (path.isEmpty()) {
-            GroupNode& root = *data_.groups;
-            if (std::none_of(root.children.begin(), root.children.end(),
-                             [](const auto& g) { return g->Name.isEmpty(); }))
-                root.addChild(QString());
-            return;
-        }
         GroupNode* node = resolveGroupPath(*data_.groups, path, false);
         if (node && path == data_.focusedGroupPath)
             data_.groupToSelect = node;
@@ -213,8 +213,8 @@ private:
         const QStringView text = eq < 0 ? QStringView() : l.mid(eq + 1, maxLength);
         const auto v = parseFileInteger(text);
         if (!v)
-            throw ZilvarenError(QStringLiteral("'%1' is not a valid integer value")
-                                    .arg(text.toString()));
+            throw ZilvarenError(
+                QStringLiteral("'%1' is not a valid integer value").arg(text.toString()));
         return *v;
     }
 
@@ -243,22 +243,31 @@ private:
     }
 
     void personBlock(QString recordNo) {
-        auto owned = std::make_unique<PersonRecord>();
-        PersonRecord& p = *owned;
-        p.RecordNo = std::move(recordNo);
-        data_.persons.push_back(std::move(owned));
-        try {
-            personLines(p);
-        } catch (const ZilvarenError&) {
-            // A person whose block a bad line cut short is still filed; the
-            // first error is the one to report.
-            try {
-                fileIntoGroup(p);
-            } catch (const ZilvarenError&) {
-            }
-            throw;
+        PersonRecord streamed;
+        PersonRecord* p = &streamed;
+        if (!visit_) {
+            data_.persons.push_back(std::make_unique<PersonRecord>());
+            p = data_.persons.back().get();
         }
-        fileIntoGroup(p);
+        p->RecordNo = std::move(recordNo);
+        // A person whose block a bad line cut short is still filed; the
+        // first error is the one to report.
+        std::exception_ptr failure;
+        try {
+            personLines(*p);
+        } catch (const ZilvarenError&) {
+            failure = std::current_exception();
+        }
+        try {
+            fileIntoGroup(*p);
+        } catch (const ZilvarenError&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+        if (visit_)
+            (*visit_)(*p, data_);
+        if (failure)
+            std::rethrow_exception(failure);
     }
 
     void personLines(PersonRecord& p) {
@@ -290,8 +299,7 @@ private:
                         entries_.append(from(c, 8));
                 });
                 takeEntries(p.Contacts);
-            }
-            else if (hasTag(l, u"1 OBJE")) {
+            } else if (hasTag(l, u"1 OBJE")) {
                 runOfLevel2([&p, this](QStringView o) {
                     if (hasTag(o, u"2 CONT"))
                         entries_.append(from(o, 8));
@@ -299,8 +307,7 @@ private:
                         p.PictureIndex = parseFileInteger(o.mid(7)).value_or(0);
                 });
                 takeEntries(p.Pictures);
-            }
-            else if (hasTag(l, u"1 GRUP"))
+            } else if (hasTag(l, u"1 GRUP"))
                 p.GroupPath = shared(l, 8);
             else if (hasTag(l, u"1 TIME"))
                 runOfLevel2([&p, this](QStringView t) {
@@ -377,6 +384,7 @@ private:
     }
 
     QIODevice& device_;
+    const PersonVisitor* visit_;
     QByteArray buffer_;
     bool atEnd_ = false;
     qsizetype next_ = 0;
@@ -394,17 +402,32 @@ RecordFileData parseRecordText(const QString& text) {
     QByteArray bytes = cp1254::encode(text);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return Reader(buffer).read();
+    return Reader(buffer, nullptr).read();
 }
 
-RecordFileData readRecordFile(QIODevice& device) { return Reader(device).read(); }
+RecordFileData readRecordFile(QIODevice& device) {
+    return Reader(device, nullptr).read();
+}
 
-RecordFileData readRecordFile(const QString& path) {
-    const auto unreadable = [&path](const QString& reason) {
-        return RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(path, reason));
-    };
+RecordFileData readRecordFile(QIODevice& device, const PersonVisitor& visit) {
+    return Reader(device, &visit).read();
+}
+
+namespace {
+
+template <typename Read> RecordFileData readFile(const QString& path, Read&& read) {
     QFile file(path);
     if (const auto reason = openToRead(file))
-        throw unreadable(*reason);
-    return readRecordFile(file);
+        throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(path, *reason));
+    return read(file);
+}
+
+} // namespace
+
+RecordFileData readRecordFile(const QString& path) {
+    return readFile(path, [](QIODevice& file) { return readRecordFile(file); });
+}
+
+RecordFileData readRecordFile(const QString& path, const PersonVisitor& visit) {
+    return readFile(path, [&visit](QIODevice& file) { return readRecordFile(file, visit); });
 }

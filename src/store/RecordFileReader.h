@@ -3,6 +3,8 @@
 #include "platform/Errors.h"
 #include "store/RecordFile.h"
 
+#include <functional>
+
 class QIODevice;
 
 // A record file that cannot be read at all (missing, locked, unreadable).
@@ -16,6 +18,15 @@ public:
 // cannot be read throws RecordFileError.
 RecordFileData readRecordFile(QIODevice& device);
 RecordFileData readRecordFile(const QString& path);
+
+// The same, handing each person to visit when its block has ended instead
+// of keeping it, with what the file said before it: the result holds
+// everything but the persons, and a file of any size is read in little
+// memory. A person whose block a malformed line cut short is handed on
+// as the list would keep it.
+using PersonVisitor = std::function<void(PersonRecord&, const RecordFileData& before)>;
+RecordFileData readRecordFile(QIODevice& device, const PersonVisitor& visit);
+RecordFileData readRecordFile(const QString& path, const PersonVisitor& visit);
 
 // Reads the decoded text of a record file.
 RecordFileData parseRecordText(const QString& text);

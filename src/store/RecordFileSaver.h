@@ -5,6 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
+class QIODevice;
+
 // The name of the backup kept beside a record file: its extension replaced
 // by ".BAK" (or ".BAK" appended when it has none). A file whose own
 // extension is ".BAK" keeps its backup as NAME.BAK.BAK, never as itself.
@@ -19,10 +23,13 @@ QString recoveryFileName(const QString& path);
 QString saveTargetOf(const QString& path);
 
 // Writes a record file so that its name holds the old or the new content
-// at every instant: the previous file is kept as the ".BAK" (a second name
-// for it, or a copy), the new content goes to a temporary file that
-// reaches the disk and then replaces the file by a rename, and the folder
-// is flushed after it. Throws ZilvarenError naming the step that failed
+// at every instant: the previous file gets a second name (or a copy), the
+// new content goes to a temporary file that reaches the disk, then the
+// second name becomes the ".BAK", the new file replaces the old one by a
+// rename, and the folder is flushed after it. A failure at any step
+// leaves the file and its ".BAK" as they were. Throws ZilvarenError naming the step that failed
 // ("Unable to create backup file.", "Cannot create file %s") and the
-// reason; the file on disk is then unchanged.
+// reason; the file on disk is then unchanged. writeContent puts the new
+// content into the device, false when the device refused it.
+void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent);
 void saveRecordFile(const QString& path, const QByteArray& content);

@@ -10,6 +10,32 @@ class QIODevice;
 inline const QString kMakerStreet = QStringLiteral("Atatürk Bulvarı No: 127/4 Kızılay");
 inline const QString kMakerCity = QStringLiteral("06420 Ankara Türkiye");
 
+// The lines of a record file in code page 1254, straight into bytes, each
+// ending with CR LF. A line break inside a one-line value is written as a
+// blank, so the file reads back as written. Characters the code page lacks
+// are written as '?' and listed in *unencodable.
+class RecordFileWriter {
+public:
+    explicit RecordFileWriter(QString* unencodable = nullptr);
+    QByteArray bytes;
+
+    // From "0 HEAD" to the settings; no "1 IDNO " line without a focused
+    // record number.
+    void header(const QString* focusedRecordNo, const GroupNode& groups,
+                const GroupNode* focusedGroup, const FindState& find, const FileSettings& settings);
+    void person(const PersonRecord& p);
+    void trailer();
+
+private:
+    void line(QStringView tag, QStringView value = {});
+    void optional(QStringView tag, const QString& value);
+    void list(QStringView tag, const QStringList& values);
+    void flag(QStringView key, bool on);
+    void number(QStringView key, int value);
+
+    QString* unencodable_;
+};
+
 // Composes the whole file in code page 1254: header, one block per person
 // in list order, trailer; every line ends with CR LF. A line break inside
 // a one-line value is written as a blank, so the file reads back as

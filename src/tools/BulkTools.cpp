@@ -23,12 +23,8 @@ QString withoutSpaces(QString text) {
     return text;
 }
 
-void forEachContactEntry(RecordDocument& document,
-                         const std::function<QString(const QString&)>& f) {
-    document.persons().forEachPerson([&f](PersonRecord& p) {
-        for (QString& entry : p.Contacts)
-            entry = f(entry);
-    });
+void forEachContactEntry(RecordDocument& document, void (*tool)(PersonRecord&)) {
+    document.persons().forEachPerson(tool);
     document.setModified(true);
 }
 
@@ -73,12 +69,26 @@ QString splitContactEntry(const QString& entry) {
     return out;
 }
 
+void removeContactSpaces(PersonRecord& person) {
+    for (QString& entry : person.Contacts)
+        entry = withoutSpaces(entry);
+}
+
+void splitContactNumbers(PersonRecord& person) {
+    for (QString& entry : person.Contacts)
+        entry = splitContactEntry(entry);
+}
+
 void removeContactSpaces(RecordDocument& document) {
-    forEachContactEntry(document, [](const QString& e) { return withoutSpaces(e); });
+    forEachContactEntry(document, removeContactSpaces);
 }
 
 void splitContactNumbers(RecordDocument& document) {
-    forEachContactEntry(document, splitContactEntry);
+    forEachContactEntry(document, splitContactNumbers);
+}
+
+QString renumberedRecordNo(int position) {
+    return QString::number(position).rightJustified(5, QLatin1Char('0'));
 }
 
 void renumberRecords(RecordDocument& document) {
@@ -86,9 +96,8 @@ void renumberRecords(RecordDocument& document) {
     if (persons.personCount() == 0)
         return;
     int number = 0;
-    persons.forEachPerson([&number](PersonRecord& p) {
-        p.RecordNo = QString::number(++number).rightJustified(5, QLatin1Char('0'));
-    });
+    persons.forEachPerson(
+        [&number](PersonRecord& p) { p.RecordNo = renumberedRecordNo(++number); });
     persons.allPersonsChanged();
     document.setModified(true);
 }

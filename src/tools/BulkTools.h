@@ -3,6 +3,7 @@
 #include <QString>
 
 class RecordDocument;
+struct PersonRecord;
 
 // Standard grouping of an all-digit telephone number, leftmost group first,
 // joined by single blanks.
@@ -25,3 +26,9 @@ void splitContactNumbers(RecordDocument& document);
 // included. With no persons nothing happens; otherwise the document is
 // marked modified.
 void renumberRecords(RecordDocument& document);
+
+// The same tools on one person, for a file rewritten a person at a time.
+void removeContactSpaces(PersonRecord& person);
+void splitContactNumbers(PersonRecord& person);
+// The record number of the person at position (from 1) after renumbering.
+QString renumberedRecordNo(int position);

@@ -3,6 +3,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "store/LoadedFile.h"
+#include "store/PersonRecord.h"
 #include "tools/BulkTools.h"
 
 #include <QCommandLineParser>
@@ -31,14 +32,17 @@ int runToolsCommand(const QStringList& args) {
         int(parser.isSet(strip)) + int(parser.isSet(split)) + int(parser.isSet(renumber)) != 1)
         return usage();
     try {
-        const auto file = LoadedFile::read(parser.positionalArguments()[0]);
-        if (parser.isSet(strip))
-            removeContactSpaces(file->document);
-        else if (parser.isSet(split))
-            splitContactNumbers(file->document);
-        else
-            renumberRecords(file->document);
-        file->save(parser.value(out));
+        const bool renumbering = parser.isSet(renumber);
+        using Tool = void (*)(PersonRecord&);
+        const Tool tool =
+            parser.isSet(strip) ? Tool(removeContactSpaces) : Tool(splitContactNumbers);
+        rewriteRecordFile(parser.positionalArguments()[0], parser.value(out), [=] {
+            if (!renumbering)
+                return RecordFileEdit{tool, {}};
+            auto position = std::make_shared<int>(0);
+            return RecordFileEdit{
+                [position](PersonRecord& p) { p.RecordNo = renumberedRecordNo(++*position); }, {}};
+        });
         return 0;
     } catch (const std::exception& e) {
         printCliError(exceptionMessage(e));

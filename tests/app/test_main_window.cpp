@@ -1,7 +1,6 @@
 #include "WindowFixture.h"
 #include "app/FileCommands.h"
 #include "app/TForm_Main.h"
-#include "store/RecordFileLock.h"
 #include "groups/GroupTreeView.h"
 #include "person/PersonEditor.h"
 #include "person/PersonListView.h"
@@ -9,11 +8,12 @@
 #include "platform/ScriptedPrompts.h"
 #include "platform/SettingsStore.h"
 #include "platform/ShellOpener.h"
+#include "store/RecordFileLock.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -68,7 +68,8 @@ private Q_SLOTS:
     void cleanup() { window_.reset(); }
 
     void startUpOpensTheLastFile() {
-        setRecent({file_, dir_->filePath(QStringLiteral("b.qdb")), dir_->filePath(QStringLiteral("B.QDB"))});
+        setRecent({file_, dir_->filePath(QStringLiteral("b.qdb")),
+                   dir_->filePath(QStringLiteral("B.QDB"))});
         TForm_Main& w = makeWindow();
         w.openStartupFile();
         w.openStartupFile(); // later activations do nothing
@@ -125,7 +126,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder)); // exists, yet cannot be read as a file
         prompts_->answerText(folder);
         w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
-        QCOMPARE(prompts_->shown().first().fileRequest.filter, QStringLiteral("Personel Files (*.qdb)|*.QDB"));
+        QCOMPARE(prompts_->shown().first().fileRequest.filter,
+                 QStringLiteral("Personel Files (*.qdb)|*.QDB"));
         QCOMPARE(prompts_->shown().first().text, QStringLiteral("Mevcut Zilvaren Dosyası Aç"));
         QCOMPARE(prompts_->messages().size(), 1);
         QCOMPARE(w.windowTitle(), title);
@@ -137,17 +139,19 @@ private Q_SLOTS:
     // A file read only in part is never put over the file without the user
     // choosing so: not on "Kaydet", not on quitting with save-without-asking.
     void partlyReadFileIsNotSavedOverSilently() {
-        writeFile(file_, recordBytes({QStringLiteral("1 SETS "), QStringLiteral("2 CHEK SaveAndClose=1"),
-                                      QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
-                                      QStringLiteral("2 DATE 40 01 1970"), QStringLiteral("0 ID 2"),
-                                      QStringLiteral("0 TRLR")}));
+        writeFile(file_,
+                  recordBytes({QStringLiteral("1 SETS "), QStringLiteral("2 CHEK SaveAndClose=1"),
+                               QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
+                               QStringLiteral("2 DATE 40 01 1970"), QStringLiteral("0 ID 2"),
+                               QStringLiteral("0 TRLR")}));
         const QByteArray before = readFile(file_);
         setRecent({file_});
         TForm_Main& w = makeWindow();
         w.openStartupFile();
         QCOMPARE(prompts_->messages().size(), 1);
         const QString message = prompts_->messages().first();
-        QVERIFY2(message.contains(QStringLiteral("5. satırda okunamadı: Invalid argument to date encode")) &&
+        QVERIFY2(message.contains(
+                     QStringLiteral("5. satırda okunamadı: Invalid argument to date encode")) &&
                      message.contains(QStringLiteral("okunan 1 kişi")),
                  qPrintable(message));
         QCOMPARE(w.document().persons().personCount(), 1);
@@ -167,8 +171,9 @@ private Q_SLOTS:
 
     void recoveryFileIsOfferedAtOpening() {
         const QString recovery = dir_->filePath(QStringLiteral("personel.kurtarma.qdb"));
-        writeFile(recovery, recordBytes({QStringLiteral("0 ID 99"), QStringLiteral("1 NAME KURTARILAN"),
-                                         QStringLiteral("0 TRLR")}));
+        writeFile(recovery,
+                  recordBytes({QStringLiteral("0 ID 99"), QStringLiteral("1 NAME KURTARILAN"),
+                               QStringLiteral("0 TRLR")}));
         setRecent({file_});
         const QByteArray before = readFile(file_);
         prompts_->answer(PromptButton::Yes);
@@ -202,9 +207,10 @@ private Q_SLOTS:
         TForm_Main& w = makeWindow();
         w.openStartupFile();
         w.files().DosyaAcNew(FileCommands::OpenSender::RecentItem, folder);
-        QCOMPARE(prompts_->messages(),
-                 QStringList({QStringLiteral("\"") + folder +
-                              QStringLiteral("\" dosyası okunamadı.\rBu bir klasör, dosya değil.")}));
+        QCOMPARE(
+            prompts_->messages(),
+            QStringList({QStringLiteral("\"") + folder +
+                         QStringLiteral("\" dosyası okunamadı.\rBu bir klasör, dosya değil.")}));
         QCOMPARE(w.files().recentFiles(), QStringList({folder}));
         QCOMPARE(w.files().CurrentFileName(), file_);
     }
@@ -212,10 +218,10 @@ private Q_SLOTS:
     // Open then save with the splitters untouched writes the numbers the
     // file had, whatever the window's size rounds them to.
     void untouchedPanelsKeepTheirSizes() {
-        writeFile(file_, recordBytes({QStringLiteral("1 SETS "),
-                                      QStringLiteral("2 CHEK Panel_Grup_Height=200"),
-                                      QStringLiteral("2 CHEK Panel_Main_Width=320"),
-                                      QStringLiteral("0 TRLR")}));
+        writeFile(
+            file_,
+            recordBytes({QStringLiteral("1 SETS "), QStringLiteral("2 CHEK Panel_Grup_Height=200"),
+                         QStringLiteral("2 CHEK Panel_Main_Width=320"), QStringLiteral("0 TRLR")}));
         setRecent({file_});
         TForm_Main& w = makeWindow();
         w.resize(900, 700);
@@ -280,7 +286,8 @@ private Q_SLOTS:
         TForm_Main& w = makeWindow();
         w.openStartupFile();
         w.files().DosyaAcNew(FileCommands::OpenSender::RecentItem, gone);
-        QCOMPARE(prompts_->messages(), QStringList({gone + QStringLiteral(" isimli dosya bulunamadı.")}));
+        QCOMPARE(prompts_->messages(),
+                 QStringList({gone + QStringLiteral(" isimli dosya bulunamadı.")}));
         QVERIFY(w.files().recentFiles().isEmpty());
     }
 
@@ -294,7 +301,8 @@ private Q_SLOTS:
         w.files().DosyaAcNew(FileCommands::OpenSender::RecentItem, other);
         QCOMPARE(w.files().CurrentFileName(), other);
         QCOMPARE(w.files().recentFiles(), QStringList({file_}));
-        QCOMPARE(w.document().find().items, QStringList({QStringLiteral("ali"), QStringLiteral("veli")}));
+        QCOMPARE(w.document().find().items,
+                 QStringList({QStringLiteral("ali"), QStringLiteral("veli")}));
         QCOMPARE(w.document().persons().personCount(), 0);
         QCOMPARE(w.editor().Lb_Info->text(), QStringLiteral("---"));
     }
@@ -307,7 +315,8 @@ private Q_SLOTS:
         prompts_->answer(PromptButton::Cancel);
         w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
         QCOMPARE(prompts_->shown().size(), 1); // no file dialog after Cancel
-        QVERIFY(prompts_->shown().first().text.startsWith(QStringLiteral("Çalıştığınız dosyadaki")));
+        QVERIFY(
+            prompts_->shown().first().text.startsWith(QStringLiteral("Çalıştığınız dosyadaki")));
 
         // Yes whose save does not happen stops as well.
         prompts_->clear();
@@ -335,8 +344,10 @@ private Q_SLOTS:
         prompts_->answerText(file_);
         prompts_->answer(PromptButton::Yes);
         w.files().Button_KaydetClick(FileCommands::SaveSender::SaveAs);
-        QCOMPARE(prompts_->shown()[1].text,
-                 file_ + QStringLiteral(" İsimli bir dosya mevcuttur.\rSilinerek Değiştirilmesini İstermisiniz ?"));
+        QCOMPARE(
+            prompts_->shown()[1].text,
+            file_ + QStringLiteral(
+                        " İsimli bir dosya mevcuttur.\rSilinerek Değiştirilmesini İstermisiniz ?"));
         QCOMPARE(prompts_->shown()[0].fileRequest.fileName, file_);
         QCOMPARE(readFile(dir_->filePath(QStringLiteral("personel.BAK"))).size(), saved.size());
     }
@@ -382,19 +393,25 @@ private Q_SLOTS:
     void closeAsksAndWritesSettings() {
         const QString other = dir_->filePath(QStringLiteral("other.qdb"));
         writeFile(other, "0 TRLR\r\n");
-        setRecent({file_, other});
+        // More than the nine a list keeps when files are opened: all are
+        // listed, and all are written back.
+        QStringList recent = {file_, other};
+        for (int i = 0; i < 10; ++i)
+            recent.append(dir_->filePath(QStringLiteral("eski%1.qdb").arg(i)));
+        setRecent(recent);
         TForm_Main& w = makeWindow();
+        QCOMPARE(w.files().recentFiles(), recent.mid(1));
         w.openStartupFile();
         w.document().setModified(true);
         prompts_->answer(PromptButton::Cancel);
         QVERIFY(!closeWindow());
         // Kept open: nothing written.
-        QCOMPARE(SettingsStore().recentFiles(), QStringList({file_, other}));
+        QCOMPARE(SettingsStore().recentFiles(), recent);
         QVERIFY(!SettingsStore().pageSetup().width);
 
         prompts_->answer(PromptButton::No);
         QVERIFY(closeWindow());
-        QCOMPARE(SettingsStore().recentFiles(), QStringList({file_, other}));
+        QCOMPARE(SettingsStore().recentFiles(), recent);
         QCOMPARE(*SettingsStore().pageSetup().width, w.width());
     }
 

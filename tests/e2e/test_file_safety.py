@@ -3,8 +3,10 @@
 recovery file written when the program is ended from outside."""
 import os
 import signal
+import subprocess
+import tempfile
 
-from harness import App, Runner, person, persons_by_no, wait_for
+from harness import App, Runner, has_state, person, persons_by_no, wait_for, write_qdb
 
 PEOPLE = [person("1", "ALİ", "KAYA", "Aile"), person("2", "AYŞE", "ER", "Aile")]
 
@@ -70,6 +72,46 @@ def case_sigterm_keeps_typed_work(t):
         again.stop()
 
 
+def case_save_on_a_full_disk_keeps_file_and_changes(t):
+    # A real full disk: a small tmpfs, which only root may mount.
+    if os.geteuid() != 0:
+        print("skip: mounting a tmpfs needs root")
+        return
+    full = tempfile.mkdtemp(prefix="full-", dir=t.desktop.tmp)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256k", "tmpfs", full]).returncode:
+        print("skip: no tmpfs here")
+        return
+    app = None
+    try:
+        qdb = os.path.join(full, "kayit.qdb")
+        write_qdb(qdb, header_idno="1", header_group="Aile", groups=["Aile"], persons=PEOPLE)
+        before = open(qdb, "rb").read()
+        app = t.app = App(t.desktop, t.binary, t.cli, qdb=qdb)
+        app.start()
+        st = os.statvfs(full)
+        fill = os.path.join(full, "doldurma")
+        with open(fill, "wb") as f:
+            f.write(b"x" * (st.f_bavail * st.f_frsize - 512))
+        files = sorted(os.listdir(full))
+        app.click_person("2")
+        app.focus_window()
+        app.key("ctrl+s")
+        box, text = app.message(containing="Diskte yer kalmadı")
+        t.check("Dosyaya yazılamadı" in text, "the message names the step", text)
+        app.answer(box, "OK", "Tamam")
+        t.check(has_state(app.tool("Dosya Kaydet"), "enabled"), "Kaydet is still offered")
+        t.check(open(qdb, "rb").read() == before, "the file keeps its bytes")
+        t.check(sorted(os.listdir(full)) == files, "no temporary file is left", os.listdir(full))
+        os.remove(fill)
+        app.save()
+        t.check(app.dump()["focusedRecordNo"] == "2", "with room again, the same save goes through")
+    finally:
+        if app:
+            app.stop()
+        subprocess.run(["umount", full])
+
+
 if __name__ == "__main__":
     Runner("file_safety").run([case_second_window_opens_read_only,
-                               case_sigterm_keeps_typed_work])
+                               case_sigterm_keeps_typed_work,
+                               case_save_on_a_full_disk_keeps_file_and_changes])

@@ -28,7 +28,9 @@ VCardImportPlan planBytes(QByteArray bytes, qint64 first = 1) {
     return planVCardImport(buffer, QStringLiteral("Aile"), first, kClock);
 }
 
-VCardImportPlan planFile(const char* name) { return planBytes(readFile(corpus(name))); }
+VCardImportPlan planFile(const char* name) {
+    return planBytes(readFile(corpus(name)));
+}
 
 const PersonRecord& person(const VCardImportPlan& plan, size_t i) {
     return *plan.persons.at(i).record;
@@ -41,7 +43,9 @@ QStringList names(const VCardImportPlan& plan) {
     return out;
 }
 
-QDate birth(const PersonRecord& p) { return birthdate::toDate(p.BirthDate); }
+QDate birth(const PersonRecord& p) {
+    return birthdate::toDate(p.BirthDate);
+}
 
 // A document with the groups Aile > Kuzenler and İş, and three persons.
 void fillDocument(RecordDocument& doc) {
@@ -82,9 +86,10 @@ PersonRecord fullPerson(const QString& no) {
     p.BirthDate = birthdate::fromDate(QDate(1978, 11, 23));
     p.Sex = u'F';
     p.MaritalStatus = u'B';
-    p.Contacts = {QStringLiteral("Ev\t0312 000 00 06"), QStringLiteral("İş\t0312 000 00 05"),
-                  QStringLiteral("GSM\t0532 000 00 01"), QStringLiteral("Fax\t0312 000 00 07"),
-                  QStringLiteral("Mail\tayse@ornek.org"), QStringLiteral("Web\thttps://ornek.org/a,b")};
+    p.Contacts = {
+        QStringLiteral("Ev\t0312 000 00 06"),   QStringLiteral("İş\t0312 000 00 05"),
+        QStringLiteral("GSM\t0532 000 00 01"),  QStringLiteral("Fax\t0312 000 00 07"),
+        QStringLiteral("Mail\tayse@ornek.org"), QStringLiteral("Web\thttps://ornek.org/a,b")};
     p.Notes = {QStringLiteral("Birinci satır; noktalı virgül"), QString(),
                QStringLiteral("Üçüncü satır, çok uzun: ") + QString(60, u'ğ')};
     p.GroupPath = QStringLiteral("Aile") + GroupPathSeparator + QStringLiteral("Kuzenler");
@@ -117,9 +122,9 @@ private Q_SLOTS:
 
     void version21CodePage1254() {
         const VCardImportPlan plan = planFile("v21_cp1254.vcf");
-        QCOMPARE(names(plan), (QStringList{QStringLiteral("GÜLŞEN/ÖZTÜRK"),
-                                           QStringLiteral("İSMAİL/AĞAOĞLU"),
-                                           QStringLiteral("IŞIL/ŞİMŞEK")}));
+        QCOMPARE(names(plan),
+                 (QStringList{QStringLiteral("GÜLŞEN/ÖZTÜRK"), QStringLiteral("İSMAİL/AĞAOĞLU"),
+                              QStringLiteral("IŞIL/ŞİMŞEK")}));
         QCOMPARE(person(plan, 0).Firm, QStringLiteral("Doğan Ltd."));
         QCOMPARE(person(plan, 0).Department, QStringLiteral("Muhasebe"));
         QCOMPARE(person(plan, 0).Profession, QStringLiteral("Müdür"));
@@ -130,13 +135,15 @@ private Q_SLOTS:
         const VCardImportPlan plan = planFile("v30_folded.vcf");
         QCOMPARE(names(plan), QStringList{QStringLiteral("AYŞE/KARACA, YENER")});
         const PersonRecord& p = person(plan, 0);
-        QCOMPARE(p.Contacts,
-                 (QStringList{QStringLiteral("GSM\t0532 000 00 01"), QStringLiteral("GSM\t0532 000 00 02"),
-                              QStringLiteral("GSM\t0532 000 00 03"), QStringLiteral("GSM\t0532 000 00 04"),
-                              QStringLiteral("İş\t0312 000 00 05"), QStringLiteral("Ev\t0312 000 00 06"),
-                              QStringLiteral("Fax\t0312 000 00 07"), QStringLiteral("Ev\t0312 000 00 08"),
-                              QStringLiteral("Mail\tayse@ornek.org"),
-                              QStringLiteral("Web\thttps://ornek.org/ayse")}));
+        QCOMPARE(
+            p.Contacts,
+            (QStringList{
+                QStringLiteral("GSM\t0532 000 00 01"), QStringLiteral("GSM\t0532 000 00 02"),
+                QStringLiteral("GSM\t0532 000 00 03"), QStringLiteral("GSM\t0532 000 00 04"),
+                QStringLiteral("İş\t0312 000 00 05"), QStringLiteral("Ev\t0312 000 00 06"),
+                QStringLiteral("Fax\t0312 000 00 07"), QStringLiteral("Yazlık\t0312 000 00 08"),
+                QStringLiteral("Mail\tayse@ornek.org"),
+                QStringLiteral("Web\thttps://ornek.org/ayse")}));
         QCOMPARE(p.HomeAddress1, QStringLiteral("Kızılay Cad. No: 12, Kat 3"));
         QCOMPARE(p.HomeAddress2, QStringLiteral("Daire 4, Çankaya, Türkiye"));
         QCOMPARE(p.HomeCity, QStringLiteral("Ankara"));
@@ -148,9 +155,9 @@ private Q_SLOTS:
         QCOMPARE(p.Profession, QStringLiteral("Kıdemli Mühendis"));
         QCOMPARE(birth(p), QDate(1978, 11, 23));
         QCOMPARE(p.Sex, QChar(u'F'));
-        QCOMPARE(p.EditedAt,
-                 Clock::stamp(QDateTime(QDate(2023, 6, 1), QTime(10, 20, 30), Qt::UTC)
-                                  .toLocalTime()));
+        QCOMPARE(
+            p.EditedAt,
+            Clock::stamp(QDateTime(QDate(2023, 6, 1), QTime(10, 20, 30), Qt::UTC).toLocalTime()));
         QCOMPARE(p.Notes.size(), 2);
         QCOMPARE(p.Notes[1], QStringLiteral("İkinci satır: noktalı virgül; virgül, ters bölü \\ "
                                             "son. Bu satır yetmiş beş sekizliden uzun olduğu için "
@@ -161,9 +168,9 @@ private Q_SLOTS:
 
     void version40UrisAndCardsWithoutName() {
         const VCardImportPlan plan = planFile("v40.vcf");
-        QCOMPARE(names(plan), (QStringList{QStringLiteral("ÇİĞDEM/ÜNLÜ"),
-                                           QStringLiteral("EGE GIDA A.Ş./"),
-                                           QStringLiteral("BİLGİ@ORNEK.COM/")}));
+        QCOMPARE(names(plan),
+                 (QStringList{QStringLiteral("ÇİĞDEM/ÜNLÜ"), QStringLiteral("EGE GIDA A.Ş./"),
+                              QStringLiteral("BİLGİ@ORNEK.COM/")}));
         const PersonRecord& p = person(plan, 0);
         QCOMPARE(p.Contacts, (QStringList{QStringLiteral("GSM\t+90-532-555-0101"),
                                           QStringLiteral("İş\t+90-312-555-0102"),
@@ -177,16 +184,16 @@ private Q_SLOTS:
 
     void lineFeedsAndByteOrderMark() {
         const VCardImportPlan plan = planFile("lf_bom.vcf");
-        QCOMPARE(names(plan), (QStringList{QStringLiteral("GÖKHAN/YILDIZ"),
-                                           QStringLiteral("ÖMER/ÇELEBİ")}));
+        QCOMPARE(names(plan),
+                 (QStringList{QStringLiteral("GÖKHAN/YILDIZ"), QStringLiteral("ÖMER/ÇELEBİ")}));
         QCOMPARE(person(plan, 1).Contacts, QStringList{QStringLiteral("Ev\t0224 765 43 21")});
     }
 
     void brokenCardsAreReported() {
         const VCardImportPlan plan = planFile("broken.vcf");
-        QCOMPARE(names(plan), (QStringList{QStringLiteral("KART/SAĞLAM"),
-                                           QStringLiteral("BOZUK/RESİMSİZ"),
-                                           QStringLiteral("GÜL/KESİK")}));
+        QCOMPARE(names(plan),
+                 (QStringList{QStringLiteral("KART/SAĞLAM"), QStringLiteral("BOZUK/RESİMSİZ"),
+                              QStringLiteral("GÜL/KESİK")}));
         QVERIFY(plan.persons[1].photos.empty());
         QCOMPARE(plan.warnings.size(), 1);
         QVERIFY(plan.warnings[0].startsWith(QStringLiteral("2. kart (BOZUK RESİMSİZ): ")));
@@ -208,7 +215,8 @@ private Q_SLOTS:
     void unencodableLettersAreListedThenReplaced() {
         VCardImportPlan plan = planFile("unencodable.vcf");
         QCOMPARE(plan.unencodable.size(), 3);
-        QVERIFY(plan.unencodable[0].startsWith(QStringLiteral("1. kart (ИВАН ПЕТРОВ), Ad: И В А Н")));
+        QVERIFY(
+            plan.unencodable[0].startsWith(QStringLiteral("1. kart (ИВАН ПЕТРОВ), Ad: И В А Н")));
         QVERIFY(plan.unencodable[1].contains(QStringLiteral(", Soyad: ")));
         QVERIFY(plan.unencodable[2].contains(QStringLiteral(", Firma: Α θ ή ν α")));
         QVERIFY(unencodableQuestion(plan.unencodable).contains(QStringLiteral("Ad: И")));
@@ -224,7 +232,8 @@ private Q_SLOTS:
         writeFile(dir.filePath(QStringLiteral("photo3.jpg")), "x");
         RecordDocument doc;
         fillDocument(doc);
-        const QString kuzenler = QStringLiteral("Aile") + GroupPathSeparator + QStringLiteral("Kuzenler");
+        const QString kuzenler =
+            QStringLiteral("Aile") + GroupPathSeparator + QStringLiteral("Kuzenler");
         QByteArray bytes = readFile(corpus("v30_folded.vcf")) + readFile(corpus("v40.vcf"));
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
@@ -238,7 +247,8 @@ private Q_SLOTS:
         QCOMPARE(all[6]->RecordNo, QStringLiteral("11"));
         QCOMPARE(all[3]->Pictures, QStringList{QStringLiteral("photo2.jpg")});
         QCOMPARE(all[4]->Pictures, QStringList{QStringLiteral("photo4.jpg")});
-        QCOMPARE(readFile(dir.filePath(QStringLiteral("photo4.jpg"))), readFile(corpus("photo.jpg")));
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("photo4.jpg"))),
+                 readFile(corpus("photo.jpg")));
         const GroupNode* group = FindPersonGroup(doc.groups().root(), kuzenler);
         QCOMPARE(group->MemberCount, 4u);
         QCOMPARE(group->parent->MemberCount, 4u);
@@ -271,11 +281,12 @@ private Q_SLOTS:
         QByteArray unfolded = card;
         unfolded.replace("\r\n ", "");
         QVERIFY(unfolded.contains(QStringLiteral("N:IŞIKLI\\, İNCE;ŞÜKRÜ ÇAĞRI;;;\r\n").toUtf8()));
-        QVERIFY(unfolded.contains(QStringLiteral("ORG:Orvak\\; Bilişim;Ar-Ge \\\\ Yazılım\r\n").toUtf8()));
+        QVERIFY(unfolded.contains(
+            QStringLiteral("ORG:Orvak\\; Bilişim;Ar-Ge \\\\ Yazılım\r\n").toUtf8()));
         QVERIFY(unfolded.contains("CATEGORIES:Aile,Kuzenler\r\n"));
         QVERIFY(unfolded.contains("REV:"));
-        QVERIFY(unfolded.contains("PHOTO;ENCODING=b;TYPE=JPEG:" +
-                                  readFile(corpus("photo.jpg")).toBase64() + "\r\n"));
+        QVERIFY(unfolded.contains(
+            "PHOTO;ENCODING=b;TYPE=JPEG:" + readFile(corpus("photo.jpg")).toBase64() + "\r\n"));
     }
 
     void uidIsStable() {
@@ -295,6 +306,11 @@ private Q_SLOTS:
         persons[1].RecordNo = QStringLiteral("2");
         persons[1].FirstName = QStringLiteral("ALİ");
         persons[1].Pictures = {QStringLiteral("a.jpg"), QStringLiteral("b.bmp")};
+        // Kinds are free text: the six words travel as their own lines,
+        // any other as a line of its value's shape with its label.
+        persons[1].Contacts = {QStringLiteral("ev\t212 000"), QStringLiteral("GSM\t0532 1"),
+                               QStringLiteral("E-posta, özel\tali@ornek.com"),
+                               QStringLiteral("İş yeri\thttps://ornek.com.tr")};
         std::vector<const PersonRecord*> list = {&persons[0], &persons[1]};
 
         QByteArray bytes;
@@ -303,6 +319,10 @@ private Q_SLOTS:
         const VCardExportResult written = writeVCards(out, list, {true, dir.path()});
         QCOMPARE(written.cards, 2);
         QCOMPARE(written.picturesLeftOut, 1);
+        for (const char* line :
+             {"item1.TEL:212 000", "item1.X-ABLabel:ev", "item2.EMAIL;TYPE=INTERNET:ali@ornek.com",
+              "item2.X-ABLabel:E-posta\\, özel", "item3.URL:https"})
+            QVERIFY2(bytes.contains(line), line);
 
         VCardImportPlan plan = planBytes(bytes, 1);
         QCOMPARE(plan.persons.size(), size_t(2));

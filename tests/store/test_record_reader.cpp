@@ -32,22 +32,35 @@ private Q_SLOTS:
     void initTestCase() { useTurkishLocale(); }
 
     void personBlockInAnyOrder() {
-        const RecordFileData d =
-            parse({QStringLiteral("0 HEAD"), QStringLiteral("0 ID 17"),
-                   QStringLiteral("1 SURN YILMAZ"), QStringLiteral("1 NAME AHMET"),
-                   QStringLiteral("1 ADRS"), QStringLiteral("2 HOM4 ANKARA"),
-                   QStringLiteral("2 HOM3 06100"), QStringLiteral("2 WRK3 06200"),
-                   QStringLiteral("2 COMP ORVAK"), QStringLiteral("1 BIRT"),
-                   QStringLiteral("2 DATE 05 03 1970"), QStringLiteral("2 PLAC ANKARA"),
-                   QStringLiteral("1 SEX F"), QStringLiteral("1 FAMS B"), QStringLiteral("1 PHON"),
-                   QStringLiteral("2 CONT GSM\t0532"), QStringLiteral("2 CONT Ev\t312"),
-                   QStringLiteral("1 OBJE"), QStringLiteral("2 CONT a.jpg"),
-                   QStringLiteral("2 INDX -1"), QStringLiteral("1 TIME"),
-                   QStringLiteral("2 EDIT 02.01.2006  10:00:00"),
-                   QStringLiteral("2 RECD 01.01.2006  09:00:00"), QStringLiteral("1 NOTE"),
-                   QStringLiteral("2 CONT line one"), QStringLiteral("2 CONT"),
-                   QStringLiteral("1 XXXX unknown"), QStringLiteral("2 XXXX unknown"),
-                   QStringLiteral("0 TRLR")});
+        const RecordFileData d = parse({QStringLiteral("0 HEAD"),
+                                        QStringLiteral("0 ID 17"),
+                                        QStringLiteral("1 SURN YILMAZ"),
+                                        QStringLiteral("1 NAME AHMET"),
+                                        QStringLiteral("1 ADRS"),
+                                        QStringLiteral("2 HOM4 ANKARA"),
+                                        QStringLiteral("2 HOM3 06100"),
+                                        QStringLiteral("2 WRK3 06200"),
+                                        QStringLiteral("2 COMP ORVAK"),
+                                        QStringLiteral("1 BIRT"),
+                                        QStringLiteral("2 DATE 05 03 1970"),
+                                        QStringLiteral("2 PLAC ANKARA"),
+                                        QStringLiteral("1 SEX F"),
+                                        QStringLiteral("1 FAMS B"),
+                                        QStringLiteral("1 PHON"),
+                                        QStringLiteral("2 CONT GSM\t0532"),
+                                        QStringLiteral("2 CONT Ev\t312"),
+                                        QStringLiteral("1 OBJE"),
+                                        QStringLiteral("2 CONT a.jpg"),
+                                        QStringLiteral("2 INDX -1"),
+                                        QStringLiteral("1 TIME"),
+                                        QStringLiteral("2 EDIT 02.01.2006  10:00:00"),
+                                        QStringLiteral("2 RECD 01.01.2006  09:00:00"),
+                                        QStringLiteral("1 NOTE"),
+                                        QStringLiteral("2 CONT line one"),
+                                        QStringLiteral("2 CONT"),
+                                        QStringLiteral("1 XXXX unknown"),
+                                        QStringLiteral("2 XXXX unknown"),
+                                        QStringLiteral("0 TRLR")});
         QVERIFY(!d.error);
         QCOMPARE(d.persons.size(), size_t(1));
         const PersonRecord& p = *d.persons[0];
@@ -89,17 +102,27 @@ private Q_SLOTS:
     }
 
     void headerRuns() {
-        const RecordFileData d = parse(
-            {QStringLiteral("0 HEAD"), QStringLiteral("1 IDNO 7"), QStringLiteral("1 GRUP Aile|Kuz"),
-             QStringLiteral("2 GRUP Aile"), QStringLiteral("2 GRUP aile|Kuz"),
-             QStringLiteral("2 GRUP Aile|Kuz"), QStringLiteral("2 GRUP AİLE"),
-             QStringLiteral("2 GRUP Eski"), QStringLiteral("1 FIND "), QStringLiteral("2 ITEM ali"),
-             QStringLiteral("2 ITEM veli"), QStringLiteral("2 CHEK ID=1"),
-             QStringLiteral("2 CHEK Tel=0"), QStringLiteral("2 CHEK Adres="),
-             QStringLiteral("2 CHEK Tamami=1"), QStringLiteral("1 SETS "),
-             QStringLiteral("2 CHEK SaveAndClose=1"), QStringLiteral("2 CHEK FindWords=20"),
-             QStringLiteral("2 CHEK Panel_Grup_Height=150"),
-             QStringLiteral("2 CHEK Panel_Main_Width=300"), QStringLiteral("0 TRLR")});
+        const RecordFileData d = parse({QStringLiteral("0 HEAD"),
+                                        QStringLiteral("1 IDNO 7"),
+                                        QStringLiteral("1 GRUP Aile|Kuz"),
+                                        QStringLiteral("2 GRUP Aile"),
+                                        QStringLiteral("2 GRUP aile|Kuz"),
+                                        QStringLiteral("2 GRUP Aile|Kuz"),
+                                        QStringLiteral("2 GRUP AİLE"),
+                                        QStringLiteral("2 GRUP Eski"),
+                                        QStringLiteral("1 FIND "),
+                                        QStringLiteral("2 ITEM ali"),
+                                        QStringLiteral("2 ITEM veli"),
+                                        QStringLiteral("2 CHEK ID=1"),
+                                        QStringLiteral("2 CHEK Tel=0"),
+                                        QStringLiteral("2 CHEK Adres="),
+                                        QStringLiteral("2 CHEK Tamami=1"),
+                                        QStringLiteral("1 SETS "),
+                                        QStringLiteral("2 CHEK SaveAndClose=1"),
+                                        QStringLiteral("2 CHEK FindWords=20"),
+                                        QStringLiteral("2 CHEK Panel_Grup_Height=150"),
+                                        QStringLiteral("2 CHEK Panel_Main_Width=300"),
+                                        QStringLiteral("0 TRLR")});
         QVERIFY(!d.error);
         QCOMPARE(d.focusedRecordNo, std::optional<QString>(QStringLiteral("7")));
         QCOMPARE(d.groups->children.size(), size_t(2)); // aile and AİLE are one group
@@ -120,18 +143,18 @@ private Q_SLOTS:
     }
 
     void emptyHeaderGroupSelectsNothing() {
-        const RecordFileData d = parse({QStringLiteral("1 GRUP "), QStringLiteral("2 GRUP A"),
-                                        QStringLiteral("0 TRLR")});
+        const RecordFileData d = parse(
+            {QStringLiteral("1 GRUP "), QStringLiteral("2 GRUP A"), QStringLiteral("0 TRLR")});
         QVERIFY(!d.groupToSelect);
         QCOMPARE(d.focusedGroupPath, QString());
     }
 
     void personPathsCreateAndCountGroups() {
-        const RecordFileData d =
-            parse({QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP X|Y"), QStringLiteral("0 ID 2"),
-                   QStringLiteral("1 GRUP x|y"), QStringLiteral("0 ID 3"), QStringLiteral("1 GRUP X"),
-                   QStringLiteral("0 ID 4"), QStringLiteral("1 GRUP |Z"), QStringLiteral("0 ID 5"),
-                   QStringLiteral("0 TRLR")});
+        const RecordFileData d = parse({QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP X|Y"),
+                                        QStringLiteral("0 ID 2"), QStringLiteral("1 GRUP x|y"),
+                                        QStringLiteral("0 ID 3"), QStringLiteral("1 GRUP X"),
+                                        QStringLiteral("0 ID 4"), QStringLiteral("1 GRUP |Z"),
+                                        QStringLiteral("0 ID 5"), QStringLiteral("0 TRLR")});
         const GroupNode* x = child(*d.groups, QStringLiteral("X"));
         QVERIFY(x);
         QCOMPARE(x->MemberCount, 3u);
@@ -157,19 +180,21 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("persons");
-        QTest::newRow("bad date")
-            << QStringList{QStringLiteral("0 ID 1"), QStringLiteral("0 ID 2"),
-                           QStringLiteral("1 BIRT"), QStringLiteral("2 DATE 31 02 1970"),
-                           QStringLiteral("0 ID 3"), QStringLiteral("0 TRLR")}
-            << QStringLiteral("Invalid argument to date encode") << 2;
+        QTest::newRow("bad date") << QStringList{QStringLiteral("0 ID 1"),
+                                                 QStringLiteral("0 ID 2"),
+                                                 QStringLiteral("1 BIRT"),
+                                                 QStringLiteral("2 DATE 31 02 1970"),
+                                                 QStringLiteral("0 ID 3"),
+                                                 QStringLiteral("0 TRLR")}
+                                  << QStringLiteral("Invalid argument to date encode") << 2;
         QTest::newRow("year zero")
             << QStringList{QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
                            QStringLiteral("2 DATE 01 01 0000"), QStringLiteral("0 TRLR")}
             << QStringLiteral("Invalid argument to date encode") << 1;
         QTest::newRow("bad number")
-            << QStringList{QStringLiteral("0 ID 1"), QStringLiteral("0 TRLR"),
+            << QStringList{QStringLiteral("0 ID 1"),  QStringLiteral("0 TRLR"),
                            QStringLiteral("1 SETS "), QStringLiteral("2 CHEK FindWords=1x"),
-                           QStringLiteral("0 ID 2"), QStringLiteral("0 TRLR")}
+                           QStringLiteral("0 ID 2"),  QStringLiteral("0 TRLR")}
             << QStringLiteral("'1x' is not a valid integer value") << 1;
         QTest::newRow("number cut to its length")
             << QStringList{QStringLiteral("1 SETS "),
@@ -194,8 +219,9 @@ private Q_SLOTS:
     }
 
     void errorLineIsTheBadLine() {
-        const RecordFileData d = parse({QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
-                                        QStringLiteral("2 DATE 31 02 1970"), QStringLiteral("0 TRLR")});
+        const RecordFileData d =
+            parse({QStringLiteral("0 ID 1"), QStringLiteral("1 BIRT"),
+                   QStringLiteral("2 DATE 31 02 1970"), QStringLiteral("0 TRLR")});
         QCOMPARE(d.errorLine, 3);
         QCOMPARE(d.persons[0]->GroupPath, QStringLiteral("Belli Değil"));
     }
@@ -207,8 +233,8 @@ private Q_SLOTS:
         for (int i = 0; i < 2000; ++i)
             deep += (i ? QStringLiteral("|g") : QStringLiteral("g")) + QString::number(i);
         const RecordFileData d = parse({QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP A"),
-                                        QStringLiteral("1 GRUP ") + deep,
-                                        QStringLiteral("0 ID 2"), QStringLiteral("0 TRLR")});
+                                        QStringLiteral("1 GRUP ") + deep, QStringLiteral("0 ID 2"),
+                                        QStringLiteral("0 TRLR")});
         QVERIFY(d.error && d.error->contains(QStringLiteral("64")));
         QCOMPARE(d.errorLine, 3);
         QCOMPARE(d.persons.size(), size_t(1));
@@ -219,15 +245,24 @@ private Q_SLOTS:
         QVERIFY(!parse({QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP ") + ok}).error);
     }
 
-    // Groups with empty names come back as they were written.
-    void emptyNamedGroups() {
-        const RecordFileData d = parse({QStringLiteral("1 GRUP "), QStringLiteral("2 GRUP A"),
-                                        QStringLiteral("2 GRUP A|"), QStringLiteral("2 GRUP "),
-                                        QStringLiteral("0 TRLR")});
-        QCOMPARE(d.groups->children.size(), size_t(2));
-        const GroupNode* a = child(*d.groups, QStringLiteral("A"));
-        QVERIFY(a && a->children.size() == 1 && a->children[0]->Name.isEmpty());
-        QVERIFY(child(*d.groups, QString()));
+    // One separator after a name ends it and an empty path names nothing;
+    // only two separators in a row (or one in front) make an empty name.
+    void groupPathsAreReadByNames() {
+        const RecordFileData d = parse(
+            {QStringLiteral("1 GRUP "), QStringLiteral("2 GRUP A"), QStringLiteral("2 GRUP A|"),
+             QStringLiteral("2 GRUP "), QStringLiteral("2 GRUP B||"), QStringLiteral("2 GRUP |C"),
+             QStringLiteral("0 ID 1"), QStringLiteral("1 GRUP istanbul|"),
+             QStringLiteral("0 TRLR")});
+        QStringList tops;
+        for (const auto& g : d.groups->children)
+            tops.append(g->Name + QLatin1Char('/') + QString::number(g->children.size()));
+        QCOMPARE(tops, (QStringList{QStringLiteral("A/0"), QStringLiteral("B/1"),
+                                    QStringLiteral("/1"), QStringLiteral("istanbul/0")}));
+        const GroupNode* b = child(*d.groups, QStringLiteral("B"));
+        QVERIFY(b->children[0]->Name.isEmpty());
+        QCOMPARE(child(*d.groups, QStringLiteral("istanbul"))->MemberCount, quint32(1));
+        QCOMPARE(FindPersonGroup(*d.groups, d.persons[0]->GroupPath)->Name,
+                 QStringLiteral("istanbul"));
         QVERIFY(!d.groupToSelect);
     }
 
@@ -236,9 +271,11 @@ private Q_SLOTS:
     void onlyRegularFilesAreRead_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("device") << QStringLiteral("/dev/zero") << QStringLiteral("sıradan bir dosya değil");
+        QTest::newRow("device") << QStringLiteral("/dev/zero")
+                                << QStringLiteral("sıradan bir dosya değil");
         QTest::newRow("folder") << QStringLiteral("/tmp") << QStringLiteral("klasör");
-        QTest::newRow("missing") << QStringLiteral("/yok/kayit.qdb") << QStringLiteral("bulunamadı");
+        QTest::newRow("missing") << QStringLiteral("/yok/kayit.qdb")
+                                 << QStringLiteral("bulunamadı");
     }
     void onlyRegularFilesAreRead() {
         QFETCH(QString, path);
@@ -315,7 +352,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("shift");
         for (const char* end : {"\r\n", "\n", "\r"})
             for (int shift = -2; shift <= 2; ++shift)
-                QTest::addRow("%s %d", end[1] ? "CRLF" : end[0] == '\n' ? "LF" : "CR", shift)
+                QTest::addRow("%s %d",
+                              end[1]           ? "CRLF"
+                              : end[0] == '\n' ? "LF"
+                                               : "CR",
+                              shift)
                     << QByteArray(end) << shift;
     }
     void linesAcrossPieceBoundaries() {
@@ -347,7 +388,8 @@ private Q_SLOTS:
 
     void missingFileThrows() {
         QTemporaryDir dir;
-        QVERIFY_THROWS_EXCEPTION(RecordFileError, readRecordFile(dir.filePath(QStringLiteral("none.qdb"))));
+        QVERIFY_THROWS_EXCEPTION(RecordFileError,
+                                 readRecordFile(dir.filePath(QStringLiteral("none.qdb"))));
     }
 
     void fileIntegers() {

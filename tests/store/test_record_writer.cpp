@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -46,21 +48,29 @@ private Q_SLOTS:
         GroupNode root;
         const QString text = compose({}, root);
         QVERIFY(text.endsWith(QStringLiteral("0 TRLR\r\n")));
-        QCOMPARE(lines(text),
-                 QStringList({QStringLiteral("0 HEAD"), QStringLiteral("1 SOUR Velmora"),
-                              QStringLiteral("2 VERS 1.0"), QStringLiteral("2 NAME Velmora"),
-                              QStringLiteral("2 CORP Orvak Software"), QStringLiteral("3 ADDR ") + kMakerStreet,
-                              QStringLiteral("4 CONT ") + kMakerCity, QStringLiteral("1 GRUP "),
-                              QStringLiteral("1 FIND "), QStringLiteral("2 CHEK ID=0"),
-                              QStringLiteral("2 CHEK AdSoyad=0"), QStringLiteral("2 CHEK Tel=0"),
-                              QStringLiteral("2 CHEK Adres=0"), QStringLiteral("2 CHEK Firma=0"),
-                              QStringLiteral("2 CHEK Notlar=0"), QStringLiteral("2 CHEK Grup=0"),
-                              QStringLiteral("2 CHEK Tamami=0"), QStringLiteral("1 SETS "),
-                              QStringLiteral("2 CHEK SaveAndClose=0"),
-                              QStringLiteral("2 CHEK FindWords=100"),
-                              QStringLiteral("2 CHEK Panel_Grup_Height=177"),
-                              QStringLiteral("2 CHEK Panel_Main_Width=305"),
-                              QStringLiteral("0 TRLR")}));
+        QCOMPARE(lines(text), QStringList({QStringLiteral("0 HEAD"),
+                                           QStringLiteral("1 SOUR Velmora"),
+                                           QStringLiteral("2 VERS 1.0"),
+                                           QStringLiteral("2 NAME Velmora"),
+                                           QStringLiteral("2 CORP Orvak Software"),
+                                           QStringLiteral("3 ADDR ") + kMakerStreet,
+                                           QStringLiteral("4 CONT ") + kMakerCity,
+                                           QStringLiteral("1 GRUP "),
+                                           QStringLiteral("1 FIND "),
+                                           QStringLiteral("2 CHEK ID=0"),
+                                           QStringLiteral("2 CHEK AdSoyad=0"),
+                                           QStringLiteral("2 CHEK Tel=0"),
+                                           QStringLiteral("2 CHEK Adres=0"),
+                                           QStringLiteral("2 CHEK Firma=0"),
+                                           QStringLiteral("2 CHEK Notlar=0"),
+                                           QStringLiteral("2 CHEK Grup=0"),
+                                           QStringLiteral("2 CHEK Tamami=0"),
+                                           QStringLiteral("1 SETS "),
+                                           QStringLiteral("2 CHEK SaveAndClose=0"),
+                                           QStringLiteral("2 CHEK FindWords=100"),
+                                           QStringLiteral("2 CHEK Panel_Grup_Height=177"),
+                                           QStringLiteral("2 CHEK Panel_Main_Width=305"),
+                                           QStringLiteral("0 TRLR")}));
     }
 
     void headerWithSelectionGroupsAndFindState() {
@@ -75,11 +85,12 @@ private Q_SLOTS:
         find.checks[CheckTel] = true;
         find.checks[CheckTamami] = true;
         const QStringList l = lines(compose({&p}, root, &p, kuz, find));
-        QCOMPARE(l.mid(7, 5), QStringList({QStringLiteral("1 IDNO 7"), path("1 GRUP Aile|Kuzenler"),
-                                           QStringLiteral("2 GRUP Aile"),
-                                           path("2 GRUP Aile|Kuzenler"),
-                                           QStringLiteral("2 GRUP Eski")}));
-        QCOMPARE(l.mid(12, 2), QStringList({QStringLiteral("1 FIND "), QStringLiteral("2 ITEM ali")}));
+        QCOMPARE(l.mid(7, 5),
+                 QStringList({QStringLiteral("1 IDNO 7"), path("1 GRUP Aile|Kuzenler"),
+                              QStringLiteral("2 GRUP Aile"), path("2 GRUP Aile|Kuzenler"),
+                              QStringLiteral("2 GRUP Eski")}));
+        QCOMPARE(l.mid(12, 2),
+                 QStringList({QStringLiteral("1 FIND "), QStringLiteral("2 ITEM ali")}));
         QVERIFY(l.contains(QStringLiteral("2 CHEK Tel=1")));
         QVERIFY(l.contains(QStringLiteral("2 CHEK Tamami=1")));
     }
@@ -99,16 +110,16 @@ private Q_SLOTS:
         p.HomeCity = QStringLiteral("ANKARA");
         p.GroupPath = QStringLiteral("Aile");
         p.RecordedAt = QStringLiteral("07.12.2006  10:15:00");
-        QCOMPARE(personLines(compose({&p}, root)),
-                 QStringList({QStringLiteral("0 ID 17"), QStringLiteral("1 NAME AHMET"),
-                              QStringLiteral("1 SURN YILMAZ"), QStringLiteral("1 BIRT"),
-                              QStringLiteral("2 PLAC ANKARA"), QStringLiteral("2 DATE 05 03 1970"),
-                              QStringLiteral("1 SEX M"), QStringLiteral("1 FAMS B"),
-                              QStringLiteral("1 PHON"), QStringLiteral("2 CONT GSM\t0532 111 22 33"),
-                              QStringLiteral("1 ADRS"), QStringLiteral("2 HOM3 06100"),
-                              QStringLiteral("2 HOM4 ANKARA"), QStringLiteral("1 GRUP Aile"),
-                              QStringLiteral("1 TIME"),
-                              QStringLiteral("2 RECD 07.12.2006  10:15:00")}));
+        QCOMPARE(
+            personLines(compose({&p}, root)),
+            QStringList({QStringLiteral("0 ID 17"), QStringLiteral("1 NAME AHMET"),
+                         QStringLiteral("1 SURN YILMAZ"), QStringLiteral("1 BIRT"),
+                         QStringLiteral("2 PLAC ANKARA"), QStringLiteral("2 DATE 05 03 1970"),
+                         QStringLiteral("1 SEX M"), QStringLiteral("1 FAMS B"),
+                         QStringLiteral("1 PHON"), QStringLiteral("2 CONT GSM\t0532 111 22 33"),
+                         QStringLiteral("1 ADRS"), QStringLiteral("2 HOM3 06100"),
+                         QStringLiteral("2 HOM4 ANKARA"), QStringLiteral("1 GRUP Aile"),
+                         QStringLiteral("1 TIME"), QStringLiteral("2 RECD 07.12.2006  10:15:00")}));
     }
 
     void optionalLines() {
@@ -155,15 +166,26 @@ private Q_SLOTS:
     // What the writer produced reads back the same and is written again
     // byte for byte.
     void roundTrip() {
-        const QByteArray original = recordBytes(
-            {QStringLiteral("0 HEAD"), QStringLiteral("1 IDNO 2"), QStringLiteral("1 GRUP Aile|Kuz"),
-             QStringLiteral("2 GRUP Aile"), QStringLiteral("2 GRUP Aile|Kuz"),
-             QStringLiteral("1 FIND "), QStringLiteral("2 ITEM ışık"), QStringLiteral("2 CHEK Grup=1"),
-             QStringLiteral("1 SETS "), QStringLiteral("2 CHEK SaveAndClose=1"),
-             QStringLiteral("2 CHEK FindWords=12"), QStringLiteral("0 ID 1"),
-             QStringLiteral("1 NAME ŞÜKRÜ"), QStringLiteral("1 GRUP Aile"), QStringLiteral("0 ID 2"),
-             QStringLiteral("1 NAME ÇAĞLA"), QStringLiteral("1 NOTE"), QStringLiteral("2 CONT a\tb"),
-             QStringLiteral("1 GRUP Aile|Kuz"), QStringLiteral("0 TRLR")});
+        const QByteArray original = recordBytes({QStringLiteral("0 HEAD"),
+                                                 QStringLiteral("1 IDNO 2"),
+                                                 QStringLiteral("1 GRUP Aile|Kuz"),
+                                                 QStringLiteral("2 GRUP Aile"),
+                                                 QStringLiteral("2 GRUP Aile|Kuz"),
+                                                 QStringLiteral("1 FIND "),
+                                                 QStringLiteral("2 ITEM ışık"),
+                                                 QStringLiteral("2 CHEK Grup=1"),
+                                                 QStringLiteral("1 SETS "),
+                                                 QStringLiteral("2 CHEK SaveAndClose=1"),
+                                                 QStringLiteral("2 CHEK FindWords=12"),
+                                                 QStringLiteral("0 ID 1"),
+                                                 QStringLiteral("1 NAME ŞÜKRÜ"),
+                                                 QStringLiteral("1 GRUP Aile"),
+                                                 QStringLiteral("0 ID 2"),
+                                                 QStringLiteral("1 NAME ÇAĞLA"),
+                                                 QStringLiteral("1 NOTE"),
+                                                 QStringLiteral("2 CONT a\tb"),
+                                                 QStringLiteral("1 GRUP Aile|Kuz"),
+                                                 QStringLiteral("0 TRLR")});
         QTemporaryDir dir;
         const QString in = dir.filePath(QStringLiteral("in.qdb"));
         const QString out = dir.filePath(QStringLiteral("out.qdb"));
@@ -181,17 +203,68 @@ private Q_SLOTS:
         QVERIFY(first->document.settings().saveAndClose);
         QCOMPARE(first->document.settings().findWords, 12);
         QCOMPARE(first->document.persons().personAt(0)->FirstName, QStringLiteral("ŞÜKRÜ"));
-        QCOMPARE(first->document.persons().personAt(1)->Notes, QStringList({QStringLiteral("a\tb")}));
+        QCOMPARE(first->document.persons().personAt(1)->Notes,
+                 QStringList({QStringLiteral("a\tb")}));
         QCOMPARE(first->document.groups().root().children[0]->MemberCount, 2u);
     }
 
+    // The command-line tool rewrites a file a person at a time; the bytes
+    // are those of reading it whole, changing it and saving it, wherever
+    // the file names its focused person.
+    void rewritingEqualsReadingWhole_data() {
+        QTest::addColumn<QStringList>("head");
+        QTest::addColumn<QStringList>("tail");
+        const QStringList none;
+        QTest::newRow("named before") << QStringList{QStringLiteral("1 IDNO 2")} << none;
+        QTest::newRow("not named") << none << none;
+        QTest::newRow("naming nobody") << QStringList{QStringLiteral("1 IDNO 9")} << none;
+        QTest::newRow("named after") << none << QStringList{QStringLiteral("1 IDNO 3")};
+        QTest::newRow("named twice")
+            << QStringList{QStringLiteral("1 IDNO 1")} << QStringList{QStringLiteral("1 IDNO 3")};
+    }
+    void rewritingEqualsReadingWhole() {
+        QFETCH(QStringList, head);
+        QFETCH(QStringList, tail);
+        QStringList lines = head;
+        lines << QStringLiteral("2 GRUP Aile") << QStringLiteral("0 ID 1")
+              << QStringLiteral("1 PHON") << QStringLiteral("2 CONT GSM\t0532 111 22 33")
+              << QStringLiteral("0 ID 3") << QStringLiteral("1 GRUP Yeni|Alt")
+              << QStringLiteral("0 ID 2") << QStringLiteral("1 NAME ÇAĞLA") << tail
+              << QStringLiteral("0 TRLR");
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.qdb"));
+        writeFile(in, recordBytes(lines));
+        const QString whole = dir.filePath(QStringLiteral("whole.qdb"));
+        const QString streamed = dir.filePath(QStringLiteral("streamed.qdb"));
+        LoadedFile::read(in)->save(whole);
+        rewriteRecordFile(in, streamed);
+        QCOMPARE(readFile(streamed), readFile(whole));
+
+        // A change of each person, as the renumbering tool makes it.
+        auto file = LoadedFile::read(in);
+        int n = 0;
+        file->document.persons().forEachPerson(
+            [&n](PersonRecord& p) { p.RecordNo = QString::number(++n * 10); });
+        file->save(whole);
+        rewriteRecordFile(in, streamed, [] {
+            auto n = std::make_shared<int>(0);
+            return RecordFileEdit{[n](PersonRecord& p) { p.RecordNo = QString::number(++*n * 10); },
+                                  {}};
+        });
+        QCOMPARE(readFile(streamed), readFile(whole));
+    }
+
     void backupName() {
-        QCOMPARE(backupFileName(QStringLiteral("/a/personel.qdb")), QStringLiteral("/a/personel.BAK"));
-        QCOMPARE(backupFileName(QStringLiteral("/a.b/personel")), QStringLiteral("/a.b/personel.BAK"));
+        QCOMPARE(backupFileName(QStringLiteral("/a/personel.qdb")),
+                 QStringLiteral("/a/personel.BAK"));
+        QCOMPARE(backupFileName(QStringLiteral("/a.b/personel")),
+                 QStringLiteral("/a.b/personel.BAK"));
         QCOMPARE(backupFileName(QStringLiteral("x.y.qdb")), QStringLiteral("x.y.BAK"));
         // A backup opened to recover from never becomes its own backup.
-        QCOMPARE(backupFileName(QStringLiteral("/a/personel.BAK")), QStringLiteral("/a/personel.BAK.BAK"));
-        QCOMPARE(backupFileName(QStringLiteral("/a/personel.bak")), QStringLiteral("/a/personel.bak.BAK"));
+        QCOMPARE(backupFileName(QStringLiteral("/a/personel.BAK")),
+                 QStringLiteral("/a/personel.BAK.BAK"));
+        QCOMPARE(backupFileName(QStringLiteral("/a/personel.bak")),
+                 QStringLiteral("/a/personel.bak.BAK"));
     }
 
     void savingABackupFileKeepsIt() {
@@ -251,9 +324,50 @@ private Q_SLOTS:
             QFAIL("no error");
         } catch (const ZilvarenError& e) {
             QVERIFY2(e.message().startsWith(QStringLiteral("Cannot create file ") + file +
-                                            QStringLiteral("\rDosya ya da klasör bulunamadı.")),
+                                            QStringLiteral("\rGeçici dosya oluşturulamadı: "
+                                                           "Dosya ya da klasör bulunamadı.")),
                      qPrintable(e.message()));
         }
+    }
+
+    // The disk fills while the new content is written: at the first
+    // refused byte, or past the writer's buffer. The file and the backup
+    // of before stay as they were, no temporary file is left, and the
+    // message names the step.
+    void writeThatFailsPartWayChangesNothing_data() {
+        QTest::addColumn<qint64>("limit");
+        QTest::newRow("nothing fits") << qint64(0);
+        QTest::newRow("part of a line") << qint64(37);
+        QTest::newRow("past the buffer") << qint64((1 << 20) + 5);
+    }
+    void writeThatFailsPartWayChangesNothing() {
+        QFETCH(qint64, limit);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("personel.qdb"));
+        const QString bak = dir.filePath(QStringLiteral("personel.BAK"));
+        writeFile(file, "old");
+        writeFile(bak, "older");
+        const QByteArray content(3 << 20, 'x');
+        // A file size limit refuses writes the way a full disk does.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit limited = before;
+        limited.rlim_cur = rlim_t(limit);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        QString message;
+        try {
+            saveRecordFile(file, content);
+        } catch (const ZilvarenError& e) {
+            message = e.message();
+        }
+        setrlimit(RLIMIT_FSIZE, &before);
+        QVERIFY2(message.startsWith(QStringLiteral("Cannot create file ") + file +
+                                    QStringLiteral("\rDosyaya yazılamadı: ")),
+                 qPrintable(message));
+        QCOMPARE(readFile(file), QByteArray("old"));
+        QCOMPARE(readFile(bak), QByteArray("older"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
     void backupThatCannotBeMadeKeepsTheFile() {

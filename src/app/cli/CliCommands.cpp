@@ -5,9 +5,9 @@
 #include "platform/Errors.h"
 #include "search/FindCommand.h"
 #include "store/LoadedFile.h"
-#include "telephony/DialCommand.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordJson.h"
+#include "telephony/DialCommand.h"
 #include "tools/ToolsCommand.h"
 
 #include <QJsonDocument>
@@ -17,25 +17,45 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: zilvaren-cli dump FILE.qdb\n"
-                         "       zilvaren-cli save IN.qdb OUT.qdb\n"
-                         "       zilvaren-cli import FILE.qdb ADDRESSBOOK.txt [--group PATH] -o OUT.qdb\n"
-                         "       zilvaren-cli export FILE.qdb [-o Export.csv]\n"
-                         "       zilvaren-cli import-vcard FILE.qdb CARDS.vcf [--group PATH] [--replace-unencodable] -o OUT.qdb\n"
-                         "       zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n"
-                         "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
-                         "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
-                         "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n");
+    std::fprintf(
+        stderr,
+        "usage: zilvaren-cli dump FILE.qdb\n"
+        "       zilvaren-cli save IN.qdb OUT.qdb\n"
+        "       zilvaren-cli import FILE.qdb ADDRESSBOOK.txt [--group PATH] -o OUT.qdb\n"
+        "       zilvaren-cli export FILE.qdb [-o Export.csv]\n"
+        "       zilvaren-cli import-vcard FILE.qdb CARDS.vcf [--group PATH] "
+        "[--replace-unencodable] -o OUT.qdb\n"
+        "       zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n"
+        "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
+        "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
+        "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n");
     return 2;
 }
 
+// The persons are printed as they are read, so a file of any size is
+// dumped in little memory; the rest of the file, known at its end, follows.
 int dump(const QStringList& args) {
     if (args.size() != 1)
         return usage();
     try {
-        const RecordFileData data = readRecordFile(args[0]);
-        const QByteArray json = QJsonDocument(recordFileJson(data)).toJson(QJsonDocument::Indented);
-        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+        QByteArray out = "{\n    \"persons\": [";
+        const char* separator = "\n        ";
+        const RecordFileData data =
+            readRecordFile(args[0], [&](PersonRecord& p, const RecordFileData&) {
+                out += separator + QJsonDocument(personJson(p)).toJson(QJsonDocument::Compact);
+                separator = ",\n        ";
+                if (out.size() > (1 << 20)) {
+                    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+                    out.clear();
+                }
+            });
+        QJsonObject rest = recordFileJson(data);
+        rest.remove(QStringLiteral("persons"));
+        // The rest's own braces go: its members join the persons'.
+        const QByteArray members = QJsonDocument(rest).toJson(QJsonDocument::Indented).mid(1);
+        out += "\n    ],";
+        out += members;
+        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
         return data.error ? 1 : 0;
     } catch (const std::exception& e) {
         printCliError(exceptionMessage(e));
@@ -49,7 +69,7 @@ int save(const QStringList& args) {
     if (args.size() != 2)
         return usage();
     try {
-        LoadedFile::read(args[0])->save(args[1]);
+        rewriteRecordFile(args[0], args[1]);
         return 0;
     } catch (const std::exception& e) {
         printCliError(exceptionMessage(e));

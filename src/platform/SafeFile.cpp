@@ -1,0 +1,145 @@
+#include "platform/SafeFile.h"
+
+#include "platform/Errors.h"
+#include "platform/FileProblems.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qsizetype kBufferSize = 1 << 20;
+
+} // namespace
+
+SafeFile::SafeFile(QString path) : path_(std::move(path)) {}
+
+SafeFile::~SafeFile() {
+    cancel();
+}
+
+bool SafeFile::open(OpenMode) {
+    const QFileInfo target(path_);
+    const QByteArray stem =
+        QFile::encodeName(target.absoluteDir().filePath(QLatin1Char('.') + target.fileName()));
+    for (int attempt = 0; fd_ < 0; ++attempt) {
+        temporary_ =
+            stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        fd_ = ::open(temporary_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && (errno != EEXIST || attempt == 20)) {
+            temporary_.clear();
+            return fail(QStringLiteral("Geçici dosya oluşturulamadı"), errno);
+        }
+    }
+    // The new file keeps the permissions of the one it replaces.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path_).constData(), &st) == 0)
+        (void)::fchmod(fd_, st.st_mode & 07777);
+    buffer_.reserve(kBufferSize);
+    return QIODevice::open(WriteOnly | Unbuffered);
+}
+
+qint64 SafeFile::writeData(const char* data, qint64 size) {
+    if (failed_ || fd_ < 0)
+        return -1; // failed, or flushed to the disk already
+    if (buffer_.size() + size > kBufferSize && !flushBuffer())
+        return -1;
+    // A large piece goes straight to the file, not through the buffer.
+    if (size >= kBufferSize)
+        return writeAll(data, qsizetype(size)) ? size : -1;
+    buffer_.append(data, qsizetype(size));
+    return size;
+}
+
+bool SafeFile::flushBuffer() {
+    if (!writeAll(buffer_.constData(), buffer_.size()))
+        return false;
+    buffer_.truncate(0);
+    return true;
+}
+
+bool SafeFile::writeAll(const char* data, qsizetype left) {
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(QStringLiteral("Dosyaya yazılamadı"), n < 0 ? errno : ENOSPC);
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+bool SafeFile::fail(const QString& step, int error) {
+    failed_ = true;
+    setErrorString(step + QStringLiteral(": ") + systemReason(error));
+    removeTemporary();
+    return false;
+}
+
+void SafeFile::removeTemporary() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.isEmpty())
+        ::unlink(temporary_.constData());
+    temporary_.clear();
+    buffer_.clear();
+    if (isOpen())
+        QIODevice::close();
+}
+
+void SafeFile::cancel() {
+    removeTemporary();
+}
+
+bool SafeFile::flushToDisk() {
+    if (failed_ || temporary_.isEmpty())
+        return false;
+    if (fd_ < 0)
+        return true; // flushed before
+    if (!flushBuffer())
+        return false;
+    if (::fdatasync(fd_) != 0)
+        return fail(QStringLiteral("Dosya diske aktarılamadı"), errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        return fail(QStringLiteral("Dosya kapatılamadı"), errno);
+    return true;
+}
+
+bool SafeFile::commit() {
+    if (!flushToDisk())
+        return false;
+    if (::rename(temporary_.constData(), QFile::encodeName(path_).constData()) != 0)
+        return fail(QStringLiteral("Yeni dosya eskisinin yerine konamadı"), errno);
+    temporary_.clear();
+    QIODevice::close();
+    // The rename itself reaches the disk with the folder. A file system
+    // that cannot flush a folder says so with EINVAL; only a failing disk
+    // is worth a message.
+    const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        const bool synced = ::fsync(dir) == 0 || errno != EIO;
+        ::close(dir);
+        if (!synced)
+            return fail(QStringLiteral("Klasör diske aktarılamadı"), EIO);
+    }
+    return true;
+}
+
+void writeFileSafely(const QString& path, const QByteArray& content, const QString& failure) {
+    SafeFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        throw ZilvarenError(failure + QLatin1Char('\r') + file.errorString());
+}

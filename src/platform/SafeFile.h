@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+
+// A file written so that its name holds either its old content or the
+// whole new one. The bytes go to a temporary file beside it; every write,
+// the flush to the disk and the close are checked, and only then does a
+// rename put the new file in place. A failure at any step leaves the old
+// file as it was and removes the temporary file; errorString() then names
+// the step and the reason in Turkish.
+class SafeFile : public QIODevice {
+public:
+    explicit SafeFile(QString path);
+    ~SafeFile() override;
+
+    // Creates the temporary file (for writing only); false when it cannot
+    // be made.
+    bool open(OpenMode mode = WriteOnly) override;
+    // Writes out what is buffered and waits until the new content is on
+    // the disk; false when that failed.
+    bool flushToDisk();
+    // Puts the new content in place (flushing it first); false when any
+    // step failed (the old file keeps its name and bytes).
+    bool commit();
+    // Drops what was written; the old file stays.
+    void cancel();
+
+    const QString& path() const { return path_; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    bool fail(const QString& step, int error);
+    bool flushBuffer();
+    bool writeAll(const char* data, qsizetype size);
+    void removeTemporary();
+
+    QString path_;
+    QByteArray temporary_;
+    QByteArray buffer_;
+    int fd_ = -1;
+    bool failed_ = false;
+};
+
+// Writes content to path as SafeFile does; throws ZilvarenError with
+// failure, a line break and the step that failed.
+void writeFileSafely(const QString& path, const QByteArray& content, const QString& failure);

@@ -52,7 +52,7 @@ fuzz-smoke: fuzz-build
 
 bench: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(RELEASE_DIR) -j$(JOBS) --target zilvaren-bench
+	cmake --build $(RELEASE_DIR) -j$(JOBS) --target zilvaren-bench zilvaren-cli
 	/usr/bin/python3 bench/accessible_desktop.py $(RELEASE_DIR)/bench/zilvaren-bench
 
 clean:

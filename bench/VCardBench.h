@@ -4,3 +4,12 @@
 // conversion of the same persons from its own format to vCard, and prints
 // the comparison.
 void benchVCard();
+
+#include "store/PersonRecord.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+// The persons in abook's own file format, for abook to convert.
+QByteArray abookFile(const std::vector<const PersonRecord*>& persons);

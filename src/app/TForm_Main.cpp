@@ -2,7 +2,7 @@
 
 #include "app/ActivityNote.h"
 #include "app/FileCommands.h"
-#include "app/VerticalCaption.h"
+#include "app/PanelLayout.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "interchange/AddressBookImport.h"
@@ -23,11 +23,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -195,48 +193,9 @@ void TForm_Main::buildToolBar() {
 }
 
 void TForm_Main::buildPanels() {
-    Panel_Grup = new QWidget(this);
-    Panel_Grup->setObjectName(QStringLiteral("Panel_Grup"));
-    auto* grupLayout = new QHBoxLayout(Panel_Grup);
-    grupLayout->setContentsMargins(0, 0, 0, 0);
-    grupLayout->setSpacing(0);
-    auto* grupCaption = new VerticalCaption(QStringLiteral("Grup ve Alt Gruplar    "), Panel_Grup);
-    grupLayout->addWidget(grupCaption);
-    grupLayout->addWidget(VST_Grup, 1);
-    // Never shorter than its caption, whatever height a file stored.
-    Panel_Grup->setMinimumHeight(grupCaption->sizeHint().height());
-
-    auto* panelPers = new QWidget(this);
-    panelPers->setObjectName(QStringLiteral("Panel_Pers"));
-    auto* persLayout = new QHBoxLayout(panelPers);
-    persLayout->setContentsMargins(0, 0, 0, 0);
-    persLayout->setSpacing(0);
-    auto* persCaption = new VerticalCaption(QStringLiteral("Personel Listesi      "), panelPers);
-    persLayout->addWidget(persCaption);
-    panelPers->setMinimumHeight(persCaption->sizeHint().height());
-    persLayout->addWidget(VST, 1);
-
-    Splitter1 = new QSplitter(Qt::Vertical, this);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->addWidget(Panel_Grup);
-    Splitter1->addWidget(panelPers);
-    Splitter1->setChildrenCollapsible(false);
-    Panel_Main = Splitter1;
-    Panel_Main->setMinimumWidth(150);
-
-    Splitter2 = new QSplitter(Qt::Horizontal, this);
-    Splitter2->setObjectName(QStringLiteral("Splitter2"));
-    Splitter2->addWidget(Panel_Main);
-    Splitter2->addWidget(editor_);
-    Splitter2->setChildrenCollapsible(false);
-    Splitter2->setStretchFactor(1, 1);
-    setCentralWidget(Splitter2);
-
-    const FileSettings& s = document_.settings();
-    Splitter2->setSizes({s.panelMainWidth, 651 - s.panelMainWidth});
-    Splitter1->setSizes({s.panelGrupHeight, 300});
-    for (QSplitter* splitter : {Splitter1, Splitter2})
-        connect(splitter, &QSplitter::splitterMoved, this, [this] { panelsMoved_ = true; });
+    panels_ = new PanelLayout(VST_Grup, VST, editor_, this);
+    setCentralWidget(panels_->widget());
+    panels_->showSizes(document_.settings());
     setTabOrder(VST_Grup, VST);
     setTabOrder(VST, editor_->PageControl_Main);
 }
@@ -362,10 +321,7 @@ void TForm_Main::showLoadedFile(RecordFileData& data) {
     GroupNode* group = data.groupToSelect;
     const std::optional<QString> recordNo = data.focusedRecordNo;
     document_.load(data);
-    const FileSettings& s = document_.settings();
-    Splitter2->setSizes({s.panelMainWidth, std::max(1, width() - s.panelMainWidth)});
-    Splitter1->setSizes({s.panelGrupHeight, std::max(1, Splitter1->height() - s.panelGrupHeight)});
-    panelsMoved_ = false;
+    panels_->showSizes(document_.settings());
 
     if (group)
         VST_Grup->focusGroup(group);
@@ -378,13 +334,7 @@ void TForm_Main::showLoadedFile(RecordFileData& data) {
 
 QByteArray TForm_Main::compose(const std::vector<const PersonRecord*>& persons,
                                const PersonRecord* focusedPerson) {
-    // Sizes the layout rounded are not the user's: only a moved splitter
-    // changes the numbers the file had.
-    if (panelsMoved_) {
-        FileSettings& s = document_.settings();
-        s.panelMainWidth = Panel_Main->width();
-        s.panelGrupHeight = Panel_Grup->height();
-    }
+    panels_->storeSizes(document_.settings());
     return document_.compose(persons, focusedPerson, VST_Grup->focusedGroup());
 }
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QSplitter>
 #include <QtTest>
 
 namespace {
@@ -215,22 +216,44 @@ private Q_SLOTS:
         QCOMPARE(w.files().CurrentFileName(), file_);
     }
 
-    // Open then save with the splitters untouched writes the numbers the
-    // file had, whatever the window's size rounds them to.
-    void untouchedPanelsKeepTheirSizes() {
+    // A stored panel size shows exactly, at the designed size too, and
+    // saving writes it back unless the user dragged that splitter.
+    void panelsShowAndKeepTheirStoredSizes_data() {
+        QTest::addColumn<QSize>("window");
+        QTest::newRow("designed") << QSize(651, 513);
+        QTest::newRow("larger") << QSize(900, 700);
+    }
+    void panelsShowAndKeepTheirStoredSizes() {
+        QFETCH(QSize, window);
         writeFile(
             file_,
             recordBytes({QStringLiteral("1 SETS "), QStringLiteral("2 CHEK Panel_Grup_Height=200"),
                          QStringLiteral("2 CHEK Panel_Main_Width=320"), QStringLiteral("0 TRLR")}));
         setRecent({file_});
         TForm_Main& w = makeWindow();
-        w.resize(900, 700);
+        w.resize(window);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* grup = w.findChild<QWidget*>(QStringLiteral("Panel_Grup"));
+        auto* main = w.findChild<QSplitter*>(QStringLiteral("Splitter1"));
         w.openStartupFile();
+        QCOMPARE(grup->height(), 200);
+        QCOMPARE(main->width(), 320);
+
+        // The outer splitter dragged ten pixels to the left with the mouse.
+        auto* outer = w.findChild<QSplitter*>(QStringLiteral("Splitter2"));
+        QSplitterHandle* handle = outer->handle(1);
+        const QPoint at = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, at);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at - QPoint(10, 0)),
+                         handle->mapToGlobal(QPointF(at - QPoint(10, 0))), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(handle, &move);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, at - QPoint(10, 0));
+        QCOMPARE(main->width(), 310);
         const QString composed = QString::fromLatin1(w.composeFile());
         QVERIFY(composed.contains(QStringLiteral("Panel_Grup_Height=200\r\n")));
-        QVERIFY(composed.contains(QStringLiteral("Panel_Main_Width=320\r\n")));
+        QVERIFY(composed.contains(QStringLiteral("Panel_Main_Width=310\r\n")));
     }
 
     void lockedFileOpensReadOnlyAndIsNeverSavedOver() {

@@ -1,6 +1,7 @@
 #include "CliBench.h"
 
 #include "BenchFiles.h"
+#include "BenchReport.h"
 #include "VCardBench.h"
 
 #include "store/RecordFileReader.h"
@@ -15,7 +16,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -34,10 +37,9 @@ Run runOnce(const QString& program, const QStringList& args, const QString& fold
     p.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer t;
     t.start();
-    p.start(QStringLiteral("/usr/bin/time"),
-            QStringList{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), stats,
-                        program} +
-                args);
+    p.start(QStringLiteral("/usr/bin/time"), QStringList{QStringLiteral("-f"), QStringLiteral("%M"),
+                                                         QStringLiteral("-o"), stats, program} +
+                                                 args);
     p.waitForFinished(-1);
     Run r{double(t.nsecsElapsed()) / 1e6, 0};
     QFile f(stats);
@@ -79,8 +81,8 @@ struct Check {
 } // namespace
 
 int benchCommandLine(const QString& recordFile, const QString& folder) {
-    const QString cli =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../src/app/zilvaren-cli"));
+    const QString cli = QDir(QCoreApplication::applicationDirPath())
+                            .filePath(QStringLiteral("../src/app/zilvaren-cli"));
     if (!QFileInfo(cli).isExecutable() || !QFileInfo::exists(QStringLiteral("/usr/bin/time"))) {
         std::printf("\nCommand-line tool: %s or /usr/bin/time missing; not measured\n",
                     qPrintable(cli));
@@ -116,12 +118,15 @@ int benchCommandLine(const QString& recordFile, const QString& folder) {
         {"find (no match)",
          {QStringLiteral("find"), recordFile, QStringLiteral("ZZQXW"), QStringLiteral("--fields"),
           fields}},
-        {"export", {QStringLiteral("export"), recordFile, QStringLiteral("-o"),
-                    dir.filePath(QStringLiteral("cli.csv"))}},
-        {"export-vcard", {QStringLiteral("export-vcard"), recordFile, QStringLiteral("-o"),
-                          dir.filePath(QStringLiteral("cli.vcf"))}},
+        {"export",
+         {QStringLiteral("export"), recordFile, QStringLiteral("-o"),
+          dir.filePath(QStringLiteral("cli.csv"))}},
+        {"export-vcard",
+         {QStringLiteral("export-vcard"), recordFile, QStringLiteral("-o"),
+          dir.filePath(QStringLiteral("cli.vcf"))}},
         {"tools --renumber",
-         {QStringLiteral("tools"), recordFile, QStringLiteral("--renumber"), QStringLiteral("-o"), out}},
+         {QStringLiteral("tools"), recordFile, QStringLiteral("--renumber"), QStringLiteral("-o"),
+          out}},
         {"import (1 000 records)",
          {QStringLiteral("import"), recordFile, book, QStringLiteral("-o"), out}},
         {"dump", {QStringLiteral("dump"), recordFile}},

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QUuid>
+#include <QVarLengthArray>
 
 #include <cstdio>
 #include <cstring>
@@ -31,27 +32,41 @@ void put(QByteArray& out, const char* text) {
     put(out, text, qsizetype(std::strlen(text)));
 }
 
-// Folds the content line that begins at start (the end of out) at 75
-// octets; a fold never splits a UTF-8 sequence.
-void foldAndEnd(QByteArray& out, qsizetype start) {
-    if (out.size() - start > kLineOctets) {
-        const QByteArray line = out.mid(start);
-        out.truncate(start);
-        qsizetype pos = 0;
-        qsizetype limit = kLineOctets;
-        while (pos < line.size()) {
-            qsizetype end = std::min(pos + limit, line.size());
-            if (end < line.size())
-                while (end > pos && (uchar(line[end]) & 0xC0) == 0x80)
-                    --end;
-            if (pos > 0)
-                put(out, "\r\n ", 3);
-            put(out, line.constData() + pos, end - pos);
-            pos = end;
-            limit = kLineOctets - 1; // the leading blank counts
-        }
+// Appends the content line of size bytes folded at 75 octets, and its end;
+// a fold never splits a UTF-8 sequence. One size change for the line.
+void appendFolded(QByteArray& out, const char* line, qsizetype size) {
+    if (size <= kLineOctets) {
+        const qsizetype at = out.size();
+        out.resize(at + size + 2);
+        std::memcpy(out.data() + at, line, size_t(size));
+        std::memcpy(out.data() + at + size, "\r\n", 2);
+        return;
     }
-    put(out, "\r\n", 2);
+    qsizetype folds = 0;
+    for (qsizetype pos = 0, limit = kLineOctets; size - pos > limit; limit = kLineOctets - 1) {
+        qsizetype end = pos + limit;
+        while (end > pos && (uchar(line[end]) & 0xC0) == 0x80)
+            --end;
+        pos = end;
+        ++folds;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + size + folds * 3 + 2);
+    char* d = out.data() + at;
+    qsizetype pos = 0;
+    for (qsizetype limit = kLineOctets; size - pos > limit; limit = kLineOctets - 1) {
+        qsizetype end = pos + limit;
+        while (end > pos && (uchar(line[end]) & 0xC0) == 0x80)
+            --end;
+        std::memcpy(d, line + pos, size_t(end - pos));
+        d += end - pos;
+        std::memcpy(d, "\r\n ", 3);
+        d += 3;
+        pos = end;
+    }
+    std::memcpy(d, line + pos, size_t(size - pos));
+    d += size - pos;
+    std::memcpy(d, "\r\n", 2);
 }
 
 constexpr int kUidSize = 45; // "urn:uuid:" and 36
@@ -82,30 +97,28 @@ void writeUid(const PersonRecord& person, char* out) {
     *d = 0;
 }
 
-// One content line written straight into the output as UTF-8, its text
-// escaped; folded when it ends.
+// One content line made as UTF-8, its text escaped, in a buffer of its
+// own; folded into the output when it ends.
 class Line {
 public:
-    Line(QByteArray& out, const char* name, int group = 0) : out_(out), start_(out.size()) {
+    Line(QByteArray& out, const char* name, int group = 0) : out_(out) {
         if (group > 0)
-            put(out_, ("item" + QByteArray::number(group) + '.').constData());
-        put(out_, name);
-        put(out_, ":", 1);
+            raw("item").raw(QByteArray::number(group).constData()).raw(".");
+        raw(name).raw(":");
     }
-    ~Line() { foldAndEnd(out_, start_); }
+    ~Line() { appendFolded(out_, line_.constData(), line_.size()); }
     Line(const Line&) = delete;
     Line& operator=(const Line&) = delete;
 
     Line& raw(const char* bytes) {
-        put(out_, bytes);
+        line_.append(bytes, qsizetype(std::strlen(bytes)));
         return *this;
     }
     Line& text(QStringView s) {
-        // Room for the worst case first: appending byte by byte costs more
-        // than the whole card.
-        const qsizetype at = out_.size();
-        out_.resize(at + s.size() * 3);
-        char* d = out_.data() + at;
+        // Room for the worst case first, then what was used.
+        const qsizetype at = line_.size();
+        line_.resize(at + s.size() * 3);
+        char* d = line_.data() + at;
         for (qsizetype i = 0; i < s.size(); ++i) {
             const char16_t c = s[i].unicode();
             if (c == u'\\' || c == u',' || c == u';') {
@@ -134,28 +147,24 @@ public:
                 *d++ = char(0x80 | (u & 0x3F));
             }
         }
-        out_.truncate(d - out_.constData());
+        line_.resize(d - line_.constData());
         return *this;
     }
 
 private:
     QByteArray& out_;
-    qsizetype start_;
+    QVarLengthArray<char, 512> line_;
 };
 
 const char* telType(QStringView kind) {
-    if (kind == u"Ev")
-        return "TEL;TYPE=HOME,VOICE";
-    if (kind == u"İş")
-        return "TEL;TYPE=WORK,VOICE";
-    if (kind == u"GSM")
-        return "TEL;TYPE=CELL,VOICE";
-    if (kind == u"Fax")
-        return "TEL;TYPE=FAX";
-    if (kind == u"Mail")
-        return "EMAIL;TYPE=INTERNET";
-    if (kind == u"Web")
-        return "URL";
+    static const std::pair<QStringView, const char*> kTypes[] = {
+        {u"Ev", "TEL;TYPE=HOME,VOICE"},   {u"İş", "TEL;TYPE=WORK,VOICE"},
+        {u"GSM", "TEL;TYPE=CELL,VOICE"},  {u"Fax", "TEL;TYPE=FAX"},
+        {u"Mail", "EMAIL;TYPE=INTERNET"}, {u"Web", "URL"}};
+    for (const auto& [word, property] : kTypes)
+        if (kind.size() == word.size() &&
+            std::equal(word.utf16(), word.utf16() + word.size(), kind.utf16()))
+            return property;
     return nullptr;
 }
 
@@ -236,8 +245,18 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
     }
     if (p.BirthDate > 0) {
         const QDate d = birthdate::toDate(p.BirthDate);
-        char date[16];
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+        const int y = d.year(), m = d.month(), day = d.day();
+        const char date[] = {char('0' + y / 1000 % 10),
+                             char('0' + y / 100 % 10),
+                             char('0' + y / 10 % 10),
+                             char('0' + y % 10),
+                             '-',
+                             char('0' + m / 10),
+                             char('0' + m % 10),
+                             '-',
+                             char('0' + day / 10),
+                             char('0' + day % 10),
+                             0};
         Line(out, "BDAY").raw(date);
     }
     if (p.Sex == u'M' || p.Sex == u'F')
@@ -290,10 +309,8 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
     if (const QString rev = revision(p); !rev.isEmpty())
         Line(out, "REV").text(rev);
     for (const QByteArray& jpeg : jpegs) {
-        const qsizetype start = out.size();
-        out.append("PHOTO;ENCODING=b;TYPE=JPEG:");
-        out.append(jpeg.toBase64());
-        foldAndEnd(out, start);
+        const QByteArray line = "PHOTO;ENCODING=b;TYPE=JPEG:" + jpeg.toBase64();
+        appendFolded(out, line.constData(), line.size());
     }
     put(out, "END:VCARD\r\n");
 }

@@ -66,6 +66,9 @@ bool SafeFile::flushBuffer() {
 }
 
 bool SafeFile::writeAll(const char* data, qsizetype left) {
+    // The disk starts on what was written while the rest is made: the
+    // flush at the end then waits for the last piece only.
+    const qsizetype size = left;
     while (left > 0) {
         const ssize_t n = ::write(fd_, data, size_t(left));
         if (n < 0 && errno == EINTR)
@@ -75,6 +78,8 @@ bool SafeFile::writeAll(const char* data, qsizetype left) {
         data += n;
         left -= n;
     }
+    (void)::sync_file_range(fd_, written_, size, SYNC_FILE_RANGE_WRITE);
+    written_ += size;
     return true;
 }
 

@@ -43,6 +43,7 @@ private:
     QByteArray temporary_;
     QByteArray buffer_;
     int fd_ = -1;
+    qint64 written_ = 0;
     bool failed_ = false;
 };
 

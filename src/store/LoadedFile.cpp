@@ -40,8 +40,10 @@ void rewriteRecordFile(const QString& source, const QString& target,
     for (;;) {
         const RecordFileEdit edit = editing ? editing() : RecordFileEdit{};
         RecordFileWriter body;
-        // The written file is about as large as the one read.
-        reserveLargeBuffer(body.bytes, QFileInfo(source).size() + 4096);
+        // The written file is about as large as the one read; the room to
+        // spare, for imported persons, costs nothing until it is used.
+        const qint64 size = QFileInfo(source).size();
+        reserveLargeBuffer(body.bytes, size + size / 4 + (1 << 20));
         std::optional<QString> first, focused, comparedWith;
         bool numberMoved = false;
         RecordFileData data =

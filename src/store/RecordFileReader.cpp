@@ -133,6 +133,10 @@ private:
     }
     // Tags are short ASCII: compared unit by unit, which is what a line
     // costs most of the time.
+    // Whether characters 3 to 6 (1-based) are the tag of a level-2 line.
+    static bool tagIs(QStringView l, const char16_t (&tag)[5]) {
+        return l.size() >= 6 && std::equal(tag, tag + 4, l.utf16() + 2);
+    }
     static bool hasTag(QStringView l, QStringView tag) {
         return l.size() >= tag.size() &&
                std::equal(tag.utf16(), tag.utf16() + tag.size(), l.utf16());
@@ -143,15 +147,57 @@ private:
         const QStringView value = chars(l, n, -1);
         if (value.isEmpty())
             return {};
-        // Persons handed on one by one are not kept: nothing to share.
-        if (visit_)
-            return value.toString();
         const auto it = pool_.constFind(value);
         if (it != pool_.constEnd())
             return *it;
         const QString kept = value.toString();
         pool_.insert(QStringView(kept), kept);
         return kept;
+    }
+
+    // A value of the person being read. Persons handed on one by one are
+    // one record filled again and again, whose texts keep their room;
+    // kept persons share the values that repeat.
+    void setValue(QString& field, QStringView l, qsizetype n, bool repeats) {
+        if (!visit_) {
+            field = repeats ? shared(l, n) : from(l, n);
+            return;
+        }
+        const QStringView value = chars(l, n, -1);
+        field.resize(value.size());
+        if (!value.isEmpty())
+            std::copy(value.begin(), value.end(), field.begin());
+    }
+    // An entry of one of the person's lists, as the list's used'th.
+    void addEntry(QStringList& list, qsizetype& used, QStringView l) {
+        if (!visit_) {
+            entries_.append(from(l, 8));
+            return;
+        }
+        if (used < list.size())
+            setValue(list[used], l, 8, false);
+        else
+            list.append(from(l, 8));
+        ++used;
+    }
+    void endList(QStringList& list, qsizetype used) {
+        if (visit_)
+            list.resize(used);
+        else
+            takeEntries(list);
+    }
+    // The streamed record emptied for the next person, its room kept.
+    void clearStreamed() {
+        PersonRecord& p = streamed_;
+        for (QString* field : {&p.FirstName, &p.Surname, &p.BirthPlace, &p.Firm, &p.Department,
+                               &p.Profession, &p.HomeAddress1, &p.HomeAddress2, &p.HomeCity,
+                               &p.HomePostCode, &p.WorkAddress1, &p.WorkAddress2, &p.WorkCity,
+                               &p.WorkPostCode, &p.GroupPath, &p.RecordedAt, &p.EditedAt})
+            field->resize(0);
+        p.BirthDate = 0;
+        p.PictureIndex = 0;
+        p.Sex = p.MaritalStatus = QChar();
+        contactsUsed_ = picturesUsed_ = notesUsed_ = 0;
     }
 
     // Moves over the following level-2 lines, handing each to f.
@@ -243,9 +289,10 @@ private:
     }
 
     void personBlock(QString recordNo) {
-        PersonRecord streamed;
-        PersonRecord* p = &streamed;
-        if (!visit_) {
+        PersonRecord* p = &streamed_;
+        if (visit_) {
+            clearStreamed();
+        } else {
             data_.persons.push_back(std::make_unique<PersonRecord>());
             p = data_.persons.back().get();
         }
@@ -264,8 +311,12 @@ private:
             if (!failure)
                 failure = std::current_exception();
         }
-        if (visit_)
+        if (visit_) {
+            endList(p->Contacts, contactsUsed_);
+            endList(p->Pictures, picturesUsed_);
+            endList(p->Notes, notesUsed_);
             (*visit_)(*p, data_);
+        }
         if (failure)
             std::rethrow_exception(failure);
     }
@@ -277,51 +328,51 @@ private:
             // follow a run that moved on.
             const QStringView l = current();
             if (hasTag(l, u"1 NAME"))
-                p.FirstName = shared(l, 8);
+                setValue(p.FirstName, l, 8, true);
             else if (hasTag(l, u"1 SURN"))
-                p.Surname = shared(l, 8);
+                setValue(p.Surname, l, 8, true);
             else if (hasTag(l, u"1 SEX "))
                 p.Sex = l.size() >= 7 ? l[6] : QChar();
             else if (hasTag(l, u"1 FAMS "))
                 p.MaritalStatus = l.size() >= 8 ? l[7] : QChar();
             else if (hasTag(l, u"1 BIRT"))
                 runOfLevel2([&p, this](QStringView b) {
-                    if (chars(b, 3, 4) == u"PLAC")
-                        p.BirthPlace = shared(b, 8);
-                    else if (chars(b, 3, 4) == u"DATE")
+                    if (tagIs(b, u"PLAC"))
+                        setValue(p.BirthPlace, b, 8, true);
+                    else if (tagIs(b, u"DATE"))
                         p.BirthDate = birthDate(b);
                 });
             else if (hasTag(l, u"1 ADRS"))
                 runOfLevel2([&p, this](QStringView a) { addressLine(p, a); });
             else if (hasTag(l, u"1 PHON")) {
-                runOfLevel2([this](QStringView c) {
+                runOfLevel2([&p, this](QStringView c) {
                     if (hasTag(c, u"2 CONT"))
-                        entries_.append(from(c, 8));
+                        addEntry(p.Contacts, contactsUsed_, c);
                 });
-                takeEntries(p.Contacts);
+                endList(p.Contacts, contactsUsed_);
             } else if (hasTag(l, u"1 OBJE")) {
                 runOfLevel2([&p, this](QStringView o) {
                     if (hasTag(o, u"2 CONT"))
-                        entries_.append(from(o, 8));
+                        addEntry(p.Pictures, picturesUsed_, o);
                     else if (hasTag(o, u"2 INDX"))
                         p.PictureIndex = parseFileInteger(o.mid(7)).value_or(0);
                 });
-                takeEntries(p.Pictures);
+                endList(p.Pictures, picturesUsed_);
             } else if (hasTag(l, u"1 GRUP"))
-                p.GroupPath = shared(l, 8);
+                setValue(p.GroupPath, l, 8, true);
             else if (hasTag(l, u"1 TIME"))
                 runOfLevel2([&p, this](QStringView t) {
-                    if (chars(t, 3, 4) == u"RECD")
-                        p.RecordedAt = shared(t, 8);
-                    else if (chars(t, 3, 4) == u"EDIT")
-                        p.EditedAt = shared(t, 8);
+                    if (tagIs(t, u"RECD"))
+                        setValue(p.RecordedAt, t, 8, true);
+                    else if (tagIs(t, u"EDIT"))
+                        setValue(p.EditedAt, t, 8, true);
                 });
             else if (hasTag(l, u"1 NOTE")) {
-                runOfLevel2([this](QStringView n) {
+                runOfLevel2([&p, this](QStringView n) {
                     if (hasTag(n, u"2 CONT"))
-                        entries_.append(from(n, 8));
+                        addEntry(p.Notes, notesUsed_, n);
                 });
-                takeEntries(p.Notes);
+                endList(p.Notes, notesUsed_);
             }
         }
     }
@@ -337,25 +388,23 @@ private:
     }
 
     void addressLine(PersonRecord& p, QStringView a) {
-        const QStringView tag = chars(a, 3, 4);
-        QString* field = tag == u"HOM1"   ? &p.HomeAddress1
-                         : tag == u"HOM2" ? &p.HomeAddress2
-                         : tag == u"HOM3" ? &p.HomePostCode
-                         : tag == u"HOM4" ? &p.HomeCity
-                         : tag == u"COMP" ? &p.Firm
-                         : tag == u"SECT" ? &p.Department
-                         : tag == u"TITL" ? &p.Profession
-                         : tag == u"WRK1" ? &p.WorkAddress1
-                         : tag == u"WRK2" ? &p.WorkAddress2
-                         : tag == u"WRK3" ? &p.WorkPostCode
-                         : tag == u"WRK4" ? &p.WorkCity
-                                          : nullptr;
+        QString* field = tagIs(a, u"HOM1")   ? &p.HomeAddress1
+                         : tagIs(a, u"HOM2") ? &p.HomeAddress2
+                         : tagIs(a, u"HOM3") ? &p.HomePostCode
+                         : tagIs(a, u"HOM4") ? &p.HomeCity
+                         : tagIs(a, u"COMP") ? &p.Firm
+                         : tagIs(a, u"SECT") ? &p.Department
+                         : tagIs(a, u"TITL") ? &p.Profession
+                         : tagIs(a, u"WRK1") ? &p.WorkAddress1
+                         : tagIs(a, u"WRK2") ? &p.WorkAddress2
+                         : tagIs(a, u"WRK3") ? &p.WorkPostCode
+                         : tagIs(a, u"WRK4") ? &p.WorkCity
+                                             : nullptr;
         // Street lines are mostly one person's own; the rest repeat.
-        if (field == &p.HomeAddress1 || field == &p.HomeAddress2 || field == &p.WorkAddress1 ||
-            field == &p.WorkAddress2)
-            *field = from(a, 8);
-        else if (field)
-            *field = shared(a, 8);
+        if (field)
+            setValue(*field, a, 8,
+                     field != &p.HomeAddress1 && field != &p.HomeAddress2 &&
+                         field != &p.WorkAddress1 && field != &p.WorkAddress2);
     }
 
     // Counted once, with the path the block ended with, so that the tree's
@@ -394,6 +443,8 @@ private:
     QHash<QString, GroupNode*> resolved_;
     QHash<QStringView, QString> pool_;
     QStringList entries_;
+    PersonRecord streamed_;
+    qsizetype contactsUsed_ = 0, picturesUsed_ = 0, notesUsed_ = 0;
 };
 
 } // namespace

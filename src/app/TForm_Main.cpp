@@ -358,8 +358,7 @@ void TForm_Main::keepUnsavedWorkAndQuit() {
         // No one is there to answer a message: the reason goes to the log.
         try {
             writeFileSafely(files_->recoveryFileName(), compose(persons, focused),
-                            QStringLiteral("Kaydedilmemiş değişiklikler yazılamadı: ") +
-                                files_->recoveryFileName());
+                            QStringLiteral("Kaydedilmemiş değişiklikler %1 dosyasına yazılamadı."));
         } catch (const ZilvarenError& e) {
             qWarning("%s", qPrintable(e.message()));
         }

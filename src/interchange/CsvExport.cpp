@@ -148,17 +148,16 @@ QByteArray composeExport(const std::vector<const PersonRecord*>& persons) {
     return out;
 }
 
+namespace {
+
+const QString kExportFailure = QStringLiteral("Cannot create file %1");
+
+} // namespace
+
 ExportFile::ExportFile(const QString& path) : file_(path) {
     if (!file_.open())
-        throw failure();
-    const QByteArray heading = cp1254::encode(kExportHeading + kCrLf);
-    file_.write(heading);
-}
-
-ZilvarenError ExportFile::failure() const {
-    return ZilvarenError(
-        QStringLiteral("Cannot create file %1\r").arg(QDir::toNativeSeparators(file_.path())) +
-        file_.errorString());
+        throw file_.error(kExportFailure);
+    file_.write(cp1254::encode(kExportHeading + kCrLf));
 }
 
 void ExportFile::add(const PersonRecord& person) {
@@ -169,7 +168,7 @@ void ExportFile::add(const PersonRecord& person) {
 
 void ExportFile::commit() {
     if (!file_.commit())
-        throw failure();
+        throw file_.error(kExportFailure);
 }
 
 void writeExportFile(const QString& path, const std::vector<const PersonRecord*>& persons) {

@@ -37,8 +37,6 @@ public:
     void commit();
 
 private:
-    ZilvarenError failure() const;
-
     SafeFile file_;
     QByteArray line_;
 };

@@ -359,16 +359,16 @@ VCardExportResult writeVCards(QIODevice& device, const std::vector<const PersonR
     return result;
 }
 
+namespace {
+
+const QString kVCardFailure = QStringLiteral("\"%1\" dosyası yazılamadı.");
+
+} // namespace
+
 VCardFileWriter::VCardFileWriter(const QString& path, VCardExportOptions options)
     : file_(path), options_(std::move(options)) {
     if (!file_.open())
-        throw failure();
-}
-
-ZilvarenError VCardFileWriter::failure() const {
-    return ZilvarenError(
-        QStringLiteral("\"%1\" dosyası yazılamadı.\r").arg(QDir::toNativeSeparators(file_.path())) +
-        file_.errorString());
+        throw file_.error(kVCardFailure);
 }
 
 void VCardFileWriter::add(const PersonRecord& person) {
@@ -379,7 +379,7 @@ void VCardFileWriter::add(const PersonRecord& person) {
 
 VCardExportResult VCardFileWriter::commit() {
     if (!file_.commit())
-        throw failure();
+        throw file_.error(kVCardFailure);
     return result_;
 }
 

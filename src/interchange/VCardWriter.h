@@ -44,8 +44,6 @@ public:
     VCardExportResult commit();
 
 private:
-    ZilvarenError failure() const;
-
     SafeFile file_;
     VCardExportOptions options_;
     QByteArray card_;

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <cstring>
 #include <stdexcept>
 
 namespace cp1254 {
@@ -38,12 +39,30 @@ const Table& table() {
 
 } // namespace
 
-void decodeInto(QByteArrayView bytes, QString& out) {
+void decodeInto(QByteArrayView bytes, char16_t* out) {
     const Table& t = table();
+    const auto* src = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    // Most text is ASCII, which is its own code: eight bytes at a time.
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, src + i, 8);
+        if (word & 0x8080808080808080ULL) {
+            for (qsizetype k = i; k < i + 8; ++k)
+                out[k] = t.toUnicode[src[k]];
+        } else {
+            for (qsizetype k = i; k < i + 8; ++k)
+                out[k] = src[k];
+        }
+    }
+    for (; i < n; ++i)
+        out[i] = t.toUnicode[src[i]];
+}
+
+void decodeInto(QByteArrayView bytes, QString& out) {
     out.resize(bytes.size());
-    QChar* dst = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        dst[i] = QChar(t.toUnicode[uchar(bytes[i])]);
+    decodeInto(bytes, reinterpret_cast<char16_t*>(out.data()));
 }
 
 QString decode(QByteArrayView bytes) {

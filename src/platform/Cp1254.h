@@ -12,6 +12,8 @@ namespace cp1254 {
 QString decode(QByteArrayView bytes);
 // The same into out, whose buffer is reused: for decoding line by line.
 void decodeInto(QByteArrayView bytes, QString& out);
+// The same into room for bytes.size() characters at out.
+void decodeInto(QByteArrayView bytes, char16_t* out);
 
 // Characters 1254 cannot hold are written as '?' and listed in
 // *unencodable (each once, in order of first appearance) when given.

@@ -143,8 +143,13 @@ bool SafeFile::commit() {
     return true;
 }
 
+ZilvarenError SafeFile::error(const QString& failure) const {
+    return ZilvarenError(failure.arg(QDir::toNativeSeparators(path_)) + QLatin1Char('\r') +
+                         errorString());
+}
+
 void writeFileSafely(const QString& path, const QByteArray& content, const QString& failure) {
     SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        throw ZilvarenError(failure + QLatin1Char('\r') + file.errorString());
+        throw file.error(failure);
 }

@@ -3,6 +3,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include "platform/Errors.h"
+
 // A file written so that its name holds either its old content or the
 // whole new one. The bytes go to a temporary file beside it; every write,
 // the flush to the disk and the close are checked, and only then does a
@@ -27,6 +29,9 @@ public:
     void cancel();
 
     const QString& path() const { return path_; }
+    // The error to throw after a failure: failure (its %1 the path) with the
+    // step and the reason on a line of their own.
+    ZilvarenError error(const QString& failure) const;
     bool isSequential() const override { return true; }
 
 protected:
@@ -47,6 +52,5 @@ private:
     bool failed_ = false;
 };
 
-// Writes content to path as SafeFile does; throws ZilvarenError with
-// failure, a line break and the step that failed.
+// Writes content to path as SafeFile does; throws SafeFile::error(failure).
 void writeFileSafely(const QString& path, const QByteArray& content, const QString& failure);

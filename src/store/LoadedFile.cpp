@@ -1,7 +1,5 @@
 #include "store/LoadedFile.h"
 
-#include "platform/Allocator.h"
-
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
 #include "store/RecordFileWriter.h"
@@ -43,7 +41,7 @@ void rewriteRecordFile(const QString& source, const QString& target,
         // The written file is about as large as the one read; the room to
         // spare, for imported persons, costs nothing until it is used.
         const qint64 size = QFileInfo(source).size();
-        reserveLargeBuffer(body.bytes, size + size / 4 + (1 << 20));
+        body.reserve(size + size / 4 + (1 << 20));
         std::optional<QString> first, focused, comparedWith;
         bool numberMoved = false;
         RecordFileData data =
@@ -81,8 +79,8 @@ void rewriteRecordFile(const QString& source, const QString& target,
         head.header(focused ? &*focused : nullptr, *data.groups, data.groupToSelect, find,
                     settings);
         saveRecordFile(target, [&head, &body](QIODevice& out) {
-            return out.write(head.bytes) == head.bytes.size() &&
-                   out.write(body.bytes) == body.bytes.size();
+            return out.write(head.bytes().data(), head.bytes().size()) == head.bytes().size() &&
+                   out.write(body.bytes().data(), body.bytes().size()) == body.bytes().size();
         });
         return;
     }

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <exception>
@@ -116,12 +117,13 @@ private:
             next_ += data[next_] == '\r' && next_ + 1 < buffer_.size() && data[next_ + 1] == '\n'
                          ? 2
                          : 1;
-        cp1254::decodeInto(QByteArrayView(buffer_).sliced(start, end - start), current_);
+        current_.resize(end - start);
+        cp1254::decodeInto(QByteArrayView(buffer_).sliced(start, end - start), current_.data());
         ++lineNumber_;
         return true;
     }
     // The line the walk stands on; valid until the next advance().
-    QStringView current() const { return current_; }
+    QStringView current() const { return QStringView(current_.constData(), current_.size()); }
     bool nextStartsWith(char c) {
         // Every marker character is ASCII, the same byte in the code page.
         return hasNext() && buffer_.constData()[next_] == c;
@@ -135,11 +137,20 @@ private:
     // costs most of the time.
     // Whether characters 3 to 6 (1-based) are the tag of a level-2 line.
     static bool tagIs(QStringView l, const char16_t (&tag)[5]) {
-        return l.size() >= 6 && std::equal(tag, tag + 4, l.utf16() + 2);
+        if (l.size() < 6)
+            return false;
+        const char16_t* at = l.utf16() + 2;
+        return at[0] == tag[0] && at[1] == tag[1] && at[2] == tag[2] && at[3] == tag[3];
     }
-    static bool hasTag(QStringView l, QStringView tag) {
-        return l.size() >= tag.size() &&
-               std::equal(tag.utf16(), tag.utf16() + tag.size(), l.utf16());
+    template <size_t N> static bool hasTag(QStringView l, const char16_t (&tag)[N]) {
+        constexpr qsizetype size = N - 1;
+        if (l.size() < size)
+            return false;
+        const char16_t* line = l.utf16();
+        for (qsizetype i = 0; i < size; ++i)
+            if (line[i] != tag[i])
+                return false;
+        return true;
     }
     // Values drawn from a small set (names, places, firms, group paths,
     // time stamps) are kept once and shared by every person that has them.
@@ -437,7 +448,9 @@ private:
     QByteArray buffer_;
     bool atEnd_ = false;
     qsizetype next_ = 0;
-    QString current_;
+    // The line the walk stands on; a plain buffer, as every line of the
+    // file passes through it.
+    QVarLengthArray<char16_t, 256> current_;
     int lineNumber_ = 0;
     RecordFileData data_;
     QHash<QString, GroupNode*> resolved_;

@@ -1,15 +1,35 @@
 #include "store/RecordFileWriter.h"
 
+#include "platform/Allocator.h"
 #include "platform/Cp1254.h"
 #include "store/BirthDate.h"
 
+#include <algorithm>
+#include <utility>
+
 RecordFileWriter::RecordFileWriter(QString* unencodable) : unencodable_(unencodable) {}
 
+void RecordFileWriter::reserve(qsizetype size) {
+    reserveLargeBuffer(bytes_, size);
+    bytes_.resize(std::max(bytes_.size(), size));
+}
+
+QByteArray RecordFileWriter::take() {
+    bytes_.truncate(used_);
+    used_ = 0;
+    return std::exchange(bytes_, QByteArray());
+}
+
+char* RecordFileWriter::room(qsizetype n) {
+    if (used_ + n > bytes_.size())
+        bytes_.resize(std::max(bytes_.size() * 2, used_ + n) + 4096);
+    char* d = bytes_.data() + used_;
+    used_ += n;
+    return d;
+}
+
 void RecordFileWriter::line(QStringView tag, QStringView value) {
-    // One size change a line: the line costs little more than its bytes.
-    const qsizetype start = bytes.size();
-    bytes.resize(start + tag.size() + value.size() + 2);
-    char* d = bytes.data() + start;
+    char* d = room(tag.size() + value.size() + 2);
     cp1254::encodeInto(d, tag, unencodable_);
     d += tag.size();
     cp1254::encodeInto(d, value, unencodable_);
@@ -124,10 +144,10 @@ QByteArray composeRecordFile(const RecordFileSnapshot& s, QString* unencodable) 
     RecordFileWriter w(unencodable);
     // Persons take about 470 bytes each; one early reservation spares the
     // buffer most of its regrowing.
-    w.bytes.reserve(qsizetype(s.persons.size()) * 512 + 4096);
+    w.reserve(qsizetype(s.persons.size()) * 512 + 4096);
     w.header(s.focusedPerson ? &s.focusedPerson->RecordNo : nullptr, s.groups, s.focusedGroup,
              s.find, s.settings);
     forEachRecord(s.persons, [&w](const PersonRecord& p) { w.person(p); });
     w.trailer();
-    return w.bytes;
+    return w.take();
 }

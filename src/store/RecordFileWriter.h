@@ -17,7 +17,12 @@ inline const QString kMakerCity = QStringLiteral("06420 Ankara Türkiye");
 class RecordFileWriter {
 public:
     explicit RecordFileWriter(QString* unencodable = nullptr);
-    QByteArray bytes;
+
+    // Room for about size bytes, in large memory pages where there are.
+    void reserve(qsizetype size);
+    // What was written so far.
+    QByteArrayView bytes() const { return QByteArrayView(bytes_.constData(), used_); }
+    QByteArray take();
 
     // From "0 HEAD" to the settings; no "1 IDNO " line without a focused
     // record number.
@@ -33,6 +38,12 @@ private:
     void flag(QStringView key, bool on);
     void number(QStringView key, int value);
 
+    // The next n bytes of the buffer, grown when needed: a line costs one
+    // check of the room, not a change of the array's size.
+    char* room(qsizetype n);
+
+    QByteArray bytes_;
+    qsizetype used_ = 0;
     QString* unencodable_;
 };
 

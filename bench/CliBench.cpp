@@ -139,7 +139,7 @@ int benchCommandLine(const QString& recordFile, const QString& folder) {
         // An export writes a new file each time, as abook must.
         const QString output = c.args.size() == 4 ? c.args[3] : QString();
         const auto removeOutput = [&output] {
-            if (!output.endsWith(QLatin1String(".qdb")))
+            if (!output.isEmpty() && !output.endsWith(QLatin1String(".qdb")))
                 QFile::remove(output);
         };
         // dump writes JSON for every person: timed once, for its memory.

@@ -17,6 +17,12 @@ packages=(
     abook python3-vobject
     # fuzzing (clang's libFuzzer) and the trace of a save's calls
     clang-14 libclang-rt-14-dev strace
+    # sync with a CardDAV server: the key store for passwords, and the
+    # server the tests and the benchmark start on 127.0.0.1 (with a
+    # certificate of their own for the TLS checks)
+    qtkeychain-qt6-dev radicale openssl
+    # the benchmark reads each command's peak memory through time(1)
+    time
 )
 
 missing=()

@@ -111,6 +111,18 @@ QString FileCommands::chooseRecoveredContent(const QString& path, const QString&
     return path;
 }
 
+QString FileCommands::savedFileName() const {
+    if (!isRealFileName(currentFileName_) || !QFileInfo::exists(currentFileName_) || partialRead_ ||
+        readOnly_)
+        return {};
+    return currentFileName_;
+}
+
+bool FileCommands::saveNow() {
+    Button_KaydetClick(SaveSender::Save);
+    return !window_.document().isModified();
+}
+
 QStringList FileCommands::recentFilesForClose() const {
     QStringList files = recent_;
     if (isRealFileName(currentFileName_) && QFileInfo::exists(currentFileName_))

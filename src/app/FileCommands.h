@@ -32,6 +32,12 @@ public:
     void SetCurrentFileName(const QString& name);
     void Button_KaydetClick(SaveSender sender);
 
+    // The file on disk that a plain save writes over; empty for a new file,
+    // one shown only in part, or one another window holds.
+    QString savedFileName() const;
+    // A plain save; true when the changes reached the disk.
+    bool saveNow();
+
     // At close: the current file goes to the top of the list.
     QStringList recentFilesForClose() const;
     // Another window holds the file: this one never saves over it.

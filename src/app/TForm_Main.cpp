@@ -3,6 +3,7 @@
 #include "app/ActivityNote.h"
 #include "app/FileCommands.h"
 #include "app/PanelLayout.h"
+#include "app/ServerSync.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "interchange/AddressBookImport.h"
@@ -58,6 +59,7 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     contacts_ = new ContactList(*editor_, *editing_, services_.prompts, services_.shell, this);
     pictures_ = new PersonPictures(*editor_, *editing_, *VST, document_, services_.prompts, this);
     groupCommands_ = new GroupCommands(*VST_Grup, document_, services_.prompts, this);
+    serverSync_ = new ServerSync(*this, services_.prompts, services_.clock);
     VST_Grup->setDropPartners(VST, editing_->SB_Ekle, &services_.prompts);
     addAction(editing_->EscapeCancel);
     // Del in the person list works as "Sil".
@@ -115,6 +117,7 @@ void TForm_Main::buildActions() {
     Menu_VCardImport = makeAction(this, QStringLiteral("&vCard İçe Aktar…"), "Menu_VCardImport");
     Menu_VCardExport =
         makeAction(this, QStringLiteral("vCard Olarak &Dışa Aktar…"), "Menu_VCardExport");
+    Menu_Sync = makeAction(this, QStringLiteral("&Sunucuyla Eşitle…"), "Menu_Sync");
     Prg_Exit = makeAction(this, QStringLiteral("Çı&kış"), "Prg_Exit");
     Prg_Exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     Prg_Exit->setToolTip(QStringLiteral("ÇIKIŞ"));
@@ -142,6 +145,7 @@ void TForm_Main::buildActions() {
     connect(Export, &QAction::triggered, this, &TForm_Main::ExportClick);
     connect(Menu_VCardImport, &QAction::triggered, this, &TForm_Main::VCardImportClick);
     connect(Menu_VCardExport, &QAction::triggered, this, &TForm_Main::VCardExportClick);
+    connect(Menu_Sync, &QAction::triggered, serverSync_, &ServerSync::SunucuylaEsitleClick);
 }
 
 void TForm_Main::buildMenus() {
@@ -155,6 +159,7 @@ void TForm_Main::buildMenus() {
     dosyaMenu_->addAction(Export);
     dosyaMenu_->addAction(Menu_VCardImport);
     dosyaMenu_->addAction(Menu_VCardExport);
+    dosyaMenu_->addAction(Menu_Sync);
     dosyaMenu_->addSeparator();
     dosyaMenu_->addAction(Prg_Exit);
     recentSeparator_ = dosyaMenu_->addSeparator();

@@ -19,6 +19,7 @@ class Prompts;
 class QAction;
 class QLabel;
 class QMenu;
+class ServerSync;
 class ShellOpener;
 class QWidget;
 
@@ -88,6 +89,7 @@ public:
     QAction* Export;
     QAction* Menu_VCardImport;
     QAction* Menu_VCardExport;
+    QAction* Menu_Sync;
     QAction* Prg_Exit;
     QAction* ToolButton_Kaydet;
     QAction* ToolButton7;
@@ -131,6 +133,7 @@ private:
     ContactList* contacts_;
     PersonPictures* pictures_;
     GroupCommands* groupCommands_;
+    ServerSync* serverSync_;
     PersonListView* VST;
     GroupTreeView* VST_Grup;
     PanelLayout* panels_;

@@ -177,7 +177,9 @@ QList<std::pair<QString, QString>> labelledFields(const PersonRecord& p) {
             {QStringLiteral("İş/Şehir"), p.WorkCity},
             {QStringLiteral("İş/PK"), p.WorkPostCode},
             {QStringLiteral("Telefon/Mail/Web"), p.Contacts.join(QString())},
-            {QStringLiteral("Notlar"), p.Notes.join(QString())}};
+            {QStringLiteral("Notlar"), p.Notes.join(QString())},
+            {QStringLiteral("Grup"), p.GroupPath},
+            {QStringLiteral("UID"), p.Identity}};
 }
 
 // Whole characters (a pair of surrogates is one), each once.
@@ -213,6 +215,16 @@ QString questionMarks(const QString& text) {
 }
 
 } // namespace
+
+QStringList unencodableFields(const PersonRecord& p) {
+    QStringList fields;
+    for (const auto& [label, value] : labelledFields(p)) {
+        const QStringList bad = unencodableLetters(value);
+        if (!bad.isEmpty())
+            fields.append(label + QStringLiteral(": ") + bad.join(u' '));
+    }
+    return fields;
+}
 
 VCardPerson personFromVCard(const VCard& card, const QString& groupPath,
                             const QString& recordedAt) {
@@ -328,12 +340,8 @@ VCardImportPlan planVCardImport(QIODevice& device, const QString& groupPath, qin
         p.RecordNo = QString::number(firstRecordNo + qint64(plan.persons.size()));
         for (const QString& what : person.leftOut)
             plan.warnings.append(QStringLiteral("%1: %2").arg(describeCard(card, &p), what));
-        for (const auto& [label, value] : labelledFields(p)) {
-            const QStringList bad = unencodableLetters(value);
-            if (!bad.isEmpty())
-                plan.unencodable.append(QStringLiteral("%1, %2: %3")
-                                            .arg(describeCard(card, &p), label, bad.join(u' ')));
-        }
+        for (const QString& field : unencodableFields(p))
+            plan.unencodable.append(describeCard(card, &p) + QStringLiteral(", ") + field);
         plan.persons.push_back(std::move(person));
     }
     return plan;
@@ -378,37 +386,45 @@ QString unencodableQuestion(const QStringList& unencodable) {
                                  "edilsin mi?");
 }
 
+PhotoFiles::PhotoFiles(const QString& folder) : folder_(folder) {
+    for (const QString& name :
+         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
+        taken_.insert(name.toLower());
+}
+
+QString PhotoFiles::save(const VCardPhoto& photo) {
+    const QDir folder(folder_);
+    QString name;
+    do
+        name = QStringLiteral("photo%1.%2").arg(number_++).arg(photo.suffix);
+    while (taken_.contains(name.toLower()));
+    taken_.insert(name.toLower());
+    QFile out(folder.filePath(name));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        out.write(photo.data) != photo.data.size() || !out.flush()) {
+        const QString why = out.errorString();
+        out.remove();
+        removeSaved();
+        throw ZilvarenError(QStringLiteral("Resim \"%1\" yazılamadı; hiçbir kişi aktarılmadı.\r%2")
+                                .arg(QDir::toNativeSeparators(out.fileName()), why));
+    }
+    written_.append(out.fileName());
+    return name;
+}
+
+void PhotoFiles::removeSaved() {
+    for (const QString& done : written_)
+        QFile::remove(done);
+    written_.clear();
+}
+
 std::vector<std::unique_ptr<PersonRecord>> takeVCardPersons(VCardImportPlan& plan,
                                                             const QString& pictureFolder) {
-    const QDir folder(pictureFolder);
-    QSet<QString> taken;
-    for (const QString& name : folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
-        taken.insert(name.toLower());
-    QStringList written;
+    PhotoFiles files(pictureFolder);
     std::vector<QStringList> names(plan.persons.size());
-    int number = 1;
-    for (size_t i = 0; i < plan.persons.size(); ++i) {
-        for (const VCardPhoto& photo : plan.persons[i].photos) {
-            QString name;
-            do
-                name = QStringLiteral("photo%1.%2").arg(number++).arg(photo.suffix);
-            while (taken.contains(name.toLower()));
-            taken.insert(name.toLower());
-            QFile out(folder.filePath(name));
-            if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-                out.write(photo.data) != photo.data.size() || !out.flush()) {
-                const QString why = out.errorString();
-                out.remove();
-                for (const QString& done : written)
-                    QFile::remove(done);
-                throw ZilvarenError(QStringLiteral("Resim \"%1\" yazılamadı; hiçbir kişi "
-                                                   "aktarılmadı.\r%2")
-                                        .arg(QDir::toNativeSeparators(out.fileName()), why));
-            }
-            written.append(out.fileName());
-            names[i].append(name);
-        }
-    }
+    for (size_t i = 0; i < plan.persons.size(); ++i)
+        for (const VCardPhoto& photo : plan.persons[i].photos)
+            names[i].append(files.save(photo));
     std::vector<std::unique_ptr<PersonRecord>> persons;
     for (size_t i = 0; i < plan.persons.size(); ++i) {
         plan.persons[i].record->Pictures = names[i];

@@ -3,6 +3,7 @@
 #include "store/PersonRecord.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -31,8 +32,29 @@ struct VCardPerson {
     QStringList leftOut; // what the card had that could not be taken
 };
 
+// Saves photos beside a record file as photo1.jpg, photo2.jpg, ... (the
+// first names free in the folder, whatever their case).
+class PhotoFiles {
+public:
+    explicit PhotoFiles(const QString& folder);
+    // The name given; throws ZilvarenError with the photos saved before
+    // removed when one cannot be written.
+    QString save(const VCardPhoto& photo);
+    void removeSaved();
+
+private:
+    QString folder_;
+    QSet<QString> taken_;
+    QStringList written_;
+    int number_ = 1;
+};
+
 // A card's person before anything is filed. Photos are named when saved.
 VCardPerson personFromVCard(const VCard& card, const QString& groupPath, const QString& recordedAt);
+
+// The fields of person with characters code page 1254 cannot hold, as
+// "Ad: И В" (the field's name on the detail pages, then the letters).
+QStringList unencodableFields(const PersonRecord& person);
 
 // Everything an import would add, and what the user must hear first.
 struct VCardImportPlan {

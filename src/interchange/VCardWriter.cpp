@@ -221,6 +221,12 @@ bool isJpeg(const QByteArray& data) {
 } // namespace
 
 QString vcardUid(const PersonRecord& person) {
+    if (!person.Identity.isEmpty())
+        return person.Identity;
+    return derivedUid(person);
+}
+
+QString derivedUid(const PersonRecord& person) {
     char uid[kUidSize + 1];
     writeUid(person, uid);
     return QString::fromLatin1(uid, kUidSize);
@@ -231,9 +237,13 @@ namespace {
 // Cards go straight into the output: no array of their own per card.
 void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>& jpegs) {
     put(out, "BEGIN:VCARD\r\nVERSION:3.0\r\n");
-    char uid[kUidSize + 1];
-    writeUid(p, uid);
-    Line(out, "UID").raw(uid);
+    if (!p.Identity.isEmpty()) {
+        Line(out, "UID").text(p.Identity);
+    } else {
+        char uid[kUidSize + 1];
+        writeUid(p, uid);
+        Line(out, "UID").raw(uid);
+    }
     Line(out, "N").text(p.Surname).raw(";").text(p.FirstName).raw(";;;");
     {
         Line fn(out, "FN");
@@ -309,7 +319,8 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
     if (const QString rev = revision(p); !rev.isEmpty())
         Line(out, "REV").text(rev);
     for (const QByteArray& jpeg : jpegs) {
-        const QByteArray line = "PHOTO;ENCODING=b;TYPE=JPEG:" + jpeg.toBase64();
+        const QByteArray line = QByteArray("PHOTO;ENCODING=b;TYPE=") +
+                                (jpeg.startsWith("\x89PNG") ? "PNG:" : "JPEG:") + jpeg.toBase64();
         appendFolded(out, line.constData(), line.size());
     }
     put(out, "END:VCARD\r\n");

@@ -22,12 +22,14 @@ struct VCardExportResult {
     int picturesLeftOut = 0; // missing, unreadable or not JPEG
 };
 
-// The card's stable identity: the same record number and creation stamp
-// always give the same UID, whatever file the person is in.
+// The card's UID: the person's identity once it has one, else the UID
+// made from the record number and creation stamp (derivedUid), the same
+// whatever file the person is in.
 QString vcardUid(const PersonRecord& person);
+QString derivedUid(const PersonRecord& person);
 
 // One vCard 3.0 card: UTF-8, CR LF, folded at 75 octets, values escaped.
-// Each of jpegs goes inline as a PHOTO.
+// Each of jpegs (JPEG, or PNG by its signature) goes inline as a PHOTO.
 QByteArray composeVCard(const PersonRecord& person, const QList<QByteArray>& jpegs = {});
 
 // One card per person, in the given order.

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -39,4 +40,7 @@ public:
     virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
     // A file name to save under (need not exist); nullopt when cancelled.
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
+    // One of items; nullopt when cancelled.
+    virtual std::optional<int> chooseItem(const QString& caption, const QString& prompt,
+                                          const QStringList& items) = 0;
 };

@@ -59,3 +59,12 @@ std::optional<QString> ScriptedPrompts::saveFileName(const FileDialogRequest& re
     shown_.append({Kind::SaveFile, request.title, {}, {}, PromptIcon::Information, request});
     return nextText();
 }
+
+std::optional<int> ScriptedPrompts::chooseItem(const QString& caption, const QString& prompt,
+                                               const QStringList& items) {
+    shown_.append({Kind::Choice, prompt, caption, {}, PromptIcon::Information, {}});
+    const std::optional<QString> text = nextText();
+    if (!text || !items.contains(*text))
+        return std::nullopt;
+    return int(items.indexOf(*text));
+}

@@ -11,7 +11,7 @@
 // answers Cancel, so a test notices instead of hanging.
 class ScriptedPrompts : public Prompts {
 public:
-    enum class Kind { Message, Error, Question, Input, OpenFile, SaveFile };
+    enum class Kind { Message, Error, Question, Input, OpenFile, SaveFile, Choice };
     struct Shown {
         Kind kind;
         QString text;  // message, question, prompt, or dialog title
@@ -45,6 +45,9 @@ public:
                                     const QString& defaultValue) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    // Answered with the text of the item to choose.
+    std::optional<int> chooseItem(const QString& caption, const QString& prompt,
+                                  const QStringList& items) override;
 
 private:
     std::optional<QString> nextText();

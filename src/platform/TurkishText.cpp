@@ -21,13 +21,20 @@ QChar titleLower(QChar c) {
     if (u >= 'A' && u <= 'Z')
         return QChar(char16_t(u + 32));
     switch (u) {
-    case u'Ç': return QChar(u'ç');
-    case u'Ğ': return QChar(u'ğ');
-    case u'Ö': return QChar(u'ö');
-    case u'Ü': return QChar(u'ü');
-    case kDottedCapitalI: return QChar(u'i');
-    case u'Ş': return QChar(u'ş');
-    default: return c;
+    case u'Ç':
+        return QChar(u'ç');
+    case u'Ğ':
+        return QChar(u'ğ');
+    case u'Ö':
+        return QChar(u'ö');
+    case u'Ü':
+        return QChar(u'ü');
+    case kDottedCapitalI:
+        return QChar(u'i');
+    case u'Ş':
+        return QChar(u'ş');
+    default:
+        return c;
     }
 }
 
@@ -74,7 +81,9 @@ const std::array<char16_t, 65536>& upperTable() {
 
 } // namespace
 
-QChar TurkceUpperChar(QChar c) { return QChar(upperTable()[c.unicode()]); }
+QChar TurkceUpperChar(QChar c) {
+    return QChar(upperTable()[c.unicode()]);
+}
 
 QString TurkceUpperCase(QStringView text) {
     const auto& upper = upperTable();
@@ -123,4 +132,43 @@ QString TurkceTitleCase(QStringView text) {
 
 TurkishCollator::TurkishCollator() : collator_(userLocale()) {
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
+}
+
+QString TurkceFoldedKey(QStringView text) {
+    QString key;
+    key.reserve(text.size());
+    bool gap = false;
+    for (const QChar c : text) {
+        if (!c.isLetterOrNumber()) {
+            gap = !key.isEmpty();
+            continue;
+        }
+        if (gap)
+            key.append(QLatin1Char(' '));
+        gap = false;
+        const QChar upper = TurkceUpperChar(c);
+        switch (upper.unicode()) {
+        case u'Ç':
+            key.append(QLatin1Char('C'));
+            break;
+        case u'Ğ':
+            key.append(QLatin1Char('G'));
+            break;
+        case u'İ':
+            key.append(QLatin1Char('I'));
+            break;
+        case u'Ö':
+            key.append(QLatin1Char('O'));
+            break;
+        case u'Ş':
+            key.append(QLatin1Char('S'));
+            break;
+        case u'Ü':
+            key.append(QLatin1Char('U'));
+            break;
+        default:
+            key.append(upper);
+        }
+    }
+    return key;
 }

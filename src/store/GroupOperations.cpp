@@ -106,6 +106,34 @@ void filePersons(RecordDocument& document, const std::vector<PersonRecord*>& per
     groups.countsChanged();
 }
 
+void countPersons(RecordDocument& document, const std::vector<const PersonRecord*>& persons,
+                  int delta) {
+    GroupTreeModel& groups = document.groups();
+    for (const PersonRecord* p : persons) {
+        GroupNode* node = &groups.root();
+        for (const QString& name : splitGroupPath(p->GroupPath)) {
+            const QString key = TurkceUpperCase(name);
+            GroupNode* found = nullptr;
+            for (const auto& child : node->children)
+                if (TurkceKeyEquals(child->Name, key)) {
+                    found = child.get();
+                    break;
+                }
+            if (!found && delta < 0)
+                break;
+            node = found ? found : groups.insertGroup(*node, -1, name);
+        }
+        if (node != &groups.root()) {
+            // Every person is in a group: none for an empty path is
+            // "Belli Değil".
+            addToMemberChain(node, delta);
+        } else if (delta > 0) {
+            addToMemberChain(groups.topLevelGroup(kNoGroupPath), delta);
+        }
+    }
+    groups.countsChanged();
+}
+
 MoveResult moveGroup(RecordDocument& document, GroupNode* group, GroupNode* target, DropMode mode) {
     GroupNode* newParent = mode == DropMode::OnNode ? target : target->parent;
     for (const GroupNode* p = newParent; p; p = p->parent)

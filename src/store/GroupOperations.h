@@ -22,6 +22,12 @@ int deleteGroup(RecordDocument& document, GroupNode* group);
 void filePersons(RecordDocument& document, const std::vector<PersonRecord*>& persons,
                  GroupNode* target);
 
+// Files persons whose paths may name groups not yet there, as reading a
+// file would: the missing groups are made, and each person is counted in
+// its group and the groups above it (with delta -1, taken out again).
+void countPersons(RecordDocument& document, const std::vector<const PersonRecord*>& persons,
+                  int delta);
+
 enum class DropMode { Above, OnNode, Below };
 enum class MoveResult { Moved, InsideItself, SameName };
 

@@ -31,11 +31,14 @@ struct PersonRecord {
     QString EditedAt;
     double BirthDate = 0; // days since 30.12.1899; 0 = not given
     qint32 PictureIndex = 0;
-    QChar Sex;           // 'M', 'F', or null = not given
-    QChar MaritalStatus; // 'E' Bekar, 'B' Evli, 'D' Dul, or null
+    QChar Sex;            // 'M', 'F', or null = not given
+    QChar MaritalStatus;  // 'E' Bekar, 'B' Evli, 'D' Dul, or null
     QStringList Contacts; // kind word, TAB, value
     QStringList Pictures;
     QStringList Notes;
+    // The person's lasting identity ("1 IDEN"): the UID of the person's
+    // card on a sync server; empty until the person is first synced.
+    QString Identity;
 
     bool operator==(const PersonRecord&) const = default;
 };

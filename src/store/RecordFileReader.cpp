@@ -200,10 +200,11 @@ private:
     // The streamed record emptied for the next person, its room kept.
     void clearStreamed() {
         PersonRecord& p = streamed_;
-        for (QString* field : {&p.FirstName, &p.Surname, &p.BirthPlace, &p.Firm, &p.Department,
-                               &p.Profession, &p.HomeAddress1, &p.HomeAddress2, &p.HomeCity,
-                               &p.HomePostCode, &p.WorkAddress1, &p.WorkAddress2, &p.WorkCity,
-                               &p.WorkPostCode, &p.GroupPath, &p.RecordedAt, &p.EditedAt})
+        for (QString* field :
+             {&p.FirstName, &p.Surname, &p.BirthPlace, &p.Firm, &p.Department, &p.Profession,
+              &p.HomeAddress1, &p.HomeAddress2, &p.HomeCity, &p.HomePostCode, &p.WorkAddress1,
+              &p.WorkAddress2, &p.WorkCity, &p.WorkPostCode, &p.GroupPath, &p.RecordedAt,
+              &p.EditedAt, &p.Identity})
             field->resize(0);
         p.BirthDate = 0;
         p.PictureIndex = 0;
@@ -384,6 +385,8 @@ private:
                         addEntry(p.Notes, notesUsed_, n);
                 });
                 endList(p.Notes, notesUsed_);
+            } else if (hasTag(l, u"1 IDEN")) {
+                setValue(p.Identity, l, 8, false);
             }
         }
     }

@@ -107,6 +107,7 @@ void RecordFileWriter::person(const PersonRecord& p) {
         line(u"1 NOTE");
         list(u"2 CONT ", p.Notes);
     }
+    optional(u"1 IDEN ", p.Identity);
 }
 
 void RecordFileWriter::header(const QString* focusedRecordNo, const GroupNode& groups,

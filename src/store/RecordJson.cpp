@@ -6,7 +6,9 @@
 
 namespace {
 
-QJsonValue charValue(QChar c) { return c.isNull() ? QString() : QString(c); }
+QJsonValue charValue(QChar c) {
+    return c.isNull() ? QString() : QString(c);
+}
 
 QJsonArray groupsJson(const GroupNode& parent) {
     QJsonArray out;
@@ -44,15 +46,15 @@ QJsonObject personJson(const PersonRecord& p) {
         {QStringLiteral("RecordedAt"), p.RecordedAt},
         {QStringLiteral("EditedAt"), p.EditedAt},
         {QStringLiteral("BirthDate"), p.BirthDate},
-        {QStringLiteral("BirthDateText"), p.BirthDate != 0
-                                              ? QJsonValue(date.toString(u"dd.MM.yyyy"))
-                                              : QJsonValue()},
+        {QStringLiteral("BirthDateText"),
+         p.BirthDate != 0 ? QJsonValue(date.toString(u"dd.MM.yyyy")) : QJsonValue()},
         {QStringLiteral("PictureIndex"), p.PictureIndex},
         {QStringLiteral("Sex"), charValue(p.Sex)},
         {QStringLiteral("MaritalStatus"), charValue(p.MaritalStatus)},
         {QStringLiteral("Contacts"), QJsonArray::fromStringList(p.Contacts)},
         {QStringLiteral("Pictures"), QJsonArray::fromStringList(p.Pictures)},
         {QStringLiteral("Notes"), QJsonArray::fromStringList(p.Notes)},
+        {QStringLiteral("Identity"), p.Identity},
     };
 }
 
@@ -81,8 +83,8 @@ QJsonObject recordFileJson(const RecordFileData& data) {
              {QStringLiteral("Panel_Main_Width"),
               data.panelMainWidth.value_or(defaults.panelMainWidth)}}},
         {QStringLiteral("persons"), persons},
-        {QStringLiteral("error"), data.error ? QJsonValue(QJsonObject{{QStringLiteral("message"),
-                                                                        *data.error}})
-                                             : QJsonValue()},
+        {QStringLiteral("error"),
+         data.error ? QJsonValue(QJsonObject{{QStringLiteral("message"), *data.error}})
+                    : QJsonValue()},
     };
 }

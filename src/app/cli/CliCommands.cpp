@@ -7,6 +7,7 @@
 #include "store/LoadedFile.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordJson.h"
+#include "sync/SyncCommand.h"
 #include "telephony/DialCommand.h"
 #include "tools/ToolsCommand.h"
 
@@ -102,5 +103,7 @@ int runCli(const QStringList& args) {
         return runFindCommand(rest);
     if (command == QLatin1String("dial"))
         return runDialCommand(rest);
+    if (command == QLatin1String("sync"))
+        return runSyncCommand(rest);
     return usage();
 }

@@ -10,7 +10,9 @@ namespace {
 
 const QString kTitle = QStringLiteral("Velmora");
 
-QWidget* parentWindow() { return QApplication::activeWindow(); }
+QWidget* parentWindow() {
+    return QApplication::activeWindow();
+}
 
 // A '\r' in the program's texts is a line break.
 QString displayText(const QString& text) {
@@ -22,10 +24,14 @@ QString displayText(const QString& text) {
 
 QMessageBox::StandardButton toQt(PromptButton b) {
     switch (b) {
-    case PromptButton::Ok: return QMessageBox::Ok;
-    case PromptButton::Yes: return QMessageBox::Yes;
-    case PromptButton::No: return QMessageBox::No;
-    case PromptButton::Cancel: return QMessageBox::Cancel;
+    case PromptButton::Ok:
+        return QMessageBox::Ok;
+    case PromptButton::Yes:
+        return QMessageBox::Yes;
+    case PromptButton::No:
+        return QMessageBox::No;
+    case PromptButton::Cancel:
+        return QMessageBox::Cancel;
     }
     return QMessageBox::NoButton;
 }
@@ -57,8 +63,8 @@ QString QtPrompts::qtFilter(const QString& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i];
         description.remove(trailingPatterns);
-        const QStringList patterns = parts[i + 1].toLower().split(QLatin1Char(';'),
-                                                                  Qt::SkipEmptyParts);
+        const QStringList patterns =
+            parts[i + 1].toLower().split(QLatin1Char(';'), Qt::SkipEmptyParts);
         filters.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
                        QLatin1Char(')'));
     }
@@ -99,6 +105,16 @@ std::optional<QString> QtPrompts::inputBox(const QString& caption, const QString
     if (!ok)
         return std::nullopt;
     return text;
+}
+
+std::optional<int> QtPrompts::chooseItem(const QString& caption, const QString& prompt,
+                                         const QStringList& items) {
+    bool ok = false;
+    const QString item =
+        QInputDialog::getItem(parentWindow(), caption, prompt, items, 0, false, &ok);
+    if (!ok)
+        return std::nullopt;
+    return int(items.indexOf(item));
 }
 
 std::optional<QString> QtPrompts::openFileName(const FileDialogRequest& request) {

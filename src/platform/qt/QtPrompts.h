@@ -15,6 +15,8 @@ public:
                                     const QString& defaultValue) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    std::optional<int> chooseItem(const QString& caption, const QString& prompt,
+                                  const QStringList& items) override;
 
     // "Desc (*.a)|*.A|Other|*.b;*.c" -> Qt's "Desc (*.a);;Other (*.b *.c)".
     static QString qtFilter(const QString& filter);

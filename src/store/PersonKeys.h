@@ -1,0 +1,30 @@
+#pragma once
+
+#include "store/PersonRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+// What tells that two records are one person: the same name written with
+// or without the Turkish letters, or one mobile number or mail address.
+
+// The folded key of the first name and surname (TurkceFoldedKey); empty
+// for a person without a name.
+QString nameKey(const PersonRecord& person);
+
+// A telephone number as its digits, without the country code (+90, 0090)
+// or the trunk 0: "0532 (111) 22 33" and "+90 532 111 22 33" are one.
+// Empty when the text has no digits.
+QString numberKey(QStringView value);
+
+// A mail address without regard to letter case; empty when the text is no
+// address.
+QString mailKey(QStringView value);
+
+// The keys of a person's contact entries, by what they are.
+struct ContactKeys {
+    QStringList mobiles;   // "GSM" entries, and numbers that are Turkish mobiles
+    QStringList landlines; // every other number
+    QStringList mails;     // "Mail" entries and values that are mail addresses
+};
+ContactKeys contactKeys(const PersonRecord& person);

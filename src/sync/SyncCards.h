@@ -1,0 +1,45 @@
+#pragma once
+
+#include "interchange/VCardImport.h"
+#include "store/PersonRecord.h"
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+
+// The identity a person gets at its first sync: the UID its vCard export
+// has always carried (from its record number and creation stamp), so that
+// an interrupted sync gives it again; where another person of the file
+// has that one, one made from it and a count.
+QString newIdentity(const PersonRecord& person, const QSet<QString>& taken);
+
+// The name a card of ours has on the server, from its identity.
+QString cardFileName(const QString& identity);
+
+// The JPEG and PNG pictures of a person, as a card carries them; others
+// stay in the file only.
+QList<QByteArray> cardPhotos(const PersonRecord& person, const QString& pictureFolder);
+
+// The card of a person as the sync writes it: the vCard export's card,
+// with the person's identity as UID, its group as CATEGORIES and its
+// photos inline.
+QByteArray syncCard(const PersonRecord& person, const QList<QByteArray>& photos);
+
+// A digest of what travels of a person, cheap to make: the card without
+// its time stamp and with picture names in place of their bytes. The same
+// digest as at the last sync means the person did not change since.
+QByteArray personDigest(const PersonRecord& person);
+
+// A digest of what a card says, whatever its UID and time stamp: a person
+// and a server card with the same one need not travel.
+QByteArray contentDigest(const PersonRecord& person, const QList<QByteArray>& photos);
+
+// The person a server card stands for: what the vCard import takes, with
+// the card's UID as identity and its CATEGORIES as the group path.
+struct CardPerson {
+    std::unique_ptr<PersonRecord> record; // null: nothing to take
+    std::vector<VCardPhoto> photos;
+    QString problem; // why the file cannot take it; empty when it can
+    QString name;    // to name the card in messages
+};
+CardPerson personOfCard(const QByteArray& data, const QString& recordedAt);

@@ -119,4 +119,4 @@ class Radicale:
         status, data, _ = self.request(user, "PROPFIND", "/%s/" % user, body, {"Depth": "1"})
         text = data.decode()
         return [h for h in re.findall(r"<[^>]*href>([^<]+)</", text)
-                if h.rstrip("/") != "/" + user]
+                if urllib.parse.unquote(h).rstrip("/") != "/" + user]

@@ -7,10 +7,10 @@
 
 namespace {
 
-const char* kNames[] = {"AHMET", "MEHMET", "AYŞE", "FATMA", "İSMAİL", "ÇAĞLA", "ŞÜKRÜ", "IŞIL",
-                        "ÖZGÜR", "ZEYNEP", "EMRE", "GÜLŞEN"};
-const char* kSurnames[] = {"YILMAZ", "KAYA", "DEMİR", "ŞAHİN", "ÇELİK", "YILDIZ", "ÖZTÜRK",
-                           "AYDIN", "ARSLAN", "DOĞAN"};
+const char* kNames[] = {"AHMET", "MEHMET", "AYŞE",  "FATMA",  "İSMAİL", "ÇAĞLA",
+                        "ŞÜKRÜ", "IŞIL",   "ÖZGÜR", "ZEYNEP", "EMRE",   "GÜLŞEN"};
+const char* kSurnames[] = {"YILMAZ", "KAYA",   "DEMİR", "ŞAHİN",  "ÇELİK",
+                           "YILDIZ", "ÖZTÜRK", "AYDIN", "ARSLAN", "DOĞAN"};
 const char* kCities[] = {"ANKARA", "İSTANBUL", "İZMİR", "BURSA", "ESKİŞEHİR", "TRABZON"};
 
 template <typename Array> QString pick(std::mt19937& rng, const Array& array) {

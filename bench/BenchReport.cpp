@@ -22,7 +22,8 @@ double medianMs(int reps, const std::function<void()>& op, const std::function<v
 
 void BenchReport::add(const QString& name, size_t sizeIndex, double ms, Target target,
                       Growth growth) {
-    auto row = std::find_if(rows_.begin(), rows_.end(), [&](const Row& r) { return r.name == name; });
+    auto row =
+        std::find_if(rows_.begin(), rows_.end(), [&](const Row& r) { return r.name == name; });
     if (row == rows_.end())
         row = rows_.insert(rows_.end(), Row{name, {}, target, growth});
     row->ms[sizeIndex] = ms;
@@ -71,8 +72,9 @@ int BenchReport::print() const {
                           .arg(ok ? QStringLiteral("ok") : QStringLiteral("MISSED"));
         }
         if (badGrowth)
-            verdict += QStringLiteral("  GROWS FASTER THAN ") +
-                       (r.growth == Growth::NLogN ? QStringLiteral("N LOG N") : QStringLiteral("LINEAR"));
+            verdict +=
+                QStringLiteral("  GROWS FASTER THAN ") +
+                (r.growth == Growth::NLogN ? QStringLiteral("N LOG N") : QStringLiteral("LINEAR"));
         std::printf("  %s\n", verdict.toLocal8Bit().constData());
     }
     return missed;

@@ -41,7 +41,9 @@ std::vector<PersonRecord> makePersons() {
     return persons;
 }
 
-double msSince(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+double msSince(const QElapsedTimer& t) {
+    return double(t.nsecsElapsed()) / 1e6;
+}
 
 } // namespace
 
@@ -60,11 +62,10 @@ QByteArray abookFile(const std::vector<const PersonRecord*>& persons) {
                                                    : "phone";
             contacts += QByteArray("\n") + field + '=' + c.value.toUtf8();
         }
-        out += "\n[" + QByteArray::number(qulonglong(i)) + "]\nname=" +
-               (p.FirstName + u' ' + p.Surname).toUtf8() + contacts +
+        out += "\n[" + QByteArray::number(qulonglong(i)) +
+               "]\nname=" + (p.FirstName + u' ' + p.Surname).toUtf8() + contacts +
                "\naddress=" + p.HomeAddress1.toUtf8() + "\ncity=" + p.HomeCity.toUtf8() +
-               "\nzip=" + p.HomePostCode.toUtf8() + "\nnotes=" + p.Notes.join(u' ').toUtf8() +
-               "\n";
+               "\nzip=" + p.HomePostCode.toUtf8() + "\nnotes=" + p.Notes.join(u' ').toUtf8() + "\n";
     }
     return out;
 }
@@ -115,11 +116,10 @@ void benchVCard() {
     for (int run = 0; run < kRuns; ++run) {
         QFile::remove(theirs); // abook will not write over a file
         t.restart();
-        process.start(abook,
-                      {QStringLiteral("--convert"), QStringLiteral("--informat"),
-                       QStringLiteral("abook"), QStringLiteral("--infile"), book,
-                       QStringLiteral("--outformat"), QStringLiteral("vcard"),
-                       QStringLiteral("--outfile"), theirs});
+        process.start(abook, {QStringLiteral("--convert"), QStringLiteral("--informat"),
+                              QStringLiteral("abook"), QStringLiteral("--infile"), book,
+                              QStringLiteral("--outformat"), QStringLiteral("vcard"),
+                              QStringLiteral("--outfile"), theirs});
         process.waitForFinished(-1);
         abookMs = std::min(abookMs, msSince(t));
     }

@@ -4,6 +4,7 @@
 #include "BenchFiles.h"
 #include "BenchReport.h"
 #include "CliBench.h"
+#include "SyncBench.h"
 #include "VCardBench.h"
 
 #include "app/AppWindows.h"
@@ -67,15 +68,18 @@ void readAndCountLines(const QString& path, QByteArray& buffer) {
 
 // Lets the views lay out and paint what changed, as the event loop would
 // before the user sees the result.
-void settle() { QApplication::processEvents(); }
+void settle() {
+    QApplication::processEvents();
+}
 
 // The real windows of the program over one record file, driven through
 // their commands.
 class WindowBench {
 public:
     WindowBench()
-        : clock_(QDateTime(QDate(2026, 12, 9), QTime(10, 0))),
-          services_{prompts_, settings_, clock_, shell_}, windows_(services_) {
+        : clock_(QDateTime(QDate(2026, 12, 9), QTime(10, 0))), services_{prompts_, settings_,
+                                                                         clock_, shell_},
+          windows_(services_) {
         main().resize(1024, 768);
         main().show();
         settle();
@@ -164,8 +168,10 @@ std::optional<FilterTimes> filterTimesWithAccessibility(const QString& path, int
     return FilterTimes{ms[0].toDouble(), ms[1].toDouble()};
 }
 
-const QString kFocusedGroup = QStringLiteral("Bölüm 2") + GroupPathSeparator + QStringLiteral("Şube 1");
-const QString kOtherGroup = QStringLiteral("Bölüm 3") + GroupPathSeparator + QStringLiteral("Şube 1");
+const QString kFocusedGroup =
+    QStringLiteral("Bölüm 2") + GroupPathSeparator + QStringLiteral("Şube 1");
+const QString kOtherGroup =
+    QStringLiteral("Bölüm 3") + GroupPathSeparator + QStringLiteral("Şube 1");
 
 FilterTimes timeFilter(WindowBench& w, int reps) {
     GroupNode* focused = w.group(kFocusedGroup);
@@ -173,7 +179,8 @@ FilterTimes timeFilter(WindowBench& w, int reps) {
     bool flip = false;
     FilterTimes t;
     t.filterMs = medianMs(reps * 2, [&] { w.focusGroup((flip = !flip) ? focused : other); });
-    t.showAllMs = medianMs(reps * 2, [&] { w.showAll(); }, [&] { w.focusGroup(focused); });
+    t.showAllMs = medianMs(
+        reps * 2, [&] { w.showAll(); }, [&] { w.focusGroup(focused); });
     return t;
 }
 
@@ -230,8 +237,8 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
 
     RecordDocument& doc = w.main().document();
     add(QStringLiteral("save (backup and flush included)"),
-        medianMs(reps, [&] { w.main().ToolButton_Kaydet->trigger(); },
-                 [&] { doc.setModified(true); }),
+        medianMs(
+            reps, [&] { w.main().ToolButton_Kaydet->trigger(); }, [&] { doc.setModified(true); }),
         timesB(15));
 
     const FilterTimes plain = timeFilter(w, reps);
@@ -247,25 +254,29 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
     const char* columns[] = {"No", "Ad", "Soyad"};
     for (int column = 0; column < 3; ++column)
         for (const char* direction : {"ascending", "descending"})
-            add(QStringLiteral("sort by %1, %2").arg(QLatin1String(columns[column]),
-                                                    QLatin1String(direction)),
-                medianMs(reps,
-                         [&] { w.headerClick(column); },
-                         [&] {
-                             // The click before leaves the column sorted the
-                             // other way, so this one sorts as named.
-                             const bool wantAscending = std::strcmp(direction, "ascending") == 0;
-                             PersonListView& list = w.main().personList();
-                             if (list.sortColumn() != column ||
-                                 (list.sortOrder() == Qt::AscendingOrder) == wantAscending)
-                                 w.headerClick(column);
-                         }),
+            add(QStringLiteral("sort by %1, %2")
+                    .arg(QLatin1String(columns[column]), QLatin1String(direction)),
+                medianMs(
+                    reps, [&] { w.headerClick(column); },
+                    [&] {
+                        // The click before leaves the column sorted the
+                        // other way, so this one sorts as named.
+                        const bool wantAscending = std::strcmp(direction, "ascending") == 0;
+                        PersonListView& list = w.main().personList();
+                        if (list.sortColumn() != column ||
+                            (list.sortOrder() == Qt::AscendingOrder) == wantAscending)
+                            w.headerClick(column);
+                    }),
                 timesB(5), Growth::NLogN);
 
     add(QStringLiteral("type-ahead, a letter no name starts with"),
-        medianMs(reps * 4, [&] { w.typeAhead(QStringLiteral("x")); }, settle), timesB(0.05));
+        medianMs(
+            reps * 4, [&] { w.typeAhead(QStringLiteral("x")); }, settle),
+        timesB(0.05));
     add(QStringLiteral("type-ahead, a common letter"),
-        medianMs(reps * 4, [&] { w.typeAhead(QStringLiteral("a")); }, settle), timesB(0.05));
+        medianMs(
+            reps * 4, [&] { w.typeAhead(QStringLiteral("a")); }, settle),
+        timesB(0.05));
 
     w.tickAllFindFields();
     add(QStringLiteral("find, all fields, few hits"),
@@ -275,43 +286,70 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
 
     TToolsDialogBox& tools = w.tools();
     add(QStringLiteral("tool: remove spaces from numbers"),
-        medianMs(reps, [&] { tools.Button_Tlf_Bosluk_Sil->click(); settle(); }), timesB(5));
+        medianMs(reps,
+                 [&] {
+                     tools.Button_Tlf_Bosluk_Sil->click();
+                     settle();
+                 }),
+        timesB(5));
     add(QStringLiteral("tool: split numbers into groups"),
-        medianMs(reps, [&] { tools.Button_Tlf_Bosluk_Yap->click(); settle(); }), timesB(5));
+        medianMs(reps,
+                 [&] {
+                     tools.Button_Tlf_Bosluk_Yap->click();
+                     settle();
+                 }),
+        timesB(5));
     add(QStringLiteral("tool: renumber"),
-        medianMs(reps, [&] { tools.Button_KytNoRenew->click(); settle(); }), timesB(5));
+        medianMs(reps,
+                 [&] {
+                     tools.Button_KytNoRenew->click();
+                     settle();
+                 }),
+        timesB(5));
 
     GroupCommands& groups = w.main().groupCommands();
     bool renamed = false;
     add(QStringLiteral("rename the group of half the persons"),
-        medianMs(reps,
-                 [&] { groups.GrupDuzelt->trigger(); settle(); },
-                 [&] {
-                     w.focusGroup(w.group(renamed ? QStringLiteral("Bölüm Bir") : kHalfGroupName));
-                     w.prompts().answerText((renamed = !renamed) ? QStringLiteral("Bölüm Bir")
-                                                                 : kHalfGroupName);
-                 }),
+        medianMs(
+            reps,
+            [&] {
+                groups.GrupDuzelt->trigger();
+                settle();
+            },
+            [&] {
+                w.focusGroup(w.group(renamed ? QStringLiteral("Bölüm Bir") : kHalfGroupName));
+                w.prompts().answerText((renamed = !renamed) ? QStringLiteral("Bölüm Bir")
+                                                            : kHalfGroupName);
+            }),
         timesB(5));
 
     const int slowReps = 3;
     add(QStringLiteral("delete the group of half the persons"),
-        medianMs(slowReps,
-                 [&] { groups.GrupSil->trigger(); settle(); },
-                 [&] {
-                     w.open(path);
-                     w.focusGroup(w.group(kHalfGroupName));
-                     w.prompts().answer(PromptButton::Yes);
-                 }),
+        medianMs(
+            slowReps,
+            [&] {
+                groups.GrupSil->trigger();
+                settle();
+            },
+            [&] {
+                w.open(path);
+                w.focusGroup(w.group(kHalfGroupName));
+                w.prompts().answer(PromptButton::Yes);
+            }),
         timesB(5));
 
     add(QStringLiteral("address-book import into a group"),
-        medianMs(slowReps,
-                 [&] { w.main().Menu_ImportFile->trigger(); settle(); },
-                 [&] {
-                     w.open(path);
-                     w.focusGroup(w.group(kFocusedGroup));
-                     w.prompts().answerText(book);
-                 }),
+        medianMs(
+            slowReps,
+            [&] {
+                w.main().Menu_ImportFile->trigger();
+                settle();
+            },
+            [&] {
+                w.open(path);
+                w.focusGroup(w.group(kFocusedGroup));
+                w.prompts().answerText(book);
+            }),
         timesB(30));
     w.open(path);
     add(QStringLiteral("export of all persons"),
@@ -319,12 +357,13 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
 
     PersonEditing& editing = w.main().editing();
     add(QStringLiteral("confirm an edit"),
-        medianMs(reps * 2, [&] { editing.SB_Tamam->trigger(); },
-                 [&] {
-                     settle();
-                     editing.SB_Duzelt->trigger();
-                     w.main().editor().Edit_Ad->setText(QStringLiteral("AHMET CAN"));
-                 }),
+        medianMs(
+            reps * 2, [&] { editing.SB_Tamam->trigger(); },
+            [&] {
+                settle();
+                editing.SB_Duzelt->trigger();
+                w.main().editor().Edit_Ad->setText(QStringLiteral("AHMET CAN"));
+            }),
         timesB(0.5));
 }
 
@@ -380,6 +419,8 @@ int main(int argc, char** argv) {
         return memoryChild(args[2]);
     if (args.size() == 4 && args[1] == QStringLiteral("--accessible-filter"))
         return accessibleFilterChild(args[2], args[3].toInt());
+    if (args.size() == 4 && args[1] == QStringLiteral("--sync-child"))
+        return syncBenchChild(args[2].toInt(), args[3] == QStringLiteral("photos"));
 
     BenchReport report;
     for (size_t s = 0; s < kSizes.size(); ++s) {
@@ -405,6 +446,7 @@ int main(int argc, char** argv) {
                     n == kSizes.back() ? (ok ? " ok" : " MISSED") : "");
     }
     benchVCard();
+    missed += benchSync(QStringLiteral(ZILVAREN_SOURCE_DIR "/tests/sync/radicale_server.py"));
     missed += benchCommandLine(dir.filePath(QStringLiteral("bench%1.qdb").arg(kSizes.back())),
                                dir.path());
     if (missed)

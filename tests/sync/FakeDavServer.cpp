@@ -53,7 +53,7 @@ void FakeDavServer::changed(const QString& path) {
 }
 
 void FakeDavServer::putCard(const QString& path, const QByteArray& vcard) {
-    cards_[path] = {vcard, "\"e" + QByteArray::number(++etags_) + '"'};
+    cards_[path] = {keepCards ? vcard : QByteArray(), "\"e" + QByteArray::number(++etags_) + '"'};
     changed(path);
 }
 

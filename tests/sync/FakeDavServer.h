@@ -37,6 +37,7 @@ public:
     std::function<void(const QString& path)> beforeWrite;
     bool syncCollection = true; // the server has the report
     bool forgetTokens = false;  // it answers every token as unknown
+    bool keepCards = true;      // false: only ETags are kept (the benchmark's)
     int requests = 0;
     int cardsFetched = 0; // cards sent in multiget answers
     QStringList log;      // "METHOD path", in order

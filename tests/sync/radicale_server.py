@@ -120,3 +120,15 @@ class Radicale:
         text = data.decode()
         return [h for h in re.findall(r"<[^>]*href>([^<]+)</", text)
                 if urllib.parse.unquote(h).rstrip("/") != "/" + user]
+
+
+if __name__ == "__main__":
+    # For the benchmark: a server for user "bench", its address on the
+    # first line, until standard input closes.
+    import sys
+    server = Radicale({"bench": "bench"}).start()
+    print(server.url, flush=True)
+    try:
+        sys.stdin.read()
+    finally:
+        server.stop()

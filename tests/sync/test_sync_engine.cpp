@@ -35,6 +35,7 @@ struct Desk {
     QTemporaryDir dir;
     std::unique_ptr<LoadedFile> file;
     SyncState state;
+    std::function<std::optional<int>(const std::vector<AddressBook>&)> chooseBook;
 
     explicit Desk(const QStringList& lines) {
         RecordFileData data = parseRecordText(cp1254::decode(recordBytes(lines)));
@@ -47,6 +48,7 @@ struct Desk {
         SyncTarget target;
         target.server = QUrl(QStringLiteral("https://dav.example/"));
         target.newBookName = QStringLiteral("personel");
+        target.chooseBook = chooseBook;
         const SyncReport report = engine.run(target);
         doc().setModified(false);
         return report;
@@ -184,6 +186,23 @@ private Q_SLOTS:
         r = desk.sync(server);
         QCOMPARE(r.deletedThere, 1);
         QVERIFY(server.card(aliPath).isEmpty());
+    }
+
+    // Several books: the one the user chooses; none: one named after the
+    // file.
+    void theBookIsChosenOrMade() {
+        Desk desk(kThree);
+        FakeDavServer two({QStringLiteral("a"), QStringLiteral("b")});
+        desk.chooseBook = [](const std::vector<AddressBook>& books) {
+            return books.size() == 2 ? std::optional<int>(1) : std::nullopt;
+        };
+        desk.sync(two);
+        QCOMPARE(two.cardPaths().size(), 3);
+        QVERIFY(two.cardPaths().first().startsWith(QStringLiteral("/u/b/")));
+        Desk other(kThree);
+        FakeDavServer none(QStringList{});
+        other.sync(none);
+        QVERIFY(none.cardPaths().first().startsWith(QStringLiteral("/u/personel/")));
     }
 
     // Both sides changed: both versions stay, and the next sync sends

@@ -146,6 +146,39 @@ try:
     check(code == 0 and server.request(USER, "GET", book + "ivan.vcf")[0] == 200,
           "and stays on the server")
 
+    # A server that takes the connection and never answers: a message
+    # within a minute.
+    import socket
+    import threading
+    silent = socket.socket()
+    silent.bind(("127.0.0.1", 0))
+    silent.listen(5)
+    held = []
+    threading.Thread(target=lambda: [held.append(silent.accept()) for _ in range(3)],
+                     daemon=True).start()
+    code, out, err, took = sync(os.path.join(work, "sessiz.qdb"),
+                                url="http://127.0.0.1:%d/" % silent.getsockname()[1])
+    check(code not in (0, 3) and "yanıt vermiyor" in err and took < 60,
+          "a silent server is given up within a minute", (took, err))
+    silent.close()
+
+    # A sync killed part way, then run again: every person has one card.
+    many = os.path.join(work, "kalabalik.qdb")
+    record_file(many, [(str(i), "KİŞİ%d" % i, []) for i in range(1, 61)])
+    args = [CLI, "sync", many, "--url", server.url, "--user", "veli"]
+    p = subprocess.Popen(args, env=dict(os.environ, ZILVAREN_DAV_PASSWORD="v"),
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    time.sleep(0.4)
+    p.kill()
+    p.wait()
+    code, out, err, _ = sync(many, user="veli", password_file=None,
+                             env={"ZILVAREN_DAV_PASSWORD": "v"})
+    vbooks = server.books("veli")
+    names = [re.search(r"FN:(.*)", c).group(1).strip()
+             for b in vbooks for c in server.cards("veli", b).values()]
+    check(code == 0 and len(names) == 60 and len(set(names)) == 60,
+          "a killed sync, run again, leaves no duplicate card", (code, err, len(names)))
+
     # Several books: refused and listed, until the address names one.
     server.make_book(USER, "ikinci")
     other = os.path.join(work, "baska.qdb")

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QUuid>
 
 namespace {
@@ -52,6 +53,86 @@ QList<QByteArray> cardPhotos(const PersonRecord& person, const QString& pictureF
 
 QByteArray syncCard(const PersonRecord& person, const QList<QByteArray>& photos) {
     return composeVCard(person, photos);
+}
+
+namespace {
+
+// The properties a card of ours says all of: the server's own lines of
+// these names give way to ours.
+const QSet<QByteArray> kOurs = {"BEGIN",      "END",          "VERSION",          "PRODID",
+                                "UID",        "N",            "FN",               "BDAY",
+                                "X-GENDER",   "GENDER",       "BIRTHPLACE",       "X-BIRTHPLACE",
+                                "X-MARITAL-STATUS", "TEL",    "EMAIL",            "URL",
+                                "ADR",        "ORG",          "TITLE",            "ROLE",
+                                "NOTE",       "CATEGORIES",   "REV",              "PHOTO"};
+
+// The logical lines of a card: folds undone.
+QList<QByteArray> unfolded(const QByteArray& card) {
+    QList<QByteArray> lines;
+    for (QByteArray line : card.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if ((line.startsWith(' ') || line.startsWith('\t')) && !lines.isEmpty())
+            lines.last() += line.mid(1);
+        else if (!line.isEmpty())
+            lines.append(line);
+    }
+    return lines;
+}
+
+// "item1.TEL;TYPE=CELL:..." → group "ITEM1", name "TEL".
+std::pair<QByteArray, QByteArray> groupAndName(const QByteArray& line) {
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ':' && line[end] != ';')
+        ++end;
+    const QByteArray head = line.left(end).toUpper();
+    const qsizetype dot = head.lastIndexOf('.');
+    return dot < 0 ? std::pair(QByteArray(), head) : std::pair(head.left(dot), head.mid(dot + 1));
+}
+
+void appendFoldedLine(QByteArray& out, const QByteArray& line) {
+    qsizetype pos = 0;
+    for (qsizetype limit = 75; line.size() - pos > limit; limit = 74) {
+        qsizetype end = pos + limit;
+        while (end > pos && (uchar(line[end]) & 0xC0) == 0x80)
+            --end;
+        out += line.mid(pos, end - pos) + "\r\n ";
+        pos = end;
+    }
+    out += line.mid(pos) + "\r\n";
+}
+
+} // namespace
+
+QByteArray withOtherProperties(const QByteArray& ours, const QByteArray& theirs) {
+    const QList<QByteArray> lines = unfolded(theirs);
+    // A group that holds one of our properties (a labelled number) is ours
+    // whole, its label too.
+    QSet<QByteArray> ourGroups;
+    for (const QByteArray& line : lines) {
+        const auto [group, name] = groupAndName(line);
+        if (!group.isEmpty() && kOurs.contains(name))
+            ourGroups.insert(group);
+    }
+    QByteArray kept;
+    QHash<QByteArray, QByteArray> renamed; // their groups get names ours do not use
+    for (const QByteArray& line : lines) {
+        const auto [group, name] = groupAndName(line);
+        if (kOurs.contains(name) || ourGroups.contains(group))
+            continue;
+        QByteArray keep = line;
+        if (!group.isEmpty()) {
+            if (!renamed.contains(group))
+                renamed.insert(group, "other" + QByteArray::number(renamed.size() + 1));
+            keep = renamed.value(group) + line.mid(line.indexOf('.'));
+        }
+        appendFoldedLine(kept, keep);
+    }
+    if (kept.isEmpty())
+        return ours;
+    QByteArray out = ours;
+    out.insert(out.lastIndexOf("END:VCARD"), kept);
+    return out;
 }
 
 namespace {

@@ -25,6 +25,12 @@ QList<QByteArray> cardPhotos(const PersonRecord& person, const QString& pictureF
 // photos inline.
 QByteArray syncCard(const PersonRecord& person, const QList<QByteArray>& photos);
 
+// Our card with the lines of the server's card that the file has no field
+// for (a nickname, a messenger address, what a phone adds), so that
+// writing a changed person over a card loses nothing another program put
+// there.
+QByteArray withOtherProperties(const QByteArray& ours, const QByteArray& theirs);
+
 // A digest of what travels of a person, cheap to make: the card without
 // its time stamp and with picture names in place of their bytes. The same
 // digest as at the last sync means the person did not change since.

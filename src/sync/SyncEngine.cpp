@@ -194,12 +194,15 @@ struct SyncEngine::Run {
 
     // Writes the person's card over the version of etag (none: a new
     // card); false when the server's card is not that version.
-    bool push(PersonRecord& person, const QString& href, const QByteArray& etag) {
+    bool push(PersonRecord& person, const QString& href, const QByteArray& etag,
+              const QByteArray& serverCard = {}) {
         const QString id = identity(&person);
         PersonRecord card = person;
         card.Identity = id;
-        const CardDavClient::Written w =
-            e.dav_.put(href, syncCard(card, cardPhotos(card, e.pictureFolder_)), etag);
+        QByteArray data = syncCard(card, cardPhotos(card, e.pictureFolder_));
+        if (!serverCard.isEmpty())
+            data = withOtherProperties(data, serverCard);
+        const CardDavClient::Written w = e.dav_.put(href, data, etag);
         if (!w.done)
             return false;
         ++report.sent;
@@ -360,6 +363,7 @@ struct SyncEngine::Run {
 
     void sendLocalChanges() {
         const std::vector<const PersonRecord*> all = e.document_.persons().allPersons();
+        std::vector<PersonRecord*> updated;
         int done = 0;
         for (const PersonRecord* cp : all) {
             auto* person = const_cast<PersonRecord*>(cp);
@@ -380,8 +384,24 @@ struct SyncEngine::Run {
                 if (!push(*person, href, {}))
                     changedMeanwhile(*person, href);
             } else if (personDigest(*person) != synced->digest) {
-                if (!push(*person, synced->href, synced->etag))
-                    changedMeanwhile(*person, synced->href);
+                updated.push_back(person);
+            }
+        }
+        // A changed person's card is written over the server's, keeping
+        // what other programs put on it that the file has no field for;
+        // a hundred at a time, as the cards are fetched.
+        for (size_t from = 0; from < updated.size(); from += size_t(kFetchBatch)) {
+            const size_t to = std::min(updated.size(), from + size_t(kFetchBatch));
+            QStringList hrefs;
+            for (size_t i = from; i < to; ++i)
+                hrefs.append(e.state_.cards.value(identity(updated[i])).href);
+            QHash<QString, QByteArray> theirs;
+            for (FetchedCard& card : e.dav_.fetch(book, hrefs))
+                theirs.insert(card.href, std::move(card.data));
+            for (size_t i = from; i < to; ++i) {
+                const SyncedCard synced = e.state_.cards.value(identity(updated[i]));
+                if (!push(*updated[i], synced.href, synced.etag, theirs.value(synced.href)))
+                    changedMeanwhile(*updated[i], synced.href);
             }
         }
         for (auto it = e.state_.cards.cbegin(); it != e.state_.cards.cend(); ++it) {

@@ -141,7 +141,11 @@ private Q_SLOTS:
                                       {QStringLiteral("CATEGORIES:Aile"),
                                        QStringLiteral("TEL;TYPE=CELL:0532 111 22 33"),
                                        QStringLiteral("item1.TEL:0312 444 55 66"),
-                                       QStringLiteral("item1.X-ABLabel:yazlık")}));
+                                       QStringLiteral("item1.X-ABLabel:yazlık"),
+                                       QStringLiteral("NICKNAME:Alişko"),
+                                       QStringLiteral("item1.X-ABDATE:2020-01-01"),
+                                       QStringLiteral("item2.X-ABDATE:2021-05-05"),
+                                       QStringLiteral("item2.X-ABLabel:nişan")}));
         const QString ayse = desk.person(QStringLiteral("AYŞE"))->Identity;
         server.deleteCard(FakeDavServer::cardPath(cardFileName(ayse)));
         server.putCard(FakeDavServer::cardPath(QStringLiteral("deniz.vcf")),
@@ -181,6 +185,17 @@ private Q_SLOTS:
         QCOMPARE(count(server.log, QStringLiteral("PUT")) +
                      count(server.log, QStringLiteral("DELETE")),
                  0);
+
+        // A change here keeps what the other program put on the card that
+        // the file has no field for.
+        desk.person(QStringLiteral("ALİ"))->Firm = QStringLiteral("Yeni AŞ");
+        desk.sync(server);
+        const QByteArray written = server.card(aliPath);
+        QVERIFY(written.contains("ORG:Yeni AŞ"));
+        QVERIFY2(written.contains("NICKNAME:Alişko") &&
+                     written.contains(".X-ABDATE:2021-05-05") && written.contains(".X-ABLabel:nişan") &&
+                     !written.contains("2020-01-01"),
+                 written.constData());
 
         desk.doc().persons().remove(desk.person(QStringLiteral("ALİ")));
         r = desk.sync(server);

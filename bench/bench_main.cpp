@@ -9,6 +9,7 @@
 
 #include "app/AppWindows.h"
 #include "app/FileCommands.h"
+#include "app/MainCommands.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "person/PersonEditing.h"
@@ -238,7 +239,8 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
     RecordDocument& doc = w.main().document();
     add(QStringLiteral("save (backup and flush included)"),
         medianMs(
-            reps, [&] { w.main().ToolButton_Kaydet->trigger(); }, [&] { doc.setModified(true); }),
+            reps, [&] { w.main().commands().ToolButton_Kaydet->trigger(); },
+            [&] { doc.setModified(true); }),
         timesB(15));
 
     const FilterTimes plain = timeFilter(w, reps);
@@ -342,7 +344,7 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
         medianMs(
             slowReps,
             [&] {
-                w.main().Menu_ImportFile->trigger();
+                w.main().commands().Menu_ImportFile->trigger();
                 settle();
             },
             [&] {
@@ -353,7 +355,7 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
         timesB(30));
     w.open(path);
     add(QStringLiteral("export of all persons"),
-        medianMs(reps, [&] { w.main().Export->trigger(); }), timesB(15));
+        medianMs(reps, [&] { w.main().commands().Export->trigger(); }), timesB(15));
 
     PersonEditing& editing = w.main().editing();
     add(QStringLiteral("confirm an edit"),

@@ -11,10 +11,11 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     QFont f = name->font();
     f.setPointSizeF(f.pointSizeF() * 1.6);
     name->setFont(f);
-    auto* text = new QLabel(QStringLiteral("Personel ve Adres Kayıtları\nSürüm %1\n\nOrvak Software\n"
-                                           "www.orvak.com.tr\nbilgi@orvak.com.tr")
-                                .arg(QStringLiteral(ZILVAREN_VERSION)),
-                            this);
+    auto* text =
+        new QLabel(QStringLiteral("Personel ve Adres Kayıtları\nSürüm %1\n\nOrvak Software\n"
+                                  "www.orvak.com.tr\nbilgi@orvak.com.tr")
+                       .arg(QStringLiteral(ZILVAREN_VERSION)),
+                   this);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

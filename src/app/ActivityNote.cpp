@@ -6,4 +6,6 @@ ActivityNote::ActivityNote(TForm_Main& window, const QString& text) : window_(wi
     window_.showActivity(text);
 }
 
-ActivityNote::~ActivityNote() { window_.showActivity(QString()); }
+ActivityNote::~ActivityNote() {
+    window_.showActivity(QString());
+}

@@ -1,5 +1,7 @@
 #include "app/AppWindows.h"
 
+#include "app/MainCommands.h"
+
 #include "app/AboutBox.h"
 #include "person/ContactList.h"
 #include "search/FindDialog.h"
@@ -14,14 +16,14 @@ AppWindows::AppWindows(const MainWindowServices& services)
     about_ = new TAboutBox(main_.get());
 
     TForm_Main* m = main_.get();
-    QObject::connect(m->ToolButton_KisaBilgi, &QAction::triggered, about_, &QDialog::exec);
-    QObject::connect(m->ToolButton10, &QAction::triggered, tools_, &QDialog::exec);
-    QObject::connect(m->ToolButton7, &QAction::triggered, find_, [m, this] {
+    QObject::connect(m->commands().ToolButton_KisaBilgi, &QAction::triggered, about_,
+                     &QDialog::exec);
+    QObject::connect(m->commands().ToolButton10, &QAction::triggered, tools_, &QDialog::exec);
+    QObject::connect(m->commands().ToolButton7, &QAction::triggered, find_, [m, this] {
         if (m->document().persons().personCount() > 0)
             find_->exec();
     });
-    QObject::connect(m, &TForm_Main::closingWritesSettings, telefon_,
-                     &TForm_Telefon::addPageSetup);
+    QObject::connect(m, &TForm_Main::closingWritesSettings, telefon_, &TForm_Telefon::addPageSetup);
     QObject::connect(m, &TForm_Main::newFileStarted, find_, &TForm_Find::clearAll);
     QObject::connect(&m->contacts(), &ContactList::dialRequested, telefon_,
                      &TForm_Telefon::openFor);

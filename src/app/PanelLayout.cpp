@@ -28,11 +28,10 @@ QWidget* captioned(const QString& caption, QWidget* content, const char* name, Q
 
 } // namespace
 
-PanelLayout::PanelLayout(QWidget* groupTree, QWidget* personList, QWidget* details,
-                         QWidget* parent)
+PanelLayout::PanelLayout(QWidget* groupTree, QWidget* personList, QWidget* details, QWidget* parent)
     : QObject(parent) {
-    Panel_Grup = captioned(QStringLiteral("Grup ve Alt Gruplar    "), groupTree, "Panel_Grup",
-                           parent);
+    Panel_Grup =
+        captioned(QStringLiteral("Grup ve Alt Gruplar    "), groupTree, "Panel_Grup", parent);
     QWidget* panelPers =
         captioned(QStringLiteral("Personel Listesi      "), personList, "Panel_Pers", parent);
 
@@ -58,7 +57,9 @@ PanelLayout::PanelLayout(QWidget* groupTree, QWidget* personList, QWidget* detai
     Splitter2->installEventFilter(this);
 }
 
-QWidget* PanelLayout::widget() const { return Splitter2; }
+QWidget* PanelLayout::widget() const {
+    return Splitter2;
+}
 
 void PanelLayout::showSizes(const FileSettings& settings) {
     grupHeight_ = settings.panelGrupHeight;

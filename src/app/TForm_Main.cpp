@@ -2,8 +2,10 @@
 
 #include "app/ActivityNote.h"
 #include "app/FileCommands.h"
+#include "app/MainCommands.h"
 #include "app/PanelLayout.h"
 #include "app/ServerSync.h"
+#include "app/WindowPlacement.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "interchange/AddressBookImport.h"
@@ -36,16 +38,6 @@
 #include <algorithm>
 #include <unistd.h>
 
-namespace {
-
-QAction* makeAction(QObject* parent, const QString& text, const char* name) {
-    auto* a = new QAction(text, parent);
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
-
-} // namespace
-
 TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
     setObjectName(QStringLiteral("Form_Main"));
@@ -60,7 +52,7 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     pictures_ = new PersonPictures(*editor_, *editing_, *VST, document_, services_.prompts, this);
     groupCommands_ = new GroupCommands(*VST_Grup, document_, services_.prompts, this);
     serverSync_ = new ServerSync(*this, services_.prompts, services_.clock);
-    VST_Grup->setDropPartners(VST, editing_->SB_Ekle, &services_.prompts);
+    VST_Grup->setDropPartners(editing_->SB_Ekle, &services_.prompts);
     addAction(editing_->EscapeCancel);
     // Del in the person list works as "Sil".
     auto* deletePerson = new QAction(QStringLiteral("Sil"), VST);
@@ -69,17 +61,14 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     VST->addAction(deletePerson);
     connect(deletePerson, &QAction::triggered, editing_, &PersonEditing::SB_SilClick);
 
-    buildActions();
-    buildMenus();
-    buildToolBar();
+    commands_ = new MainCommands(*this, *files_, *editing_);
     buildPanels();
     buildStatusBar();
 
     connect(files_, &FileCommands::captionChanged, this, &QWidget::setWindowTitle);
-    connect(files_, &FileCommands::recentFilesChanged, this, &TForm_Main::rebuildRecentMenu);
-    connect(&document_, &RecordDocument::modifiedChanged, this, &TForm_Main::updateSaveCommands);
     connect(editing_, &PersonEditing::lockChanged, this, &TForm_Main::setLocked);
-    connect(ToolButton15, &QAction::triggered, groupCommands_, &GroupCommands::GrupEkleClick);
+    connect(commands_->ToolButton15, &QAction::triggered, groupCommands_,
+            &GroupCommands::GrupEkleClick);
     connect(groupCommands_, &GroupCommands::personsChanged, this, &TForm_Main::refreshPersonCounts);
     connect(VST, &PersonListView::VSTDblClick, this,
             [this] { editor_->PageControl_Main->setCurrentIndex(0); });
@@ -92,110 +81,6 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
 }
 
 TForm_Main::~TForm_Main() = default;
-
-void TForm_Main::buildActions() {
-    YeniDosya = makeAction(this, QStringLiteral("&Yeni Dosya"), "YeniDosya");
-    YeniDosya->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    YeniDosya->setToolTip(QStringLiteral("Yeni Dosya"));
-    YeniDosya->setShortcut(QKeySequence::New);
-    DosyaAc = makeAction(this, QStringLiteral("Dosya &Aç"), "DosyaAc");
-    DosyaAc->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    DosyaAc->setToolTip(QStringLiteral("Dosya Aç"));
-    DosyaAc->setShortcut(QKeySequence::Open);
-    Menu_Kaydet = makeAction(this, QStringLiteral("&Kaydet"), "Menu_Kaydet");
-    Menu_Kaydet->setShortcut(QKeySequence::Save);
-    Menu_Kaydet->setEnabled(false);
-    ToolButton_Kaydet = makeAction(this, QStringLiteral("Kaydet"), "ToolButton_Kaydet");
-    ToolButton_Kaydet->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    ToolButton_Kaydet->setToolTip(QStringLiteral("Dosya Kaydet"));
-    ToolButton_Kaydet->setEnabled(false);
-    Menu_FKaydet = makeAction(this, QStringLiteral("&Farklı Kaydet"), "Menu_FKaydet");
-    Menu_FKaydet->setIcon(style()->standardIcon(QStyle::SP_DriveFDIcon));
-    Menu_FKaydet->setToolTip(QStringLiteral("Dosyayı Farklı İsimde Kaydet"));
-    Menu_ImportFile = makeAction(this, QStringLiteral("&Import"), "Menu_ImportFile");
-    Export = makeAction(this, QStringLiteral("&Export"), "Export");
-    Menu_VCardImport = makeAction(this, QStringLiteral("&vCard İçe Aktar…"), "Menu_VCardImport");
-    Menu_VCardExport =
-        makeAction(this, QStringLiteral("vCard Olarak &Dışa Aktar…"), "Menu_VCardExport");
-    Menu_Sync = makeAction(this, QStringLiteral("&Sunucuyla Eşitle…"), "Menu_Sync");
-    Prg_Exit = makeAction(this, QStringLiteral("Çı&kış"), "Prg_Exit");
-    Prg_Exit->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    Prg_Exit->setToolTip(QStringLiteral("ÇIKIŞ"));
-    ToolButton7 = makeAction(this, QStringLiteral("Ara ve Bul"), "ToolButton7");
-    ToolButton7->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    ToolButton7->setShortcut(QKeySequence::Find);
-    ToolButton15 = makeAction(this, QStringLiteral("Grup Ekle"), "ToolButton15");
-    ToolButton15->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ToolButton10 = makeAction(this, QStringLiteral("Genel Ayarlar"), "ToolButton10");
-    ToolButton10->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    ToolButton_KisaBilgi = makeAction(this, QStringLiteral("Kısa &Bilgi"), "About");
-    ToolButton_KisaBilgi->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
-    ToolButton_KisaBilgi->setToolTip(QStringLiteral("Program Hakkında"));
-
-    connect(YeniDosya, &QAction::triggered, this, &TForm_Main::Button_YeniClick);
-    connect(DosyaAc, &QAction::triggered, this,
-            [this] { files_->DosyaAcNew(FileCommands::OpenSender::OpenCommand); });
-    const auto save = [this] { files_->Button_KaydetClick(FileCommands::SaveSender::Save); };
-    connect(Menu_Kaydet, &QAction::triggered, this, save);
-    connect(ToolButton_Kaydet, &QAction::triggered, this, save);
-    connect(Menu_FKaydet, &QAction::triggered, this,
-            [this] { files_->Button_KaydetClick(FileCommands::SaveSender::SaveAs); });
-    connect(Prg_Exit, &QAction::triggered, this, &TForm_Main::Prg_ExitClick);
-    connect(Menu_ImportFile, &QAction::triggered, this, &TForm_Main::Button_ImportClick);
-    connect(Export, &QAction::triggered, this, &TForm_Main::ExportClick);
-    connect(Menu_VCardImport, &QAction::triggered, this, &TForm_Main::VCardImportClick);
-    connect(Menu_VCardExport, &QAction::triggered, this, &TForm_Main::VCardExportClick);
-    connect(Menu_Sync, &QAction::triggered, serverSync_, &ServerSync::SunucuylaEsitleClick);
-}
-
-void TForm_Main::buildMenus() {
-    dosyaMenu_ = menuBar()->addMenu(QStringLiteral("&Dosya"));
-    dosyaMenu_->addAction(YeniDosya);
-    dosyaMenu_->addAction(DosyaAc);
-    dosyaMenu_->addAction(Menu_Kaydet);
-    dosyaMenu_->addAction(Menu_FKaydet);
-    dosyaMenu_->addSeparator();
-    dosyaMenu_->addAction(Menu_ImportFile);
-    dosyaMenu_->addAction(Export);
-    dosyaMenu_->addAction(Menu_VCardImport);
-    dosyaMenu_->addAction(Menu_VCardExport);
-    dosyaMenu_->addAction(Menu_Sync);
-    dosyaMenu_->addSeparator();
-    dosyaMenu_->addAction(Prg_Exit);
-    recentSeparator_ = dosyaMenu_->addSeparator();
-
-    QMenu* personel = menuBar()->addMenu(QStringLiteral("&Personel"));
-    for (const QString& text :
-         {QStringLiteral("Ekle"), QStringLiteral("Düzelt"), QStringLiteral("Sil")})
-        personel->addAction(text)->setEnabled(false);
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Yardım"));
-    help->addAction(ToolButton_KisaBilgi);
-}
-
-void TForm_Main::buildToolBar() {
-    QToolBar* bar = addToolBar(QStringLiteral("ToolBar"));
-    bar->setObjectName(QStringLiteral("ToolBar"));
-    bar->setMovable(false);
-    bar->addAction(YeniDosya);
-    bar->addAction(DosyaAc);
-    bar->addAction(ToolButton_Kaydet);
-    bar->addAction(Menu_FKaydet);
-    bar->addSeparator();
-    for (QAction* a : {editing_->SB_Ekle, editing_->SB_Duzelt, editing_->SB_Sil, editing_->SB_Tamam,
-                       editing_->SB_Iptal})
-        bar->addAction(a);
-    bar->addSeparator();
-    bar->addAction(ToolButton7);
-    bar->addAction(ToolButton15);
-    bar->addAction(ToolButton10);
-    bar->addAction(ToolButton_KisaBilgi);
-    bar->addAction(Prg_Exit);
-    // Icon-only buttons are named for screen readers by their hint.
-    for (QAction* a : bar->actions())
-        if (QWidget* w = bar->widgetForAction(a))
-            w->setAccessibleName(a->toolTip());
-}
 
 void TForm_Main::buildPanels() {
     panels_ = new PanelLayout(VST_Grup, VST, editor_, this);
@@ -240,67 +125,7 @@ void TForm_Main::FormCreate() {
     const QString current = recent.isEmpty() ? QString() : recent.takeFirst();
     files_->setStartState(current, recent);
 
-    placeWindow(services_.settings.pageSetup());
-}
-
-// The designed size, centred, unless a placement was stored; either way
-// the window lies on the available screen area, so a placement from a
-// larger or another screen never hides it.
-void TForm_Main::placeWindow(const SettingsStore::PageSetup& stored) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    // The designed size is for the usual font; a larger font setting
-    // gets a window as much larger, within the screen.
-    const qreal fontScale = std::max(1.0, logicalDpiY() / 96.0);
-    QRect frame(QPoint(), (QSizeF(651, 513) * fontScale).toSize().boundedTo(area.size()));
-    frame.moveCenter(area.center());
-    if (stored.width)
-        frame.setWidth(*stored.width);
-    if (stored.height)
-        frame.setHeight(*stored.height);
-    if (stored.left)
-        frame.moveLeft(*stored.left);
-    if (stored.top)
-        frame.moveTop(*stored.top);
-    resize(frame.size().expandedTo(minimumSizeHint()));
-    move(frame.topLeft());
-    keepOnScreen();
-}
-
-// Run again once shown, when the frame the window system adds is known.
-void TForm_Main::keepOnScreen() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QSize frameExtra = frameGeometry().size() - size();
-    const QSize client = size().boundedTo(area.size() - frameExtra);
-    if (client != size())
-        resize(client);
-    const QRect frame = frameGeometry();
-    const QPoint at(std::clamp(frame.left(), area.left(), area.right() + 1 - frame.width()),
-                    std::clamp(frame.top(), area.top(), area.bottom() + 1 - frame.height()));
-    if (at != frame.topLeft())
-        move(at);
-}
-
-void TForm_Main::rebuildRecentMenu() {
-    for (QAction* a : recentActions_)
-        delete a;
-    recentActions_.clear();
-    for (const QString& path : files_->recentFiles()) {
-        auto* a = new QAction(path, dosyaMenu_);
-        a->setEnabled(!locked_);
-        connect(a, &QAction::triggered, this,
-                [this, path] { files_->DosyaAcNew(FileCommands::OpenSender::RecentItem, path); });
-        dosyaMenu_->addAction(a);
-        recentActions_.append(a);
-    }
-}
-
-void TForm_Main::updateSaveCommands() {
-    Menu_Kaydet->setEnabled(document_.isModified() && !locked_);
-    ToolButton_Kaydet->setEnabled(document_.isModified() && !locked_);
+    placeWindow(*this, services_.settings.pageSetup());
 }
 
 bool TForm_Main::event(QEvent* e) {
@@ -308,7 +133,7 @@ bool TForm_Main::event(QEvent* e) {
     // activation (or the first showing, where nothing activates windows)
     // opens the start-up file.
     if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && !startupOpened_) {
-        QTimer::singleShot(0, this, &TForm_Main::keepOnScreen);
+        QTimer::singleShot(0, this, [this] { keepOnScreen(*this); });
         QTimer::singleShot(0, this, &TForm_Main::openStartupFile);
     }
     return QMainWindow::event(e);
@@ -378,13 +203,8 @@ void TForm_Main::keepUnsavedWorkAndQuit() {
 // While an add or edit is open only "Tamam" and "İptal" work: the list,
 // the file commands and the tool buttons wait.
 void TForm_Main::setLocked(bool locked) {
-    locked_ = locked;
     groupCommands_->setLocked(locked);
-    for (QAction* a : dosyaMenu_->actions())
-        a->setEnabled(!locked);
-    for (QAction* a : {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi})
-        a->setEnabled(!locked);
-    updateSaveCommands();
+    commands_->setLocked(locked);
 }
 
 void TForm_Main::Button_YeniClick() {
@@ -531,10 +351,7 @@ void TForm_Main::closeEvent(QCloseEvent* e) {
 void TForm_Main::writeSettingsForClose() {
     services_.settings.writeRecentFiles(files_->recentFilesForClose());
     SettingsStore::PageSetup p = services_.settings.pageSetup();
-    p.left = x();
-    p.top = y();
-    p.width = width();
-    p.height = height();
+    storePlacement(*this, p);
     Q_EMIT closingWritesSettings(p);
     services_.settings.writePageSetup(p);
 }

@@ -13,12 +13,11 @@ class GroupTreeView;
 class PersonEditing;
 class PersonEditor;
 class PersonListView;
+class MainCommands;
 class PanelLayout;
 class PersonPictures;
 class Prompts;
-class QAction;
 class QLabel;
-class QMenu;
 class ServerSync;
 class ShellOpener;
 class QWidget;
@@ -80,22 +79,9 @@ public:
     // Shows the focused person again after the bulk tools changed it.
     void showFocusedPerson();
 
-    // The designed "Dosya" menu actions.
-    QAction* YeniDosya;
-    QAction* DosyaAc;
-    QAction* Menu_Kaydet;
-    QAction* Menu_FKaydet;
-    QAction* Menu_ImportFile;
-    QAction* Export;
-    QAction* Menu_VCardImport;
-    QAction* Menu_VCardExport;
-    QAction* Menu_Sync;
-    QAction* Prg_Exit;
-    QAction* ToolButton_Kaydet;
-    QAction* ToolButton7;
-    QAction* ToolButton15;
-    QAction* ToolButton10;
-    QAction* ToolButton_KisaBilgi;
+    // The menus, the tool bar and their actions.
+    MainCommands& commands() { return *commands_; }
+    ServerSync& serverSync() { return *serverSync_; }
 
 Q_SIGNALS:
     // Closing writes the window placement; the dial window adds its port
@@ -109,18 +95,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildActions();
-    void buildMenus();
-    void buildToolBar();
     void buildPanels();
     void buildStatusBar();
     void FormCreate();
-    void rebuildRecentMenu();
-    void updateSaveCommands();
     void setLocked(bool locked);
     void writeSettingsForClose();
-    void placeWindow(const SettingsStore::PageSetup& stored);
-    void keepOnScreen();
     QString pictureFolder() const;
     QByteArray compose(const std::vector<const PersonRecord*>& persons,
                        const PersonRecord* focusedPerson);
@@ -137,10 +116,7 @@ private:
     PersonListView* VST;
     GroupTreeView* VST_Grup;
     PanelLayout* panels_;
-    QMenu* dosyaMenu_;
-    QAction* recentSeparator_;
-    QList<QAction*> recentActions_;
+    MainCommands* commands_;
     QLabel* statusPanels_[5];
     bool startupOpened_ = false;
-    bool locked_ = false;
 };

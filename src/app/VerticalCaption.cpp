@@ -12,7 +12,9 @@ QSize VerticalCaption::sizeHint() const {
     return {fontMetrics().height() + 4, fontMetrics().horizontalAdvance(text_)};
 }
 
-QSize VerticalCaption::minimumSizeHint() const { return {fontMetrics().height() + 4, 0}; }
+QSize VerticalCaption::minimumSizeHint() const {
+    return {fontMetrics().height() + 4, 0};
+}
 
 void VerticalCaption::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -27,10 +27,9 @@ inline std::optional<groupops::DropMode> dropModeAt(const QAbstractItemView& vie
 // The drag format of the two lists; the dragged rows are the selection.
 inline const QString kMoveMimeType = QStringLiteral("application/x-zilvaren-move");
 
-// Starts moving the source's selected rows.
-inline void startMoveDrag(QWidget* source) {
+// Starts moving the source's selected rows; data may carry them.
+inline void startMoveDrag(QWidget* source, QMimeData* data = new QMimeData) {
     auto* drag = new QDrag(source);
-    auto* data = new QMimeData;
     data->setData(kMoveMimeType, QByteArray());
     drag->setMimeData(data);
     drag->exec(Qt::MoveAction);

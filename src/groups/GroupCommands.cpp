@@ -1,7 +1,6 @@
 #include "groups/GroupCommands.h"
 
 #include "groups/GroupTreeView.h"
-#include "person/PersonListView.h"
 #include "platform/Prompts.h"
 #include "platform/qt/WaitCursor.h"
 #include "store/GroupOperations.h"

@@ -1,7 +1,6 @@
 #include "groups/GroupTreeView.h"
 
 #include "groups/DropMode.h"
-#include "person/PersonListView.h"
 #include "platform/Prompts.h"
 
 #include "platform/TurkishText.h"
@@ -33,8 +32,8 @@ public:
             if (index.data(GroupTreeModel::FocusedRole).toBool()) {
                 const QIcon marker = option.widget->style()->standardIcon(QStyle::SP_ArrowRight);
                 const int s = std::min(16, option.rect.height());
-                marker.paint(painter, QRect(option.rect.center() - QPoint(s / 2, s / 2),
-                                            QSize(s, s)));
+                marker.paint(painter,
+                             QRect(option.rect.center() - QPoint(s / 2, s / 2), QSize(s, s)));
             }
             return;
         }
@@ -45,8 +44,8 @@ public:
             QStringLiteral(" {%1}").arg(index.data(GroupTreeModel::MemberCountRole).toUInt());
         opt.text.clear();
         option.widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, option.widget);
-        const QRect textRect = option.widget->style()->subElementRect(
-            QStyle::SE_ItemViewItemText, &opt, option.widget);
+        const QRect textRect = option.widget->style()->subElementRect(QStyle::SE_ItemViewItemText,
+                                                                      &opt, option.widget);
         painter->save();
         const bool selected = opt.state & QStyle::State_Selected;
         painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
@@ -99,9 +98,7 @@ GroupTreeView::GroupTreeView(RecordDocument& document, QWidget* parent)
     setDropIndicatorShown(true);
 }
 
-void GroupTreeView::setDropPartners(PersonListView* persons, QAction* addCommand,
-                                    Prompts* prompts) {
-    persons_ = persons;
+void GroupTreeView::setDropPartners(QAction* addCommand, Prompts* prompts) {
     addCommand_ = addCommand;
     prompts_ = prompts;
 }
@@ -112,20 +109,22 @@ void GroupTreeView::startDrag(Qt::DropActions) {
     startMoveDrag(this);
 }
 
-bool GroupTreeView::VST_GrupDragOver(QObject* source, std::optional<groupops::DropMode> mode,
+bool GroupTreeView::VST_GrupDragOver(const QMimeData* data, QObject* source,
+                                     std::optional<groupops::DropMode> mode,
                                      GroupNode* target) const {
     if (!addCommand_ || !addCommand_->isEnabled() || !mode || !target)
         return false;
-    if (source == persons_)
+    if (!document_.persons().draggedPersons(data).empty())
         return *mode == groupops::DropMode::OnNode;
-    return source == this && target != focusedGroup();
+    return source == this && data->hasFormat(kMoveMimeType) && target != focusedGroup();
 }
 
-void GroupTreeView::VST_GrupDragDrop(QObject* source, groupops::DropMode mode,
+void GroupTreeView::VST_GrupDragDrop(const QMimeData* data, groupops::DropMode mode,
                                      GroupNode* target) {
     document_.setModified(true);
-    if (source == persons_) {
-        groupops::filePersons(document_, persons_->selectedPersons(), target);
+    const std::vector<PersonRecord*> persons = document_.persons().draggedPersons(data);
+    if (!persons.empty()) {
+        groupops::filePersons(document_, persons, target);
         VST_GrupFocusChanged();
         return;
     }
@@ -138,7 +137,8 @@ void GroupTreeView::VST_GrupDragDrop(QObject* source, groupops::DropMode mode,
 }
 
 void GroupTreeView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasFormat(kMoveMimeType))
+    if (event->mimeData()->hasFormat(kMoveMimeType) ||
+        event->mimeData()->hasFormat(PersonListModel::kPersonsMimeType))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -147,8 +147,7 @@ void GroupTreeView::dragEnterEvent(QDragEnterEvent* event) {
 void GroupTreeView::dragMoveEvent(QDragMoveEvent* event) {
     QModelIndex index;
     const auto mode = dropModeAt(*this, event->position().toPoint(), &index);
-    if (event->mimeData()->hasFormat(kMoveMimeType) &&
-        VST_GrupDragOver(event->source(), mode, document_.groups().node(index)))
+    if (VST_GrupDragOver(event->mimeData(), event->source(), mode, document_.groups().node(index)))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -158,17 +157,18 @@ void GroupTreeView::dropEvent(QDropEvent* event) {
     QModelIndex index;
     const auto mode = dropModeAt(*this, event->position().toPoint(), &index);
     GroupNode* target = document_.groups().node(index);
-    if (!event->mimeData()->hasFormat(kMoveMimeType) ||
-        !VST_GrupDragOver(event->source(), mode, target)) {
+    if (!VST_GrupDragOver(event->mimeData(), event->source(), mode, target)) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    VST_GrupDragDrop(event->source(), *mode, target);
+    VST_GrupDragDrop(event->mimeData(), *mode, target);
 }
 
-GroupNode* GroupTreeView::focusedGroup() const { return document_.groups().node(currentIndex()); }
+GroupNode* GroupTreeView::focusedGroup() const {
+    return document_.groups().node(currentIndex());
+}
 
 void GroupTreeView::focusGroup(const GroupNode* group) {
     const QModelIndex index = document_.groups().indexOf(group);

@@ -7,7 +7,7 @@
 
 class QAction;
 class QMenu;
-class PersonListView;
+class QMimeData;
 class Prompts;
 class RecordDocument;
 struct GroupNode;
@@ -18,14 +18,15 @@ class GroupTreeView : public PickedRowTreeView {
     Q_OBJECT
 public:
     explicit GroupTreeView(RecordDocument& document, QWidget* parent = nullptr);
-    // Drops need the person list and the editing state (nothing is
-    // accepted while an add or edit is open).
-    void setDropPartners(PersonListView* persons, QAction* addCommand, Prompts* prompts);
+    // Drops need the editing state (nothing is accepted while an add or
+    // edit is open).
+    void setDropPartners(QAction* addCommand, Prompts* prompts);
 
-    // What a drop from source in that mode on target would do.
-    bool VST_GrupDragOver(QObject* source, std::optional<groupops::DropMode> mode,
-                          GroupNode* target) const;
-    void VST_GrupDragDrop(QObject* source, groupops::DropMode mode, GroupNode* target);
+    // Whether a drop of data (from source) in that mode on target is taken:
+    // persons the drag carries onto a group, or the focused group.
+    bool VST_GrupDragOver(const QMimeData* data, QObject* source,
+                          std::optional<groupops::DropMode> mode, GroupNode* target) const;
+    void VST_GrupDragDrop(const QMimeData* data, groupops::DropMode mode, GroupNode* target);
 
     GroupNode* focusedGroup() const;
     // Makes the group the focused one (the filter runs when it changes) and
@@ -54,7 +55,6 @@ protected:
 
 private:
     RecordDocument& document_;
-    PersonListView* persons_ = nullptr;
     bool filterDetached_ = false;
     QAction* addCommand_ = nullptr;
     Prompts* prompts_ = nullptr;

@@ -115,9 +115,10 @@ void PersonListView::VSTDragDrop(groupops::DropMode mode, const PersonRecord* ta
 }
 
 void PersonListView::startDrag(Qt::DropActions) {
-    if (selectedPersons().empty())
+    const std::vector<PersonRecord*> persons = selectedPersons();
+    if (persons.empty())
         return;
-    startMoveDrag(this);
+    startMoveDrag(this, model_.dragData(persons));
 }
 
 void PersonListView::dragEnterEvent(QDragEnterEvent* event) {

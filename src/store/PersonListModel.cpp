@@ -1,5 +1,8 @@
 #include "store/PersonListModel.h"
 
+#include <QCoreApplication>
+#include <QSet>
+
 #include "platform/Cp1254.h"
 #include "platform/TurkishText.h"
 
@@ -20,9 +23,12 @@ namespace {
 
 const QString& columnText(const PersonRecord& p, int column) {
     switch (column) {
-    case PersonListModel::ColumnNo: return p.RecordNo;
-    case PersonListModel::ColumnAd: return p.FirstName;
-    default: return p.Surname;
+    case PersonListModel::ColumnNo:
+        return p.RecordNo;
+    case PersonListModel::ColumnAd:
+        return p.FirstName;
+    default:
+        return p.Surname;
     }
 }
 
@@ -56,10 +62,14 @@ QVariant PersonListModel::headerData(int section, Qt::Orientation orientation, i
         return {};
     if (role == Qt::DisplayRole) {
         switch (section) {
-        case ColumnNo: return QStringLiteral("No");
-        case ColumnAd: return QStringLiteral("Ad");
-        case ColumnSoyad: return QStringLiteral("Soyad");
-        default: return {};
+        case ColumnNo:
+            return QStringLiteral("No");
+        case ColumnAd:
+            return QStringLiteral("Ad");
+        case ColumnSoyad:
+            return QStringLiteral("Soyad");
+        default:
+            return {};
         }
     }
     if (role == Qt::TextAlignmentRole && section == ColumnNo)
@@ -132,6 +142,34 @@ int PersonListModel::rowWithInitial(int start, QChar letter) const {
     return -1;
 }
 
+QMimeData* PersonListModel::dragData(const std::vector<PersonRecord*>& persons) const {
+    // Within this process only: the list's address, then the persons'.
+    QByteArray bytes = QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+                       QByteArray::number(quintptr(this));
+    for (const PersonRecord* p : persons)
+        bytes += ' ' + QByteArray::number(quintptr(p));
+    auto* data = new QMimeData;
+    data->setData(kPersonsMimeType, bytes);
+    return data;
+}
+
+std::vector<PersonRecord*> PersonListModel::draggedPersons(const QMimeData* data) const {
+    if (!data || !data->hasFormat(kPersonsMimeType))
+        return {};
+    const QList<QByteArray> words = data->data(kPersonsMimeType).split(' ');
+    if (words.size() < 2 || words[0].toLongLong() != QCoreApplication::applicationPid() ||
+        words[1].toULongLong() != quintptr(this))
+        return {};
+    QSet<quintptr> wanted;
+    for (const QByteArray& w : words.mid(2))
+        wanted.insert(quintptr(w.toULongLong()));
+    std::vector<PersonRecord*> out;
+    for (const Entry& e : persons_)
+        if (wanted.contains(quintptr(e.record.get())))
+            out.push_back(e.record.get());
+    return out;
+}
+
 int PersonListModel::listPosition(const PersonRecord* person) const {
     for (size_t i = 0; i < persons_.size(); ++i)
         if (persons_[i].record.get() == person)
@@ -163,7 +201,9 @@ void PersonListModel::setPersons(std::vector<std::unique_ptr<PersonRecord>> pers
     endResetModel();
 }
 
-void PersonListModel::clear() { setPersons({}); }
+void PersonListModel::clear() {
+    setPersons({});
+}
 
 void PersonListModel::filter(const std::function<bool(const PersonRecord&)>& visible) {
     beginResetModel();
@@ -282,7 +322,7 @@ int PersonListModel::removePersons(const std::function<bool(const PersonRecord&)
 }
 
 void PersonListModel::movePersons(const std::vector<PersonRecord*>& persons,
-                                   const PersonRecord* target, bool after) {
+                                  const PersonRecord* target, bool after) {
     if (!target)
         return;
     beginResetModel();

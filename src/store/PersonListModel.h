@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QMimeData>
 
 #include <functional>
 #include <memory>
@@ -27,11 +28,21 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // A drag of persons carries them, so that the view they are dropped on
+    // needs nothing of the view they came from.
+    static inline const QString kPersonsMimeType = QStringLiteral("application/x-zilvaren-persons");
+    QMimeData* dragData(const std::vector<PersonRecord*>& persons) const;
+    // The persons a drag of this list carries that are still in it; none
+    // for any other drag.
+    std::vector<PersonRecord*> draggedPersons(const QMimeData* data) const;
+
     int personCount() const { return int(persons_.size()); }
     int visibleCount() const { return int(visible_.size()); }
     // All persons in list order, hidden ones too.
     std::vector<const PersonRecord*> allPersons() const;
-    PersonRecord* personAt(int listPosition) const { return persons_[size_t(listPosition)].record.get(); }
+    PersonRecord* personAt(int listPosition) const {
+        return persons_[size_t(listPosition)].record.get();
+    }
     // Calls f for every person in list order, hidden ones too, fetching
     // the records ahead while f works.
     template <typename F> void forEachPerson(F&& f) const {

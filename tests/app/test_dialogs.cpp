@@ -1,6 +1,7 @@
 #include "ShortcutClashes.h"
 #include "WindowFixture.h"
 #include "app/AppWindows.h"
+#include "app/MainCommands.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "person/PersonEditor.h"
@@ -49,7 +50,8 @@ public:
 
 private:
     void look() {
-        seen << status() + (QGuiApplication::overrideCursor() ? QStringLiteral(" +wait") : QString());
+        seen << status() +
+                    (QGuiApplication::overrideCursor() ? QStringLiteral(" +wait") : QString());
     }
 };
 
@@ -81,13 +83,24 @@ class TestDialogs : public QObject {
         return app_->main();
     }
     static QStringList sample() {
-        return {QStringLiteral("1 GRUP A"), QStringLiteral("2 GRUP A"), QStringLiteral("2 GRUP B"),
-                QStringLiteral("1 SETS "), QStringLiteral("2 CHEK FindWords=5"),
-                QStringLiteral("0 ID 1"), QStringLiteral("1 NAME ALİ"), QStringLiteral("1 GRUP A"),
-                QStringLiteral("1 PHON"), QStringLiteral("2 CONT GSM\t0532 123 45 67"),
-                QStringLiteral("0 ID 2"), QStringLiteral("1 NAME VELİ"), QStringLiteral("1 SURN ALİOĞLU"),
-                QStringLiteral("1 GRUP B"), QStringLiteral("0 ID 3"), QStringLiteral("1 NAME ALI"),
-                QStringLiteral("1 GRUP A"), QStringLiteral("0 TRLR")};
+        return {QStringLiteral("1 GRUP A"),
+                QStringLiteral("2 GRUP A"),
+                QStringLiteral("2 GRUP B"),
+                QStringLiteral("1 SETS "),
+                QStringLiteral("2 CHEK FindWords=5"),
+                QStringLiteral("0 ID 1"),
+                QStringLiteral("1 NAME ALİ"),
+                QStringLiteral("1 GRUP A"),
+                QStringLiteral("1 PHON"),
+                QStringLiteral("2 CONT GSM\t0532 123 45 67"),
+                QStringLiteral("0 ID 2"),
+                QStringLiteral("1 NAME VELİ"),
+                QStringLiteral("1 SURN ALİOĞLU"),
+                QStringLiteral("1 GRUP B"),
+                QStringLiteral("0 ID 3"),
+                QStringLiteral("1 NAME ALI"),
+                QStringLiteral("1 GRUP A"),
+                QStringLiteral("0 TRLR")};
     }
 
 private Q_SLOTS:
@@ -97,7 +110,8 @@ private Q_SLOTS:
 
     void noKeyIsClaimedTwiceInADialog() {
         open(sample());
-        for (QDialog* d : std::initializer_list<QDialog*>{&app_->find(), &app_->tools(), &app_->telefon()}) {
+        for (QDialog* d :
+             std::initializer_list<QDialog*>{&app_->find(), &app_->tools(), &app_->telefon()}) {
             d->show();
             const QStringList clashes = shortcutClashes(d);
             QVERIFY2(clashes.isEmpty(), qPrintable(d->windowTitle() + QStringLiteral(" | ") +
@@ -115,12 +129,14 @@ private Q_SLOTS:
         t.CheckBox_SaveAndClose->setChecked(true);
         QVERIFY(w.document().settings().saveAndClose);
         t.RadioGroup_Resim->button(2)->click();
-        QCOMPARE(prompts_->messages(), QStringList({QStringLiteral("Yeni Düzenleniyor, Değiştirilemez.")}));
+        QCOMPARE(prompts_->messages(),
+                 QStringList({QStringLiteral("Yeni Düzenleniyor, Değiştirilemez.")}));
         QCOMPARE(t.RadioGroup_Resim->checkedId(), 1);
 
         w.document().setModified(false);
         t.Button_Tlf_Bosluk_Yap->click();
-        QCOMPARE(w.document().persons().personAt(0)->Contacts.first(), QStringLiteral("GSM\t0 532 123 45 67"));
+        QCOMPARE(w.document().persons().personAt(0)->Contacts.first(),
+                 QStringLiteral("GSM\t0 532 123 45 67"));
         QCOMPARE(w.editor().ListBox_Tel->item(0)->text(), QStringLiteral("GSM\t0 532 123 45 67"));
         QVERIFY(w.document().isModified());
         t.Button_KytNoRenew->click();
@@ -202,16 +218,20 @@ private Q_SLOTS:
         QString line = QStringLiteral("Ahmet;Kaya;Can");
         for (int c = 4; c <= 29; ++c)
             line += QLatin1Char(';') + (c == 14 ? QStringLiteral("0532") : QString());
-        writeFile(book, cp1254::encode(line + QStringLiteral("\r\n") + line + QStringLiteral("\r\n")));
+        writeFile(book,
+                  cp1254::encode(line + QStringLiteral("\r\n") + line + QStringLiteral("\r\n")));
         prompts_->answerText(book);
         // The list hears of the whole import as one change.
         QSignalSpy inserted(&w.document().persons(), &QAbstractItemModel::rowsInserted);
         w.Button_ImportClick();
         QCOMPARE(inserted.size(), 1);
         QCOMPARE(inserted.first().at(2).toInt() - inserted.first().at(1).toInt(), 1);
-        QCOMPARE(prompts_->messages(),
-                 QStringList({QStringLiteral("MS Adres Defterinden tüm kolonları ile txt formatında elde edeceginiz dosyadaki kişi bilgilerini bu programa aktarabilirsiniz."),
-                              QStringLiteral("Record Count => 2")}));
+        QCOMPARE(
+            prompts_->messages(),
+            QStringList({QStringLiteral(
+                             "MS Adres Defterinden tüm kolonları ile txt formatında elde "
+                             "edeceginiz dosyadaki kişi bilgilerini bu programa aktarabilirsiniz."),
+                         QStringLiteral("Record Count => 2")}));
         QCOMPARE(w.document().persons().personCount(), 5);
         const PersonRecord* p = w.document().persons().personAt(3);
         QCOMPARE(p->FirstName, QStringLiteral("Ahmet Can"));
@@ -219,7 +239,7 @@ private Q_SLOTS:
         QCOMPARE(p->Contacts, QStringList({QStringLiteral("GSM\t0532")}));
         QCOMPARE(w.document().groups().root().children[0]->MemberCount, 4u);
         QCOMPARE(w.statusText(1), QStringLiteral("5"));
-        QVERIFY(w.DosyaAc->isEnabled());
+        QVERIFY(w.commands().DosyaAc->isEnabled());
     }
 
     // Long work says in the status bar what it does and clears it, with the
@@ -233,16 +253,17 @@ private Q_SLOTS:
         prompts->status = clock->status = [&w] { return w.statusText(4); };
         const QString book = dir_->filePath(QStringLiteral("book.txt"));
         const QString line = QStringLiteral("Ahmet") + QString(28, QLatin1Char(';'));
-        writeFile(book, cp1254::encode(line + QStringLiteral("\r\n") + line + QStringLiteral("\r\n")));
+        writeFile(book,
+                  cp1254::encode(line + QStringLiteral("\r\n") + line + QStringLiteral("\r\n")));
         prompts_->answerText(book);
-        w.Menu_ImportFile->trigger();
+        w.commands().Menu_ImportFile->trigger();
         QCOMPARE(clock->seen, QStringList(2, QStringLiteral("Aktarılıyor: ") + book));
         QCOMPARE(prompts->seen, QStringList({QString(), QString()}));
         QCOMPARE(prompts_->messages().last(), QStringLiteral("Record Count => 2"));
 
         // An export that cannot write its file reports it with all cleared.
         QVERIFY(QDir(QDir::currentPath()).mkdir(QStringLiteral("Export.csv")));
-        w.Export->trigger();
+        w.commands().Export->trigger();
         QCOMPARE(prompts->seen.size(), 3);
         QCOMPARE(prompts->seen.last(), QString());
         QVERIFY(prompts_->messages().last().startsWith(QStringLiteral("Cannot create file")));
@@ -253,14 +274,16 @@ private Q_SLOTS:
         TForm_Main& w = open({QStringLiteral("0 TRLR")});
         w.Button_ImportClick();
         QCOMPARE(prompts_->messages().size(), 1);
-        QVERIFY(prompts_->messages().first().startsWith(QStringLiteral("Öncelikle en az bir adet Grup")));
+        QVERIFY(prompts_->messages().first().startsWith(
+            QStringLiteral("Öncelikle en az bir adet Grup")));
     }
 
     void exportIntoTheCurrentFolder() {
         TForm_Main& w = open(sample());
         w.ExportClick();
         const QString expected = QStringLiteral("Bilgiler ") + QDir::currentPath() +
-                                 QDir::separator() + QStringLiteral("Export.csv dosyasına aktarıldı.");
+                                 QDir::separator() +
+                                 QStringLiteral("Export.csv dosyasına aktarıldı.");
         QCOMPARE(prompts_->messages(), QStringList({expected}));
         const QByteArray csv = readFile(dir_->filePath(QStringLiteral("Export.csv")));
         QCOMPARE(csv.count("\r\n"), 4);

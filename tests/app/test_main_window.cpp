@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 #include "app/FileCommands.h"
+#include "app/MainCommands.h"
 #include "app/TForm_Main.h"
 #include "groups/GroupTreeView.h"
 #include "person/PersonEditor.h"
@@ -16,8 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -91,7 +92,7 @@ private Q_SLOTS:
         QCOMPARE(e.ListBox_Tel->count(), 1);
         QCOMPARE(e.EditMode(), 0);
         QVERIFY(!w.document().isModified());
-        QVERIFY(!w.Menu_Kaydet->isEnabled());
+        QVERIFY(!w.commands().Menu_Kaydet->isEnabled());
         QCOMPARE(w.document().find().items, QStringList({QStringLiteral("ali")}));
         QVERIFY(prompts_->shown().isEmpty());
     }
@@ -115,7 +116,7 @@ private Q_SLOTS:
         w.personList().focusPerson(w.document().persons().personAt(0));
         QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("VELİ"));
         QVERIFY(w.document().isModified());
-        QVERIFY(w.ToolButton_Kaydet->isEnabled());
+        QVERIFY(w.commands().ToolButton_Kaydet->isEnabled());
     }
 
     void unreadableFileChangesNothing() {
@@ -165,7 +166,7 @@ private Q_SLOTS:
 
         prompts_->answerText(file_);         // "Kaydet": the same name chosen...
         prompts_->answer(PromptButton::Yes); // ...and the overwrite confirmed
-        w.Menu_Kaydet->trigger();
+        w.commands().Menu_Kaydet->trigger();
         QVERIFY(readFile(file_) != before);
         QVERIFY(!w.document().isModified());
     }
@@ -185,7 +186,7 @@ private Q_SLOTS:
         QCOMPARE(w.files().CurrentFileName(), file_);
         QVERIFY(w.document().isModified()); // not on disk under its name yet
         QCOMPARE(readFile(file_), before);
-        w.Menu_Kaydet->trigger();
+        w.commands().Menu_Kaydet->trigger();
         QVERIFY(!QFile::exists(recovery));
         QVERIFY(readFile(file_).contains("KURTARILAN"));
 
@@ -273,7 +274,7 @@ private Q_SLOTS:
         prompts_->clear();
         prompts_->answerText(file_);
         prompts_->answer(PromptButton::Yes);
-        w.Menu_Kaydet->trigger();
+        w.commands().Menu_Kaydet->trigger();
         QCOMPARE(prompts_->shown()[0].text, QStringLiteral("Zilvaren Dosyası Kaydet"));
         QVERIFY(prompts_->messages().last().contains(QStringLiteral("üzerine kaydedilemez")));
         QCOMPARE(readFile(file_), before);
@@ -404,7 +405,7 @@ private Q_SLOTS:
         writeFile(QDir::current().filePath(FileCommands::kUnnamed), "keep");
         w.document().setModified(true);
         prompts_->answerCancel();
-        w.Menu_Kaydet->trigger();
+        w.commands().Menu_Kaydet->trigger();
         QCOMPARE(prompts_->shown().last().text, QStringLiteral("Zilvaren Dosyası Kaydet"));
         QCOMPARE(readFile(QDir::current().filePath(FileCommands::kUnnamed)), QByteArray("keep"));
         prompts_->answer(PromptButton::No); // a second new file, unsaved changes dropped

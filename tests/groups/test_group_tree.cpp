@@ -1,6 +1,7 @@
 #include "GroupInvariant.h"
 #include "WindowFixture.h"
 #include "app/TForm_Main.h"
+#include "groups/DropMode.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "person/PersonEditing.h"
@@ -26,20 +27,22 @@ class TestGroupTree : public QObject {
     std::unique_ptr<TForm_Main> w_;
 
     TForm_Main& open() {
-        fx_.startWith(QStringLiteral("g.qdb"), {QStringLiteral("1 GRUP Aile"), QStringLiteral("2 GRUP Aile"),
-                                     QStringLiteral("2 GRUP Aile|Kuz"), QStringLiteral("2 GRUP ışık"),
-                                     QStringLiteral("2 GRUP Eski"), QStringLiteral("0 ID 1"),
-                                     QStringLiteral("1 NAME A1"), QStringLiteral("1 GRUP Aile"),
-                                     QStringLiteral("0 ID 2"), QStringLiteral("1 NAME A2"),
-                                     QStringLiteral("1 GRUP Aile"), QStringLiteral("0 ID 3"),
-                                     QStringLiteral("1 NAME K1"), QStringLiteral("1 GRUP Aile|Kuz"),
-                                     QStringLiteral("0 ID 4"), QStringLiteral("1 NAME E1"),
-                                     QStringLiteral("1 GRUP Eski"), QStringLiteral("0 TRLR")});
+        fx_.startWith(
+            QStringLiteral("g.qdb"),
+            {QStringLiteral("1 GRUP Aile"), QStringLiteral("2 GRUP Aile"),
+             QStringLiteral("2 GRUP Aile|Kuz"), QStringLiteral("2 GRUP ışık"),
+             QStringLiteral("2 GRUP Eski"), QStringLiteral("0 ID 1"), QStringLiteral("1 NAME A1"),
+             QStringLiteral("1 GRUP Aile"), QStringLiteral("0 ID 2"), QStringLiteral("1 NAME A2"),
+             QStringLiteral("1 GRUP Aile"), QStringLiteral("0 ID 3"), QStringLiteral("1 NAME K1"),
+             QStringLiteral("1 GRUP Aile|Kuz"), QStringLiteral("0 ID 4"),
+             QStringLiteral("1 NAME E1"), QStringLiteral("1 GRUP Eski"), QStringLiteral("0 TRLR")});
         w_ = std::make_unique<TForm_Main>(fx_.services());
         w_->openStartupFile();
         return *w_;
     }
-    GroupNode* group(const char* p) { return FindPersonGroup(w_->document().groups().root(), path(p)); }
+    GroupNode* group(const char* p) {
+        return FindPersonGroup(w_->document().groups().root(), path(p));
+    }
     GroupTreeView& tree() { return w_->groupTree(); }
     GroupCommands& cmd() { return w_->groupCommands(); }
     QStringList topNames() {
@@ -121,7 +124,8 @@ private Q_SLOTS:
         QVERIFY(w.document().isModified());
         prompts_->answerText(QStringLiteral("ışık"));
         cmd().GrupDuzeltClick();
-        QCOMPARE(prompts_->messages(), QStringList({QStringLiteral("Aynı isim tekrar kullanılamaz")}));
+        QCOMPARE(prompts_->messages(),
+                 QStringList({QStringLiteral("Aynı isim tekrar kullanılamaz")}));
 
         w.document().setModified(false);
         prompts_->answer(PromptButton::Cancel);
@@ -129,8 +133,8 @@ private Q_SLOTS:
         QCOMPARE(w.document().persons().personCount(), 4);
         prompts_->answer(PromptButton::Yes);
         cmd().GrupSilClick();
-        QVERIFY(prompts_->shown().last().text.startsWith(
-            QStringLiteral("AİLE ve altgrupları içindeki kişi kayıtları ile tamamen silinecektir.")));
+        QVERIFY(prompts_->shown().last().text.startsWith(QStringLiteral(
+            "AİLE ve altgrupları içindeki kişi kayıtları ile tamamen silinecektir.")));
         QCOMPARE(w.document().persons().personCount(), 1);
         QCOMPARE(tree().focusedGroup()->Name, QStringLiteral("ışık")); // the next sibling
         QVERIFY(w.document().isModified());
@@ -142,12 +146,14 @@ private Q_SLOTS:
         TForm_Main& w = open();
         PersonListView& list = w.personList();
         list.selectAll();
-        QObject* fromList = &list;
-        QVERIFY(tree().VST_GrupDragOver(fromList, DropMode::OnNode, group("Eski")));
-        QVERIFY(!tree().VST_GrupDragOver(fromList, DropMode::Above, group("Eski")));
-        QVERIFY(!tree().VST_GrupDragOver(fromList, std::nullopt, nullptr));
+        // The drag carries its persons.
+        const std::unique_ptr<QMimeData> drag(
+            w.document().persons().dragData(list.selectedPersons()));
+        QVERIFY(tree().VST_GrupDragOver(drag.get(), &list, DropMode::OnNode, group("Eski")));
+        QVERIFY(!tree().VST_GrupDragOver(drag.get(), &list, DropMode::Above, group("Eski")));
+        QVERIFY(!tree().VST_GrupDragOver(drag.get(), &list, std::nullopt, nullptr));
         w.document().setModified(false);
-        tree().VST_GrupDragDrop(fromList, DropMode::OnNode, group("Eski"));
+        tree().VST_GrupDragDrop(drag.get(), DropMode::OnNode, group("Eski"));
         QCOMPARE(group("Eski")->MemberCount, 3u);
         QCOMPARE(group("Aile")->MemberCount, 1u);
         QCOMPARE(w.statusText(3), QStringLiteral("0")); // moved away from the filtered group
@@ -159,22 +165,24 @@ private Q_SLOTS:
         TForm_Main& w = open();
         tree().focusGroup(group("Aile"));
         QObject* fromTree = &tree();
-        QVERIFY(!tree().VST_GrupDragOver(fromTree, DropMode::OnNode, group("Aile")));
-        QVERIFY(!tree().VST_GrupDragOver(fromTree, std::nullopt, nullptr));
-        QVERIFY(tree().VST_GrupDragOver(fromTree, DropMode::OnNode, group("Eski")));
-        tree().VST_GrupDragDrop(fromTree, DropMode::OnNode, group("Eski"));
+        QMimeData move;
+        move.setData(kMoveMimeType, {});
+        QVERIFY(!tree().VST_GrupDragOver(&move, fromTree, DropMode::OnNode, group("Aile")));
+        QVERIFY(!tree().VST_GrupDragOver(&move, fromTree, std::nullopt, nullptr));
+        QVERIFY(tree().VST_GrupDragOver(&move, fromTree, DropMode::OnNode, group("Eski")));
+        tree().VST_GrupDragDrop(&move, DropMode::OnNode, group("Eski"));
         QCOMPARE(w.document().persons().personAt(2)->GroupPath, path("Eski|Aile|Kuz"));
         QCOMPARE(group("Eski")->MemberCount, 4u);
         QCOMPARE(brokenCount(w.document()), QString());
 
         tree().focusGroup(group("Eski|Aile"));
-        tree().VST_GrupDragDrop(fromTree, DropMode::Below, group("Eski|Aile|Kuz"));
+        tree().VST_GrupDragDrop(&move, DropMode::Below, group("Eski|Aile|Kuz"));
         QCOMPARE(group("Eski|Aile|Kuz")->MemberCount, 1u); // refused: inside itself
         QCOMPARE(brokenCount(w.document()), QString());
 
         // Nothing is accepted while an edit is open.
         w.editing().SB_DuzeltClick();
-        QVERIFY(!tree().VST_GrupDragOver(fromTree, DropMode::OnNode, group("ışık")));
+        QVERIFY(!tree().VST_GrupDragOver(&move, fromTree, DropMode::OnNode, group("ışık")));
         QVERIFY(!w.personList().isEnabled());
         w.editing().SB_IptalClick();
     }

@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 #include "app/FileCommands.h"
+#include "app/MainCommands.h"
 #include "app/TForm_Main.h"
 #include "groups/GroupTreeView.h"
 #include "person/ContactList.h"
@@ -76,8 +77,8 @@ private Q_SLOTS:
         QCOMPARE(e().Lb_Info->text(), QStringLiteral("Yeni Kayıt Yapılıyor"));
         QCOMPARE(e().Edit_ID->text(), QStringLiteral("1"));
         QVERIFY(!w.personList().isEnabled());
-        QVERIFY(!w.DosyaAc->isEnabled());
-        QVERIFY(!w.ToolButton7->isEnabled());
+        QVERIFY(!w.commands().DosyaAc->isEnabled());
+        QVERIFY(!w.commands().ToolButton7->isEnabled());
         QVERIFY(ed().SB_Tamam->isEnabled());
         type(e().Edit_Ad, QStringLiteral("ismail ışık"));
         QCOMPARE(e().Edit_Ad->text(), QStringLiteral("İSMAİL IŞIK"));
@@ -91,8 +92,8 @@ private Q_SLOTS:
         QVERIFY(person(0)->EditedAt.isEmpty());
         QCOMPARE(e().Lb_Info->text(), QStringLiteral("1 - İsmail Işık ")); // no surname
         QVERIFY(w.document().isModified());
-        QVERIFY(w.Menu_Kaydet->isEnabled());
-        QVERIFY(w.DosyaAc->isEnabled());
+        QVERIFY(w.commands().Menu_Kaydet->isEnabled());
+        QVERIFY(w.commands().DosyaAc->isEnabled());
         QCOMPARE(w.statusText(1), QStringLiteral("1"));
         QCOMPARE(w.personList().focusedPerson(), person(0));
     }
@@ -103,12 +104,14 @@ private Q_SLOTS:
         QCOMPARE(e().Edit_ID->text(), QStringLiteral("6"));
         e().Edit_ID->setText(QStringLiteral("  7 "));
         ed().SB_TamamClick();
-        QCOMPARE(prompts_->messages(), QStringList({QStringLiteral("Kayıt No ve/veya Ad Boş Bırakılamaz !")}));
+        QCOMPARE(prompts_->messages(),
+                 QStringList({QStringLiteral("Kayıt No ve/veya Ad Boş Bırakılamaz !")}));
         QVERIFY(ed().isEditing());
         e().Edit_ID->setText(QStringLiteral("3"));
         e().Edit_Ad->setText(QStringLiteral("X"));
         ed().SB_TamamClick();
-        QCOMPARE(prompts_->messages().last(), QStringLiteral("Aynı Kayıt Numarası Tekrar Kullanılamaz !"));
+        QCOMPARE(prompts_->messages().last(),
+                 QStringLiteral("Aynı Kayıt Numarası Tekrar Kullanılamaz !"));
         e().Edit_ID->setText(QStringLiteral("  007 "));
         e().Edit_Soyad->setText(QStringLiteral("KAYA  "));
         ed().SB_TamamClick();
@@ -126,7 +129,7 @@ private Q_SLOTS:
         type(e().Edit_Firma, QStringLiteral("Orvak"));
         QCOMPARE(e().Lb_Info->text(), QStringLiteral("Kayıt Düzeltiliyor"));
         QVERIFY(ed().isEditing());
-        QVERIFY(!w.Menu_Kaydet->isEnabled());
+        QVERIFY(!w.commands().Menu_Kaydet->isEnabled());
         ed().SB_IptalClick();
         QCOMPARE(e().Edit_Firma->text(), QString());
         QVERIFY(!w.document().isModified()); // remembered across the edit
@@ -141,7 +144,8 @@ private Q_SLOTS:
         QCOMPARE(p->MaritalStatus, QChar(u'B'));
         QCOMPARE(p->EditedAt, QStringLiteral("02.01.2027  03:04:05"));
         QVERIFY(p->RecordedAt.isEmpty());
-        QVERIFY(e().Lb_EditTime->text().contains(QStringLiteral("Son Düzeltme tarihi : 02.01.2027")));
+        QVERIFY(
+            e().Lb_EditTime->text().contains(QStringLiteral("Son Düzeltme tarihi : 02.01.2027")));
         QVERIFY(w.document().isModified());
     }
 
@@ -155,7 +159,8 @@ private Q_SLOTS:
     void editWithoutFocusReports() {
         TForm_Main& w = open({QStringLiteral("0 TRLR")});
         ed().SB_DuzeltClick();
-        QCOMPARE(prompts_->messages(), QStringList({QStringLiteral("Düzeltme işlemi için seçili bir kayıt olmalıdır.")}));
+        QCOMPARE(prompts_->messages(),
+                 QStringList({QStringLiteral("Düzeltme işlemi için seçili bir kayıt olmalıdır.")}));
         QVERIFY(!ed().isEditing());
         Q_UNUSED(w);
     }
@@ -209,10 +214,10 @@ private Q_SLOTS:
     }
 
     void sortingByHeader() {
-        TForm_Main& w = open({QStringLiteral("0 ID 10"), QStringLiteral("1 NAME ZEKİ"),
-                              QStringLiteral("0 ID 9"), QStringLiteral("1 NAME ali"),
-                              QStringLiteral("0 ID 1"), QStringLiteral("1 NAME İSMAİL"),
-                              QStringLiteral("0 TRLR")});
+        TForm_Main& w =
+            open({QStringLiteral("0 ID 10"), QStringLiteral("1 NAME ZEKİ"),
+                  QStringLiteral("0 ID 9"), QStringLiteral("1 NAME ali"), QStringLiteral("0 ID 1"),
+                  QStringLiteral("1 NAME İSMAİL"), QStringLiteral("0 TRLR")});
         PersonListView& v = w.personList();
         QCOMPARE(v.sortColumn(), 0);
         v.VSTHeaderClick(1);
@@ -228,13 +233,14 @@ private Q_SLOTS:
     }
 
     void typeAhead() {
-        TForm_Main& w = open({QStringLiteral("1 GRUP A"), QStringLiteral("2 GRUP A"),
-                              QStringLiteral("0 ID 1"), QStringLiteral("1 NAME AHMET"), QStringLiteral("1 GRUP A"),
-                              QStringLiteral("0 ID 2"), QStringLiteral("1 NAME IŞIK"), QStringLiteral("1 GRUP A"),
-                              QStringLiteral("0 ID 3"), QStringLiteral("1 NAME ALİ"), QStringLiteral("1 GRUP B"),
-                              QStringLiteral("0 ID 4"), QStringLiteral("1 NAME ALİ"), QStringLiteral("1 GRUP A"),
-                              QStringLiteral("0 ID 5"), QStringLiteral("1 NAME İSMAİL"), QStringLiteral("1 GRUP A"),
-                              QStringLiteral("0 TRLR")});
+        TForm_Main& w = open(
+            {QStringLiteral("1 GRUP A"), QStringLiteral("2 GRUP A"), QStringLiteral("0 ID 1"),
+             QStringLiteral("1 NAME AHMET"), QStringLiteral("1 GRUP A"), QStringLiteral("0 ID 2"),
+             QStringLiteral("1 NAME IŞIK"), QStringLiteral("1 GRUP A"), QStringLiteral("0 ID 3"),
+             QStringLiteral("1 NAME ALİ"), QStringLiteral("1 GRUP B"), QStringLiteral("0 ID 4"),
+             QStringLiteral("1 NAME ALİ"), QStringLiteral("1 GRUP A"), QStringLiteral("0 ID 5"),
+             QStringLiteral("1 NAME İSMAİL"), QStringLiteral("1 GRUP A"),
+             QStringLiteral("0 TRLR")});
         PersonListView& v = w.personList();
         QCOMPARE(v.focusedPerson()->RecordNo, QStringLiteral("1"));
         v.keyboardSearch(QStringLiteral("a"));
@@ -300,11 +306,12 @@ private Q_SLOTS:
     }
 
     void dialAndShellOpen() {
-        TForm_Main& w = open({QStringLiteral("0 ID 1"), QStringLiteral("1 NAME A"),
-                              QStringLiteral("1 PHON"), QStringLiteral("2 CONT Web\twww.orvak.com.tr"),
-                              QStringLiteral("2 CONT Mail\tali@orvak.com.tr"),
-                              QStringLiteral("2 CONT GSM\t0532 123 45 67"),
-                              QStringLiteral("2 CONT web\tx"), QStringLiteral("0 TRLR")});
+        TForm_Main& w =
+            open({QStringLiteral("0 ID 1"), QStringLiteral("1 NAME A"), QStringLiteral("1 PHON"),
+                  QStringLiteral("2 CONT Web\twww.orvak.com.tr"),
+                  QStringLiteral("2 CONT Mail\tali@orvak.com.tr"),
+                  QStringLiteral("2 CONT GSM\t0532 123 45 67"), QStringLiteral("2 CONT web\tx"),
+                  QStringLiteral("0 TRLR")});
         QStringList dialled;
         connect(&w.contacts(), &ContactList::dialRequested, this,
                 [&dialled](const QString& n) { dialled.append(n); });
@@ -321,10 +328,11 @@ private Q_SLOTS:
     // A record file from elsewhere cannot make "Çevir" open a local file or
     // run anything: such an entry is refused with a message, and stays.
     void unsafeWebAndMailEntriesAreRefused() {
-        TForm_Main& w = open({QStringLiteral("0 ID 1"), QStringLiteral("1 NAME A"),
-                              QStringLiteral("1 PHON"), QStringLiteral("2 CONT Web\tfile:///etc/passwd"),
-                              QStringLiteral("2 CONT Mail\tjavascript:alert(1)@x"),
-                              QStringLiteral("2 CONT Web\t/usr/bin/xterm"), QStringLiteral("0 TRLR")});
+        TForm_Main& w =
+            open({QStringLiteral("0 ID 1"), QStringLiteral("1 NAME A"), QStringLiteral("1 PHON"),
+                  QStringLiteral("2 CONT Web\tfile:///etc/passwd"),
+                  QStringLiteral("2 CONT Mail\tjavascript:alert(1)@x"),
+                  QStringLiteral("2 CONT Web\t/usr/bin/xterm"), QStringLiteral("0 TRLR")});
         for (int row = 0; row < 3; ++row) {
             e().ListBox_Tel->setCurrentRow(row);
             e().SB_TelCevir->click();

@@ -1,0 +1,175 @@
+#include "app/MainCommands.h"
+
+#include "app/FileCommands.h"
+#include "app/ServerSync.h"
+#include "app/TForm_Main.h"
+#include "person/PersonEditing.h"
+#include "store/RecordDocument.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+QAction* makeAction(QObject* parent, const QString& text, const char* name) {
+    auto* a = new QAction(text, parent);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+} // namespace
+
+MainCommands::MainCommands(TForm_Main& window, FileCommands& files, PersonEditing& editing)
+    : QObject(&window), window_(window), files_(files), editing_(editing) {
+    buildActions();
+    buildMenus();
+    buildToolBar();
+    connect(&files_, &FileCommands::recentFilesChanged, this, &MainCommands::rebuildRecentMenu);
+    connect(&window_.document(), &RecordDocument::modifiedChanged, this,
+            &MainCommands::updateSaveCommands);
+}
+
+void MainCommands::buildActions() {
+    QStyle* style = window_.style();
+    YeniDosya = makeAction(this, QStringLiteral("&Yeni Dosya"), "YeniDosya");
+    YeniDosya->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+    YeniDosya->setToolTip(QStringLiteral("Yeni Dosya"));
+    YeniDosya->setShortcut(QKeySequence::New);
+    DosyaAc = makeAction(this, QStringLiteral("Dosya &Aç"), "DosyaAc");
+    DosyaAc->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
+    DosyaAc->setToolTip(QStringLiteral("Dosya Aç"));
+    DosyaAc->setShortcut(QKeySequence::Open);
+    Menu_Kaydet = makeAction(this, QStringLiteral("&Kaydet"), "Menu_Kaydet");
+    Menu_Kaydet->setShortcut(QKeySequence::Save);
+    Menu_Kaydet->setEnabled(false);
+    ToolButton_Kaydet = makeAction(this, QStringLiteral("Kaydet"), "ToolButton_Kaydet");
+    ToolButton_Kaydet->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+    ToolButton_Kaydet->setToolTip(QStringLiteral("Dosya Kaydet"));
+    ToolButton_Kaydet->setEnabled(false);
+    Menu_FKaydet = makeAction(this, QStringLiteral("&Farklı Kaydet"), "Menu_FKaydet");
+    Menu_FKaydet->setIcon(style->standardIcon(QStyle::SP_DriveFDIcon));
+    Menu_FKaydet->setToolTip(QStringLiteral("Dosyayı Farklı İsimde Kaydet"));
+    Menu_ImportFile = makeAction(this, QStringLiteral("&Import"), "Menu_ImportFile");
+    Export = makeAction(this, QStringLiteral("&Export"), "Export");
+    Menu_VCardImport = makeAction(this, QStringLiteral("&vCard İçe Aktar…"), "Menu_VCardImport");
+    Menu_VCardExport =
+        makeAction(this, QStringLiteral("vCard Olarak &Dışa Aktar…"), "Menu_VCardExport");
+    Menu_Sync = makeAction(this, QStringLiteral("&Sunucuyla Eşitle…"), "Menu_Sync");
+    Menu_Yazdir = makeAction(this, QStringLiteral("Ya&zdır…"), "Menu_Yazdir");
+    Menu_Yazdir->setShortcut(QKeySequence::Print);
+    Menu_Pdf = makeAction(this, QStringLiteral("&PDF Olarak Kaydet…"), "Menu_Pdf");
+    Prg_Exit = makeAction(this, QStringLiteral("Çı&kış"), "Prg_Exit");
+    Prg_Exit->setIcon(style->standardIcon(QStyle::SP_DialogCloseButton));
+    Prg_Exit->setToolTip(QStringLiteral("ÇIKIŞ"));
+    ToolButton7 = makeAction(this, QStringLiteral("Ara ve Bul"), "ToolButton7");
+    ToolButton7->setIcon(style->standardIcon(QStyle::SP_FileDialogContentsView));
+    ToolButton7->setShortcut(QKeySequence::Find);
+    ToolButton15 = makeAction(this, QStringLiteral("Grup Ekle"), "ToolButton15");
+    ToolButton15->setIcon(style->standardIcon(QStyle::SP_FileDialogNewFolder));
+    ToolButton10 = makeAction(this, QStringLiteral("Genel Ayarlar"), "ToolButton10");
+    ToolButton10->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+    ToolButton_KisaBilgi = makeAction(this, QStringLiteral("Kısa &Bilgi"), "About");
+    ToolButton_KisaBilgi->setIcon(style->standardIcon(QStyle::SP_MessageBoxInformation));
+    ToolButton_KisaBilgi->setToolTip(QStringLiteral("Program Hakkında"));
+
+    TForm_Main* w = &window_;
+    connect(YeniDosya, &QAction::triggered, w, &TForm_Main::Button_YeniClick);
+    connect(DosyaAc, &QAction::triggered, w,
+            [this] { files_.DosyaAcNew(FileCommands::OpenSender::OpenCommand); });
+    const auto save = [this] { files_.Button_KaydetClick(FileCommands::SaveSender::Save); };
+    connect(Menu_Kaydet, &QAction::triggered, w, save);
+    connect(ToolButton_Kaydet, &QAction::triggered, w, save);
+    connect(Menu_FKaydet, &QAction::triggered, w,
+            [this] { files_.Button_KaydetClick(FileCommands::SaveSender::SaveAs); });
+    connect(Prg_Exit, &QAction::triggered, w, &TForm_Main::Prg_ExitClick);
+    connect(Menu_ImportFile, &QAction::triggered, w, &TForm_Main::Button_ImportClick);
+    connect(Export, &QAction::triggered, w, &TForm_Main::ExportClick);
+    connect(Menu_VCardImport, &QAction::triggered, w, &TForm_Main::VCardImportClick);
+    connect(Menu_VCardExport, &QAction::triggered, w, &TForm_Main::VCardExportClick);
+    connect(Menu_Sync, &QAction::triggered, &window_.serverSync(),
+            &ServerSync::SunucuylaEsitleClick);
+}
+
+void MainCommands::buildMenus() {
+    QMenuBar* bar = window_.menuBar();
+    dosyaMenu_ = bar->addMenu(QStringLiteral("&Dosya"));
+    dosyaMenu_->addAction(YeniDosya);
+    dosyaMenu_->addAction(DosyaAc);
+    dosyaMenu_->addAction(Menu_Kaydet);
+    dosyaMenu_->addAction(Menu_FKaydet);
+    dosyaMenu_->addSeparator();
+    dosyaMenu_->addAction(Menu_ImportFile);
+    dosyaMenu_->addAction(Export);
+    dosyaMenu_->addAction(Menu_VCardImport);
+    dosyaMenu_->addAction(Menu_VCardExport);
+    dosyaMenu_->addAction(Menu_Sync);
+    dosyaMenu_->addSeparator();
+    dosyaMenu_->addAction(Menu_Yazdir);
+    dosyaMenu_->addAction(Menu_Pdf);
+    dosyaMenu_->addSeparator();
+    dosyaMenu_->addAction(Prg_Exit);
+    dosyaMenu_->addSeparator();
+
+    QMenu* personel = bar->addMenu(QStringLiteral("&Personel"));
+    for (const QString& text :
+         {QStringLiteral("Ekle"), QStringLiteral("Düzelt"), QStringLiteral("Sil")})
+        personel->addAction(text)->setEnabled(false);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Yardım"));
+    help->addAction(ToolButton_KisaBilgi);
+}
+
+void MainCommands::buildToolBar() {
+    QToolBar* bar = window_.addToolBar(QStringLiteral("ToolBar"));
+    bar->setObjectName(QStringLiteral("ToolBar"));
+    bar->setMovable(false);
+    bar->addAction(YeniDosya);
+    bar->addAction(DosyaAc);
+    bar->addAction(ToolButton_Kaydet);
+    bar->addAction(Menu_FKaydet);
+    bar->addSeparator();
+    for (QAction* a : {editing_.SB_Ekle, editing_.SB_Duzelt, editing_.SB_Sil, editing_.SB_Tamam,
+                       editing_.SB_Iptal})
+        bar->addAction(a);
+    bar->addSeparator();
+    bar->addAction(ToolButton7);
+    bar->addAction(ToolButton15);
+    bar->addAction(ToolButton10);
+    bar->addAction(ToolButton_KisaBilgi);
+    bar->addAction(Prg_Exit);
+    // Icon-only buttons are named for screen readers by their hint.
+    for (QAction* a : bar->actions())
+        if (QWidget* w = bar->widgetForAction(a))
+            w->setAccessibleName(a->toolTip());
+}
+
+void MainCommands::rebuildRecentMenu() {
+    for (QAction* a : recentActions_)
+        delete a;
+    recentActions_.clear();
+    for (const QString& path : files_.recentFiles()) {
+        auto* a = new QAction(path, dosyaMenu_);
+        a->setEnabled(!locked_);
+        connect(a, &QAction::triggered, this,
+                [this, path] { files_.DosyaAcNew(FileCommands::OpenSender::RecentItem, path); });
+        dosyaMenu_->addAction(a);
+        recentActions_.append(a);
+    }
+}
+
+void MainCommands::updateSaveCommands() {
+    const bool on = window_.document().isModified() && !locked_;
+    Menu_Kaydet->setEnabled(on);
+    ToolButton_Kaydet->setEnabled(on);
+}
+
+void MainCommands::setLocked(bool locked) {
+    locked_ = locked;
+    for (QAction* a : dosyaMenu_->actions())
+        a->setEnabled(!locked);
+    for (QAction* a : {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi})
+        a->setEnabled(!locked);
+    updateSaveCommands();
+}

@@ -186,6 +186,16 @@ void FileCommands::DosyaAcNew(OpenSender sender, const QString& recentPath) {
     load(path);
 }
 
+void FileCommands::openAtStart(const QString& path) {
+    if (!QFileInfo::exists(path)) {
+        SetCurrentFileName(QString());
+        prompts_.showMessage(path + QStringLiteral(" isimli dosya bulunamadı."));
+        return;
+    }
+    if (!load(path))
+        SetCurrentFileName(QString());
+}
+
 bool FileCommands::lockForOpening(const QString& path, std::unique_ptr<RecordFileLock>* lock,
                                   bool* readOnly) {
     RecordFileLock::Holder holder;

@@ -27,6 +27,10 @@ public:
 
     // Opens a record file; recentPath is the chosen recent item's path.
     void DosyaAcNew(OpenSender sender, const QString& recentPath = {});
+    // Opens the file the program was started with instead of the most
+    // recent one; one that is missing or cannot be read is named in a
+    // message, and the program starts unnamed.
+    void openAtStart(const QString& path);
     // Asks about unsaved changes; false means stop.
     bool CheckUnsavedChanges();
     void SetCurrentFileName(const QString& name);

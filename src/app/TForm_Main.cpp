@@ -143,7 +143,18 @@ void TForm_Main::openStartupFile() {
     if (startupOpened_)
         return;
     startupOpened_ = true;
-    files_->DosyaAcNew(FileCommands::OpenSender::Activation);
+    if (startupFiles_.isEmpty()) {
+        files_->DosyaAcNew(FileCommands::OpenSender::Activation);
+        return;
+    }
+    const QString path = QFileInfo(startupFiles_.first()).absoluteFilePath();
+    files_->openAtStart(path);
+    if (startupFiles_.size() > 1)
+        services_.prompts.showMessage(
+            QStringLiteral("Aynı anda tek bir dosya açık olabilir: yalnızca \"%1\" açıldı, "
+                           "verilen diğer %2 dosya açılmadı.")
+                .arg(path)
+                .arg(startupFiles_.size() - 1));
 }
 
 void TForm_Main::showLoadedFile(RecordFileData& data) {

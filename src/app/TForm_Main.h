@@ -55,6 +55,9 @@ public:
 
     // Opens the start-up file; runs once, at the first activation.
     void openStartupFile();
+    // Files the program was started with (a file manager's): the first
+    // opens instead of the most recent file.
+    void setStartupFiles(const QStringList& files) { startupFiles_ = files; }
 
     // Puts a file that was read into the window and selects its group and
     // person again.
@@ -119,4 +122,5 @@ private:
     MainCommands* commands_;
     QLabel* statusPanels_[5];
     bool startupOpened_ = false;
+    QStringList startupFiles_;
 };

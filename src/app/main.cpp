@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     SystemClock clock;
     DesktopShellOpener shell;
     AppWindows windows({prompts, settings, clock, shell});
+    windows.main().setStartupFiles(app.arguments().mid(1));
     TerminationSignals endFromOutside;
     QObject::connect(&endFromOutside, &TerminationSignals::terminationRequested, &windows.main(),
                      &TForm_Main::keepUnsavedWorkAndQuit);

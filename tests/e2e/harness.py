@@ -281,8 +281,9 @@ def showing(acc):
 # ---------------------------------------------------------------- the program
 
 class App:
-    def __init__(self, desktop, binary, cli, workdir=None, qdb=None, settings=None):
+    def __init__(self, desktop, binary, cli, workdir=None, qdb=None, settings=None, args=()):
         self.desktop = desktop
+        self.args = list(args)
         self.binary = binary
         self.cli = cli
         self.home = tempfile.mkdtemp(prefix="home-", dir=desktop.tmp)
@@ -316,7 +317,7 @@ class App:
         wait_for(lambda: os.access(self.binary, os.X_OK), 240, "program binary (being rebuilt?)",
                  interval=2)
         self.log = open(os.path.join(self.home, "program.log"), "wb")
-        self.proc = subprocess.Popen([self.binary], cwd=self.work, env=env,
+        self.proc = subprocess.Popen([self.binary] + self.args, cwd=self.work, env=env,
                                      stdout=self.log, stderr=subprocess.STDOUT,
                                      preexec_fn=_die_with_parent)
         self.acc = wait_for(self._find_app, 30, "program on the accessibility bus")

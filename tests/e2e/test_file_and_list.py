@@ -3,7 +3,7 @@
 import os
 import subprocess
 
-from harness import (Runner, SEP, Failure, extents, has_state, person, persons_by_no,
+from harness import (App, Runner, SEP, Failure, extents, has_state, person, persons_by_no,
                      wait_for, write_qdb)
 
 
@@ -49,6 +49,41 @@ def case_open_recent(t):
     wait_for(lambda: other in app.window.name, 10, "caption names the chosen file")
     t.check(app.list_nos() == ["7"], "recent item opens that file's persons", app.list_nos())
     t.check(app.record_no() == "7", "its saved person is shown", app.record_no())
+
+
+def case_file_on_the_command_line(t):
+    # What a file manager hands over: a relative name with a blank opens
+    # instead of the most recent file.
+    app = t.new_app(header_idno="1", header_group="Aile", groups=["Aile"],
+                    persons=[person("1", "ALİ", "KAYA", "Aile")])
+    folder = app.folder
+    app.stop()
+    given = os.path.join(folder, "ofis kayıtları.qdb")
+    write_qdb(given, header_idno="5", header_group="Ofis", groups=["Ofis"],
+              persons=[person("5", "ZEYNEP", "SU", "Ofis")])
+    other = os.path.join(folder, "ikinci.qdb")
+    write_qdb(other, groups=["X"], persons=[person("9", "CAN", "", "X")])
+    app = t.app = App(t.desktop, t.binary, t.cli, workdir=folder,
+                      qdb=os.path.join(folder, "kayit.qdb"),
+                      args=["ofis kayıtları.qdb", "ikinci.qdb"])
+    app.start(wait_for_file=False)
+    box, text = app.message(containing="tek bir dosya")
+    t.check(given in text, "two files: the first opens, and the user is told", text)
+    app.answer(box, "OK", "Tamam")
+    t.check(app.window.name == "Zilvaren - " + given, "the given file, as an absolute path",
+            app.window.name)
+    t.check(app.list_nos() == ["5"], "its persons are listed", app.list_nos())
+    app.stop()
+
+    # A missing file is named, and the program starts unnamed.
+    app = t.app = App(t.desktop, t.binary, t.cli, workdir=folder,
+                      qdb=os.path.join(folder, "kayit.qdb"), args=["yok.qdb"])
+    app.start(wait_for_file=False)
+    box, text = app.message(containing="bulunamadı")
+    t.check(os.path.join(folder, "yok.qdb") in text, "a missing file is named", text)
+    app.answer(box, "OK", "Tamam")
+    t.check(app.window.name == "Zilvaren - Unnamed.qdb", "and the program starts unnamed",
+            app.window.name)
 
 
 def case_hidden_saved_person(t):
@@ -196,6 +231,7 @@ def case_quit_question(t):
 
 
 if __name__ == "__main__":
-    Runner("file_and_list").run([case_open_recent, case_hidden_saved_person, case_sorting,
+    Runner("file_and_list").run([case_open_recent, case_file_on_the_command_line,
+                                 case_hidden_saved_person, case_sorting,
                                  case_type_ahead, case_delete_after_type_ahead,
                                  case_quit_question])

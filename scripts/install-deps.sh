@@ -23,6 +23,10 @@ packages=(
     qtkeychain-qt6-dev radicale openssl
     # the benchmark reads each command's peak memory through time(1)
     time
+    # printing (the tests read the PDFs back), installing and the package:
+    # the desktop entry, the file type and the metainfo are validated, and
+    # dpkg-shlibdeps finds the package's dependencies
+    poppler-utils desktop-file-utils shared-mime-info xdg-utils appstream dpkg-dev
 )
 
 missing=()

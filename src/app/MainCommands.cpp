@@ -4,6 +4,7 @@
 #include "app/ServerSync.h"
 #include "app/TForm_Main.h"
 #include "person/PersonEditing.h"
+#include "print/PrintFlow.h"
 #include "store/RecordDocument.h"
 
 #include <QAction>
@@ -90,6 +91,9 @@ void MainCommands::buildActions() {
     connect(Menu_VCardExport, &QAction::triggered, w, &TForm_Main::VCardExportClick);
     connect(Menu_Sync, &QAction::triggered, &window_.serverSync(),
             &ServerSync::SunucuylaEsitleClick);
+    connect(Menu_Yazdir, &QAction::triggered, w, [this] { window_.printing().YazdirClick(); });
+    connect(Menu_Pdf, &QAction::triggered, w,
+            [this] { window_.printing().PdfOlarakKaydetClick(); });
 }
 
 void MainCommands::buildMenus() {

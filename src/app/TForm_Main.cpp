@@ -21,6 +21,7 @@
 #include "platform/SafeFile.h"
 #include "platform/SettingsStore.h"
 #include "platform/TurkishText.h"
+#include "print/PrintFlow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -52,6 +53,22 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     pictures_ = new PersonPictures(*editor_, *editing_, *VST, document_, services_.prompts, this);
     groupCommands_ = new GroupCommands(*VST_Grup, document_, services_.prompts, this);
     serverSync_ = new ServerSync(*this, services_.prompts, services_.clock);
+    printing_ = std::make_unique<PrintFlow>(
+        PrintFlowServices{services_.prompts, services_.clock, this,
+                          [this] {
+                              std::vector<const PersonRecord*> rows;
+                              const PersonListModel& persons = document_.persons();
+                              for (int row = 0; row < persons.visibleCount(); ++row)
+                                  rows.push_back(persons.personAtRow(row));
+                              return rows;
+                          },
+                          [this]() -> const PersonRecord* { return editor_->shownPerson(); },
+                          [this] { return files_->CurrentFileName(); },
+                          [this] {
+                              const GroupNode* group = VST_Grup->focusedGroup();
+                              return group ? BuildGroupPath(group) : QString();
+                          },
+                          [this] { return pictureFolder(); }});
     VST_Grup->setDropPartners(editing_->SB_Ekle, &services_.prompts);
     addAction(editing_->EscapeCancel);
     // Del in the person list works as "Sil".

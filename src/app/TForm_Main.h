@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class Clock;
 class ContactList;
 class FileCommands;
@@ -15,6 +17,7 @@ class PersonEditor;
 class PersonListView;
 class MainCommands;
 class PanelLayout;
+class PrintFlow;
 class PersonPictures;
 class Prompts;
 class QLabel;
@@ -85,6 +88,7 @@ public:
     // The menus, the tool bar and their actions.
     MainCommands& commands() { return *commands_; }
     ServerSync& serverSync() { return *serverSync_; }
+    PrintFlow& printing() { return *printing_; }
 
 Q_SIGNALS:
     // Closing writes the window placement; the dial window adds its port
@@ -120,6 +124,7 @@ private:
     GroupTreeView* VST_Grup;
     PanelLayout* panels_;
     MainCommands* commands_;
+    std::unique_ptr<PrintFlow> printing_;
     QLabel* statusPanels_[5];
     bool startupOpened_ = false;
     QStringList startupFiles_;

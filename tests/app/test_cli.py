@@ -6,6 +6,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 CLI = sys.argv[1]
 failures = 0
@@ -146,6 +147,39 @@ if (os.geteuid() == 0 and shutil.which("setpriv")
         check(f.read() == SAMPLE, "read-only folder: the file is untouched")
     shutil.rmtree(d)
 
+# Printing: a long list over many pages, each with its heading, column
+# heads and page number; a group's list; one person's card; a folder that
+# is not there.
+with tempfile.TemporaryDirectory() as d:
+    many = os.path.join(d, "kalabalik.qdb")
+    lines = ["0 HEAD", "1 GRUP Aile", "2 GRUP Aile", "2 GRUP İş"]
+    for i in range(1, 3001):
+        lines += ["0 ID %d" % i, "1 NAME KİŞİ%d" % i, "1 SURN ŞAHİNOĞLU",
+                  "1 GRUP " + ("Aile" if i % 2 else "İş")]
+    lines += ["0 ID 9999", "1 NAME ÇAĞLA", "1 SURN ÖZGÜR", "1 PHON", "2 CONT GSM\t0532 111 22 33",
+              "1 NOTE", "2 CONT bir not", "1 GRUP İş", "0 TRLR"]
+    with open(many, "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("cp1254"))
+    pdf = os.path.join(d, "liste.pdf")
+    started = time.monotonic()
+    r = run("print", many, "-o", pdf)
+    took = time.monotonic() - started
+    text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True).stdout.decode()
+    pages = text.split("\f")[:-1]
+    check(r.returncode == 0 and len(pages) > 50 and took < 20, "3 001 persons print in seconds (%.1f s)" % took)
+    check(all("Sayfa %d / %d" % (n + 1, len(pages)) in p and "Soyad" in p and "Personel Listesi" in p
+              for n, p in enumerate(pages)), "every page has its heading, column heads and number")
+    r = run("print", many, "--group", "iş", "-o", pdf)
+    text = subprocess.run(["pdftotext", pdf, "-"], capture_output=True).stdout.decode()
+    check(r.returncode == 0 and "Grup: İş" in text and "KİŞİ2\n" in text and "KİŞİ1\n" not in text,
+          "a group's list holds that group's persons")
+    r = run("print", many, "--person", "9999", "-o", pdf)
+    text = subprocess.run(["pdftotext", pdf, "-"], capture_output=True).stdout.decode()
+    check(r.returncode == 0 and "ÇAĞLA" in text and "0532 111 22 33" in text and "bir not" in text,
+          "a person's card holds its fields")
+    r = run("print", many, "-o", os.path.join(d, "yok", "liste.pdf"))
+    check(r.returncode != 0 and "PDF dosyası yazılamadı" in r.stderr.decode(), "a missing folder is reported")
+
 # A full disk, for real: a small tmpfs filled to its last 512 bytes. Every
 # command that writes fails with the step and the reason, and leaves the
 # disk as it was. Mounting needs root.
@@ -171,7 +205,8 @@ if os.geteuid() == 0 and shutil.which("mount"):
             before = sorted(os.listdir(full))
             for args in (["save", big, target], ["export", big, "-o", os.path.join(full, "e.csv")],
                          ["export-vcard", big, "-o", os.path.join(full, "e.vcf")],
-                         ["tools", big, "--renumber", "-o", target]):
+                         ["tools", big, "--renumber", "-o", target],
+                         ["print", big, "-o", os.path.join(full, "liste.pdf")]):
                 r = run(*args)
                 message = r.stderr.decode("utf-8", "replace")
                 check(r.returncode != 0 and "Diskte yer kalmadı." in message

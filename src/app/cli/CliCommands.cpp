@@ -3,6 +3,7 @@
 #include "interchange/InterchangeCommands.h"
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
+#include "print/PrintCommand.h"
 #include "search/FindCommand.h"
 #include "store/LoadedFile.h"
 #include "store/RecordFileReader.h"
@@ -105,5 +106,7 @@ int runCli(const QStringList& args) {
         return runDialCommand(rest);
     if (command == QLatin1String("sync"))
         return runSyncCommand(rest);
+    if (command == QLatin1String("print"))
+        return runPrintCommand(rest);
     return usage();
 }

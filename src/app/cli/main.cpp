@@ -4,9 +4,22 @@
 #include "platform/Allocator.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstring>
+#include <memory>
 
 int main(int argc, char** argv) {
     tuneAllocatorForRecords();
-    QCoreApplication app(argc, argv);
+    // Printing lays pages out with fonts, which need the GUI part of Qt;
+    // it runs without a display.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     return runCli(QCoreApplication::arguments().mid(1));
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "print/PersonPrint.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class Clock;
+class Prompts;
+class QPagedPaintDevice;
+class QWidget;
+
+// What the window lends its printing.
+struct PrintFlowServices {
+    Prompts& prompts;
+    const Clock& clock;
+    QWidget* parent;
+    // The rows of the person list, in the order shown.
+    std::function<std::vector<const PersonRecord*>()> listedPersons;
+    // The person the detail pages show; nullptr for none.
+    std::function<const PersonRecord*()> shownPerson;
+    std::function<QString()> fileName;
+    // The focused group's path; empty when none is focused.
+    std::function<QString()> groupPath;
+    std::function<QString()> pictureFolder;
+};
+
+// "Yazdır…" (with a print preview) and "PDF Olarak Kaydet…": the person
+// list as shown, or the card of the person shown, as the user chooses.
+class PrintFlow {
+public:
+    explicit PrintFlow(PrintFlowServices services) : s_(std::move(services)) {}
+    void YazdirClick();
+    void PdfOlarakKaydetClick();
+
+private:
+    // The pages the user chose to print; empty when there is nothing, or
+    // the user cancelled.
+    std::function<bool(QPagedPaintDevice&)> choosePages(const QString& caption);
+    PrintHeading heading() const;
+
+    PrintFlowServices s_;
+};

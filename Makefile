@@ -3,7 +3,9 @@ RELEASE_DIR ?= build/release
 RUN_DIR     ?= build/relwithdebinfo
 JOBS        ?= 2
 
-.PHONY: deps configure build run test test-asan test-tsan fuzz-build fuzz-smoke bench clean
+PREFIX      ?= /usr/local
+
+.PHONY: deps configure build run install package test test-asan test-tsan fuzz-build fuzz-smoke bench clean
 
 deps:
 	./scripts/install-deps.sh
@@ -19,6 +21,19 @@ run: deps
 	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(RUN_DIR) -j$(JOBS) --target zilvaren zilvaren-cli
 	$(RUN_DIR)/src/app/zilvaren
+
+# What a user installs: the programs, the desktop entry, the file type, the
+# icon, the man page and the metainfo; DESTDIR is honoured.
+install: deps
+	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(RUN_DIR) -j$(JOBS) --target zilvaren zilvaren-cli zilvaren-icons
+	cmake --install $(RUN_DIR) --prefix $(PREFIX)
+
+# The Debian package, in build/relwithdebinfo (zilvaren_*.deb).
+package: deps
+	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(RUN_DIR) -j$(JOBS) --target zilvaren zilvaren-cli zilvaren-icons
+	cd $(RUN_DIR) && cpack -G DEB
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)

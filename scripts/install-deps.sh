@@ -26,7 +26,8 @@ packages=(
     # printing (the tests read the PDFs back), installing and the package:
     # the desktop entry, the file type and the metainfo are validated, and
     # dpkg-shlibdeps finds the package's dependencies
-    poppler-utils desktop-file-utils shared-mime-info xdg-utils appstream dpkg-dev
+    poppler-utils desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
+    appstream dpkg-dev
 )
 
 missing=()

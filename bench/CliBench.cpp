@@ -129,6 +129,7 @@ int benchCommandLine(const QString& recordFile, const QString& folder) {
           out}},
         {"import (1 000 records)",
          {QStringLiteral("import"), recordFile, book, QStringLiteral("-o"), out}},
+        {"duplicates", {QStringLiteral("duplicates"), recordFile}},
         {"dump", {QStringLiteral("dump"), recordFile}},
     };
     std::printf("\nCommand-line tool on the file of %d persons (%.1f MiB), median of %d runs:\n",
@@ -195,6 +196,35 @@ int benchCommandLine(const QString& recordFile, const QString& folder) {
             worstName = commands[i].name;
         }
     std::printf("  highest peak: %s\n", worstName);
+    check.line("duplicates / dump of the same file", runs[6].ms / runs[7].ms, "×", 1);
+
+    // Printing: the list of 3 000 persons; and what the pages cost, as the
+    // list's peak beyond that of one person's card from the same file.
+    const auto printRun = [&](const QString& file, const QStringList& what) {
+        return runMedian(
+            cli,
+            QStringList{QStringLiteral("print"), file} + what +
+                QStringList{QStringLiteral("-o"), dir.filePath(QStringLiteral("print.pdf"))},
+            folder);
+    };
+    double pagesMiB = 0;
+    for (const int persons : {3000, 30000}) {
+        const QString file = dir.filePath(QStringLiteral("print%1.qdb").arg(persons));
+        {
+            QFile f(file);
+            f.open(QIODevice::WriteOnly);
+            f.write(generateRecordFile(persons));
+        }
+        const Run list = printRun(file, {});
+        const Run card = printRun(file, {QStringLiteral("--person"), QStringLiteral("00001")});
+        pagesMiB = list.peakMiB - card.peakMiB;
+        std::printf("  print, %5d persons: the list %8.1f ms, peak %6.1f MiB; one card peak "
+                    "%6.1f MiB\n",
+                    persons, list.ms, list.peakMiB, card.peakMiB);
+        if (persons == 3000)
+            check.line("print of the list of 3 000 persons", list.ms / 1000, "s", 5);
+    }
+    check.line("print: memory of the pages of 30 000 persons", pagesMiB, "MiB", 4);
     check.line("peak of every command / the file", worst / fileMiB, "×", 3);
     return check.missed;
 }

@@ -3,6 +3,7 @@
 #include "BenchFiles.h"
 #include "FakeDavServer.h"
 
+#include "interchange/VCardWriter.h"
 #include "platform/Clock.h"
 #include "store/LoadedFile.h"
 #include "store/RecordFileReader.h"

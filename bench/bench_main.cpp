@@ -10,6 +10,7 @@
 #include "app/AppWindows.h"
 #include "app/FileCommands.h"
 #include "app/MainCommands.h"
+#include "duplicates/DuplicatesDialog.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "person/PersonEditing.h"
@@ -113,6 +114,12 @@ public:
     // detail pages; the repaint that follows is the same for any list (so
     // is the confirm's, timed the same way).
     void typeAhead(const QString& key) { main().personList().keyboardSearch(key); }
+    // What "Mükerrer Kayıtlar…" does before its dialog shows.
+    int findDuplicates() {
+        DuplicatesDialog dialog(main().document(), clock_, &main());
+        dialog.findGroups();
+        return dialog.groupCount();
+    }
     void find(const QString& word) {
         TForm_Find& f = windows_.find();
         f.ComboBox_Find->setCurrentText(word);
@@ -285,6 +292,8 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
         medianMs(reps, [&] { w.find(QStringLiteral("kisi777@")); }), timesB(5));
     add(QStringLiteral("find, all fields, very many hits"),
         medianMs(reps, [&] { w.find(QStringLiteral("ankara")); }), timesB(5));
+    add(QStringLiteral("search for duplicates (the dialog's groups)"),
+        medianMs(reps, [&] { w.findDuplicates(); }), timesB(15));
 
     TToolsDialogBox& tools = w.tools();
     add(QStringLiteral("tool: remove spaces from numbers"),

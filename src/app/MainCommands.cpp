@@ -61,6 +61,7 @@ void MainCommands::buildActions() {
     Menu_Yazdir = makeAction(this, QStringLiteral("Ya&zdır…"), "Menu_Yazdir");
     Menu_Yazdir->setShortcut(QKeySequence::Print);
     Menu_Pdf = makeAction(this, QStringLiteral("&PDF Olarak Kaydet…"), "Menu_Pdf");
+    Menu_Mukerrer = makeAction(this, QStringLiteral("&Mükerrer Kayıtlar…"), "Menu_Mukerrer");
     Prg_Exit = makeAction(this, QStringLiteral("Çı&kış"), "Prg_Exit");
     Prg_Exit->setIcon(style->standardIcon(QStyle::SP_DialogCloseButton));
     Prg_Exit->setToolTip(QStringLiteral("ÇIKIŞ"));
@@ -94,6 +95,7 @@ void MainCommands::buildActions() {
     connect(Menu_Yazdir, &QAction::triggered, w, [this] { window_.printing().YazdirClick(); });
     connect(Menu_Pdf, &QAction::triggered, w,
             [this] { window_.printing().PdfOlarakKaydetClick(); });
+    connect(Menu_Mukerrer, &QAction::triggered, w, &TForm_Main::MukerrerKayitlarClick);
 }
 
 void MainCommands::buildMenus() {
@@ -120,6 +122,8 @@ void MainCommands::buildMenus() {
     for (const QString& text :
          {QStringLiteral("Ekle"), QStringLiteral("Düzelt"), QStringLiteral("Sil")})
         personel->addAction(text)->setEnabled(false);
+    personel->addSeparator();
+    personel->addAction(Menu_Mukerrer);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Yardım"));
     help->addAction(ToolButton_KisaBilgi);
@@ -173,7 +177,8 @@ void MainCommands::setLocked(bool locked) {
     locked_ = locked;
     for (QAction* a : dosyaMenu_->actions())
         a->setEnabled(!locked);
-    for (QAction* a : {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi})
+    for (QAction* a :
+         {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi, Menu_Mukerrer})
         a->setEnabled(!locked);
     updateSaveCommands();
 }

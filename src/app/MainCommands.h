@@ -33,6 +33,7 @@ public:
     QAction* Menu_Sync;
     QAction* Menu_Yazdir;
     QAction* Menu_Pdf;
+    QAction* Menu_Mukerrer;
     QAction* Prg_Exit;
     QAction* ToolButton_Kaydet;
     QAction* ToolButton7;

@@ -6,6 +6,7 @@
 #include "app/PanelLayout.h"
 #include "app/ServerSync.h"
 #include "app/WindowPlacement.h"
+#include "duplicates/DuplicatesDialog.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "interchange/AddressBookImport.h"
@@ -339,6 +340,23 @@ void TForm_Main::jumpToPerson(PersonRecord* person) {
     VST_Grup->selectOnly(group);
     VST->focusPerson(person);
     VST->setFocus();
+}
+
+void TForm_Main::MukerrerKayitlarClick() {
+    DuplicatesDialog dialog(document_, services_.clock, this);
+    dialog.setMerged([this](PersonRecord* kept, const std::vector<const PersonRecord*>& gone) {
+        jumpToPerson(kept);
+        // The kept person may have been shown already, with what it had.
+        showFocusedPerson();
+        Q_EMIT personsMerged(gone);
+    });
+    if (!dialog.findGroups())
+        return;
+    if (dialog.groupCount() == 0) {
+        services_.prompts.showMessage(QStringLiteral("Mükerrer kayıt bulunamadı."));
+        return;
+    }
+    dialog.exec();
 }
 
 void TForm_Main::showFocusedPerson() {

@@ -78,6 +78,8 @@ public:
     void ExportClick();
     void VCardImportClick();
     void VCardExportClick();
+    // "Personel → Mükerrer Kayıtlar…": the likely duplicates, to merge.
+    void MukerrerKayitlarClick();
     void refreshPersonCounts();
     // The find dialog's jump: the person's group focused, the person
     // selected and shown.
@@ -96,6 +98,8 @@ Q_SIGNALS:
     void closingWritesSettings(SettingsStore::PageSetup& values);
     // "Yeni Dosya" emptied the window.
     void newFileStarted();
+    // Persons were merged into another and are gone (their addresses).
+    void personsMerged(const std::vector<const PersonRecord*>& gone);
 
 protected:
     bool event(QEvent* event) override;

@@ -232,6 +232,18 @@ QString derivedUid(const PersonRecord& person) {
     return QString::fromLatin1(uid, kUidSize);
 }
 
+QString newIdentity(const PersonRecord& person, const QSet<QString>& taken) {
+    // The namespace of identities made from a taken one and a count.
+    static const QUuid kCountedNamespace(QStringLiteral("{0f2d7c55-3a61-4c8e-9b1e-52d8f7a04c6b}"));
+    const QString first = derivedUid(person);
+    QString identity = first;
+    for (int n = 2; taken.contains(identity); ++n)
+        identity = QStringLiteral("urn:uuid:") +
+                   QUuid::createUuidV5(kCountedNamespace, first + QString::number(n))
+                       .toString(QUuid::WithoutBraces);
+    return identity;
+}
+
 namespace {
 
 // Cards go straight into the output: no array of their own per card.

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <vector>
@@ -27,6 +28,11 @@ struct VCardExportResult {
 // whatever file the person is in.
 QString vcardUid(const PersonRecord& person);
 QString derivedUid(const PersonRecord& person);
+
+// The identity a person gets when it first needs one: its derivedUid, so
+// that an interrupted sync gives it again; where another person of the
+// file has that one, one made from it and a count.
+QString newIdentity(const PersonRecord& person, const QSet<QString>& taken);
 
 // One vCard 3.0 card: UTF-8, CR LF, folded at 75 octets, values escaped.
 // Each of jpegs (JPEG, or PNG by its signature) goes inline as a PHOTO.

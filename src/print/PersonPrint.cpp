@@ -1,8 +1,6 @@
 #include "print/PersonPrint.h"
 
 #include "person/PictureDecoding.h"
-#include "store/BirthDate.h"
-#include "store/GroupTree.h"
 
 #include <QDir>
 #include <QFontMetricsF>
@@ -116,25 +114,7 @@ std::vector<size_t> pageStarts(const std::vector<qreal>& heights, qreal room, qr
     return starts;
 }
 
-QString sexText(QChar sex) {
-    return sex == u'M'   ? QStringLiteral("Erkek")
-           : sex == u'F' ? QStringLiteral("Kadın")
-                         : QString();
-}
-
-QString maritalText(QChar status) {
-    return status == u'E'   ? QStringLiteral("Bekar")
-           : status == u'B' ? QStringLiteral("Evli")
-           : status == u'D' ? QStringLiteral("Dul")
-                            : QString();
-}
-
 } // namespace
-
-QString groupTitle(const QString& groupPath) {
-    return groupPath == kNoGroupPath ? groupPath
-                                     : splitGroupPath(groupPath).join(QStringLiteral(" / "));
-}
 
 bool printPersonList(QPagedPaintDevice& device, const PrintHeading& heading,
                      const std::vector<const PersonRecord*>& persons) {
@@ -226,17 +206,14 @@ bool printPersonCard(QPagedPaintDevice& device, const PrintHeading& heading, con
             items.push_back({QString::fromUtf8(label), value, false});
         }
     };
-    section(
-        "Temel Bilgiler",
-        {{"Kayıt No", p.RecordNo},
-         {"Adı", p.FirstName},
-         {"Soyadı", p.Surname},
-         {"Doğum Yeri", p.BirthPlace},
-         {"Doğum Tarihi",
-          p.BirthDate != 0 ? birthdate::toDate(p.BirthDate).toString(u"dd.MM.yyyy") : QString()},
-         {"Cinsiyeti", sexText(p.Sex)},
-         {"Medeni Hali", maritalText(p.MaritalStatus)},
-         {"Grup", groupTitle(p.GroupPath)}});
+    section("Temel Bilgiler", {{"Kayıt No", p.RecordNo},
+                               {"Adı", p.FirstName},
+                               {"Soyadı", p.Surname},
+                               {"Doğum Yeri", p.BirthPlace},
+                               {"Doğum Tarihi", birthDateText(p.BirthDate)},
+                               {"Cinsiyeti", sexText(p.Sex)},
+                               {"Medeni Hali", maritalText(p.MaritalStatus)},
+                               {"Grup", groupTitle(p.GroupPath)}});
     if (!p.Contacts.isEmpty()) {
         items.push_back({{}, QStringLiteral("Telefon - Mail - Web"), true});
         for (const QString& entry : p.Contacts) {

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "store/PersonRecord.h"
+#include "store/PersonTexts.h"
 
 #include <QString>
 
 #include <vector>
 
 class QPagedPaintDevice;
-
-// The name of a group as a heading shows it: "Aile / Kuzenler".
-QString groupTitle(const QString& groupPath);
 
 // What every printed page says at its top.
 struct PrintHeading {

@@ -13,11 +13,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTreeWidget>
 
 namespace {
 
 const QColor kSortColumnColour(0xF7, 0xF7, 0xF7);
+// Where a result row keeps its person.
+constexpr int kPersonRole = Qt::UserRole + 1;
 
 // Result rows sort with the Turkish case-insensitive comparison, record
 // numbers as text.
@@ -53,7 +56,7 @@ TForm_Find::TForm_Find(RecordDocument& document, QWidget* parent)
     Button_Find = new QPushButton(QStringLiteral("&Ara Bul ve Listele"), this);
 
     const QString texts[FindCheckCount] = {
-        QStringLiteral("Kayıt &No"), QStringLiteral("Ad &Soyad"), QStringLiteral("&Telefon"),
+        QStringLiteral("Kayıt &No"), QStringLiteral("Ad &Soyad"),      QStringLiteral("&Telefon"),
         QStringLiteral("A&dres"),    QStringLiteral("&Firma Bilgisi"), QStringLiteral("N&otlar"),
         QStringLiteral("&Grup"),     QStringLiteral("TA&MAMI")};
     auto* boxes = new QGridLayout;
@@ -61,7 +64,8 @@ TForm_Find::TForm_Find(RecordDocument& document, QWidget* parent)
         checks[size_t(c)] = new QCheckBox(texts[c], this);
         boxes->addWidget(checks[size_t(c)], c / 4, c % 4);
         if (c == CheckTamami)
-            connect(checks[size_t(c)], &QCheckBox::clicked, this, &TForm_Find::CheckBox_TamamiClick);
+            connect(checks[size_t(c)], &QCheckBox::clicked, this,
+                    &TForm_Find::CheckBox_TamamiClick);
         else
             connect(checks[size_t(c)], &QCheckBox::clicked, this,
                     [this, c] { CheckBox_IDClick(checks[size_t(c)]); });
@@ -124,6 +128,20 @@ bool TForm_Find::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void TForm_Find::dropResultsOf(const std::vector<const PersonRecord*>& persons) {
+    QSet<quintptr> gone;
+    for (const PersonRecord* p : persons)
+        gone.insert(quintptr(p));
+    bool dropped = false;
+    for (int i = VST->topLevelItemCount() - 1; i >= 0; --i)
+        if (gone.contains(VST->topLevelItem(i)->data(0, kPersonRole).value<quintptr>())) {
+            delete VST->takeTopLevelItem(i);
+            dropped = true;
+        }
+    if (dropped)
+        Label_Count->setText(searchCountText(VST->topLevelItemCount()));
+}
+
 void TForm_Find::showFileState() {
     const FindState& find = document_.find();
     const QString typed = ComboBox_Find->currentText();
@@ -163,6 +181,7 @@ void TForm_Find::Button_FindClick() {
     QList<QTreeWidgetItem*> rows;
     for (const SearchRow& r : result->rows) {
         auto* item = new ResultRow(QStringList{r.RecordNo, r.FirstName, r.Surname, r.Places});
+        item->setData(0, kPersonRole, QVariant::fromValue(quintptr(r.person)));
         item->setTextAlignment(0, Qt::AlignCenter);
         item->setBackground(sortColumn_, kSortColumnColour);
         rows.append(item);
@@ -195,7 +214,7 @@ void TForm_Find::VSTHeaderClick(int column) {
     for (int i = 0; i < VST->topLevelItemCount(); ++i)
         for (int c = 0; c < 4; ++c)
             VST->topLevelItem(i)->setBackground(c, c == sortColumn_ ? QBrush(kSortColumnColour)
-                                                                   : QBrush());
+                                                                    : QBrush());
     if (column < 3)
         VST->sortItems(sortColumn_, sortOrder_);
 }

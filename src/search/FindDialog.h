@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -40,6 +41,10 @@ public:
     QTreeWidget* VST;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
+
+    // The rows of persons merged into another go with them; the persons
+    // are gone, only their addresses are compared.
+    void dropResultsOf(const std::vector<const PersonRecord*>& persons);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -72,8 +72,10 @@ std::vector<SearchRow> searchPersons(const PersonListModel& persons, const QStri
     const QString key = TurkceUpperCase(word);
     std::vector<SearchRow> rows;
     persons.forEachPerson([&](const PersonRecord& p) {
-        if (std::optional<SearchRow> row = matchRow(p, key, checks))
+        if (std::optional<SearchRow> row = matchRow(p, key, checks)) {
+            row->person = &p;
             rows.push_back(std::move(*row));
+        }
     });
     return rows;
 }

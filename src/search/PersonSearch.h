@@ -22,6 +22,8 @@ struct SearchRow {
     QString FirstName;
     QString Surname;
     QString Places; // the labels of the matching fields, e.g. "- Ad -- Soyad -"
+    // The person itself when the rows come from the open file.
+    const PersonRecord* person = nullptr;
 };
 
 // The labels of the fields of person that contain key, in the dialog's

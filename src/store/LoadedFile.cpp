@@ -76,8 +76,8 @@ void rewriteRecordFile(const QString& source, const QString& target,
         FileSettings settings;
         mergeFileState(data, find, settings);
         RecordFileWriter head;
-        head.header(focused ? &*focused : nullptr, *data.groups, data.groupToSelect, find,
-                    settings);
+        head.header(focused ? &*focused : nullptr, *data.groups, data.groupToSelect, find, settings,
+                    data.differentPersons);
         saveRecordFile(target, [&head, &body](QIODevice& out) {
             return out.write(head.bytes().data(), head.bytes().size()) == head.bytes().size() &&
                    out.write(body.bytes().data(), body.bytes().size()) == body.bytes().size();

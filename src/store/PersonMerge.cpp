@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 // What makes two entries one: the mail address, else the number's digits,
@@ -28,6 +30,17 @@ void appendMissing(QStringList& kept, const QStringList& other) {
             kept.append(value);
 }
 
+// Notes are lines of one text: other's text follows unless kept already
+// holds it, line for line.
+void appendNotes(QStringList& kept, const QStringList& other) {
+    if (other.isEmpty())
+        return;
+    for (qsizetype at = 0; at + other.size() <= kept.size(); ++at)
+        if (std::equal(other.begin(), other.end(), kept.begin() + at))
+            return;
+    kept.append(other);
+}
+
 } // namespace
 
 QString sortableStamp(const QString& stamp) {
@@ -42,36 +55,43 @@ QString sortableStamp(const QString& stamp) {
     return s;
 }
 
-void mergeInto(PersonRecord& kept, const PersonRecord& other) {
-    for (auto field :
-         {&PersonRecord::FirstName, &PersonRecord::Surname, &PersonRecord::BirthPlace,
-          &PersonRecord::Firm, &PersonRecord::Department, &PersonRecord::Profession,
-          &PersonRecord::HomeAddress1, &PersonRecord::HomeAddress2, &PersonRecord::HomeCity,
-          &PersonRecord::HomePostCode, &PersonRecord::WorkAddress1, &PersonRecord::WorkAddress2,
-          &PersonRecord::WorkCity, &PersonRecord::WorkPostCode})
-        takeIfEmpty(kept.*field, other.*field);
-    if (kept.BirthDate == 0)
-        kept.BirthDate = other.BirthDate;
-    if (kept.Sex.isNull())
-        kept.Sex = other.Sex;
-    if (kept.MaritalStatus.isNull())
-        kept.MaritalStatus = other.MaritalStatus;
-
+void mergeInto(PersonRecord& kept, const std::vector<const PersonRecord*>& others) {
+    // The contacts' keys once for all the others, so a large group
+    // merges in one pass.
     QSet<QString> keys;
     for (const QString& entry : kept.Contacts)
         keys.insert(entryKey(entry));
-    for (const QString& entry : other.Contacts)
-        if (!keys.contains(entryKey(entry))) {
-            keys.insert(entryKey(entry));
-            kept.Contacts.append(entry);
-        }
-    appendMissing(kept.Notes, other.Notes);
-    if (kept.Pictures.isEmpty())
-        kept.PictureIndex = other.PictureIndex;
-    appendMissing(kept.Pictures, other.Pictures);
+    for (const PersonRecord* o : others) {
+        const PersonRecord& other = *o;
+        for (auto field :
+             {&PersonRecord::FirstName, &PersonRecord::Surname, &PersonRecord::BirthPlace,
+              &PersonRecord::Firm, &PersonRecord::Department, &PersonRecord::Profession,
+              &PersonRecord::HomeAddress1, &PersonRecord::HomeAddress2, &PersonRecord::HomeCity,
+              &PersonRecord::HomePostCode, &PersonRecord::WorkAddress1, &PersonRecord::WorkAddress2,
+              &PersonRecord::WorkCity, &PersonRecord::WorkPostCode, &PersonRecord::Identity})
+            takeIfEmpty(kept.*field, other.*field);
+        if (kept.BirthDate == 0)
+            kept.BirthDate = other.BirthDate;
+        if (kept.Sex.isNull())
+            kept.Sex = other.Sex;
+        if (kept.MaritalStatus.isNull())
+            kept.MaritalStatus = other.MaritalStatus;
 
-    const QString mine = sortableStamp(kept.RecordedAt);
-    const QString theirs = sortableStamp(other.RecordedAt);
-    if (!theirs.isEmpty() && (mine.isEmpty() || theirs < mine))
-        kept.RecordedAt = other.RecordedAt;
+        for (const QString& entry : other.Contacts) {
+            const QString key = entryKey(entry);
+            if (!keys.contains(key)) {
+                keys.insert(key);
+                kept.Contacts.append(entry);
+            }
+        }
+        appendNotes(kept.Notes, other.Notes);
+        if (kept.Pictures.isEmpty())
+            kept.PictureIndex = other.PictureIndex;
+        appendMissing(kept.Pictures, other.Pictures);
+
+        const QString mine = sortableStamp(kept.RecordedAt);
+        const QString theirs = sortableStamp(other.RecordedAt);
+        if (!theirs.isEmpty() && (mine.isEmpty() || theirs < mine))
+            kept.RecordedAt = other.RecordedAt;
+    }
 }

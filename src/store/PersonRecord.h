@@ -37,7 +37,8 @@ struct PersonRecord {
     QStringList Pictures;
     QStringList Notes;
     // The person's lasting identity ("1 IDEN"): the UID of the person's
-    // card on a sync server; empty until the person is first synced.
+    // card on a sync server; empty until the person is first synced or
+    // said to be someone else than a likely duplicate.
     QString Identity;
 
     bool operator==(const PersonRecord&) const = default;

@@ -24,6 +24,8 @@ void RecordDocument::load(RecordFileData& data) {
     data.persons.clear();
 
     mergeFileState(data, find_, settings_);
+    differentPersons_ = std::move(data.differentPersons);
+    data.differentPersons.clear();
     Q_EMIT fileStateLoaded();
 }
 
@@ -45,21 +47,22 @@ void mergeFileState(const RecordFileData& data, FindState& find, FileSettings& s
 void RecordDocument::clearRecords() {
     persons_.clear();
     groups_.clear();
+    differentPersons_.clear();
 }
 
 QByteArray RecordDocument::compose(const PersonRecord* focusedPerson, const GroupNode* focusedGroup,
                                    QString* unencodable) const {
     const std::vector<const PersonRecord*> all = persons_.allPersons();
-    const RecordFileSnapshot snapshot{all,          groups_.root(), focusedPerson,
-                                      focusedGroup, find_,          settings_};
+    const RecordFileSnapshot snapshot{all,   groups_.root(), focusedPerson,    focusedGroup,
+                                      find_, settings_,      differentPersons_};
     return composeRecordFile(snapshot, unencodable);
 }
 
 QByteArray RecordDocument::compose(const std::vector<const PersonRecord*>& persons,
                                    const PersonRecord* focusedPerson,
                                    const GroupNode* focusedGroup) const {
-    const RecordFileSnapshot snapshot{persons,      groups_.root(), focusedPerson,
-                                      focusedGroup, find_,          settings_};
+    const RecordFileSnapshot snapshot{persons, groups_.root(), focusedPerson,    focusedGroup,
+                                      find_,   settings_,      differentPersons_};
     return composeRecordFile(snapshot);
 }
 

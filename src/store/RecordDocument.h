@@ -7,8 +7,9 @@
 #include <QObject>
 
 // Everything one record file holds while it is open: the persons, the
-// groups, the find dialog's remembered state, the four file settings, and
-// whether there are unsaved changes.
+// groups, the find dialog's remembered state, the four file settings, the
+// groups of persons the user said are different persons, and whether there
+// are unsaved changes.
 class RecordDocument : public QObject {
     Q_OBJECT
 public:
@@ -22,13 +23,16 @@ public:
     const FindState& find() const { return find_; }
     FileSettings& settings() { return settings_; }
     const FileSettings& settings() const { return settings_; }
+    DifferentPersons& differentPersons() { return differentPersons_; }
+    const DifferentPersons& differentPersons() const { return differentPersons_; }
 
     bool isModified() const { return modified_; }
     void setModified(bool modified);
 
-    // Takes the persons and groups of a file that was read, and merges its
-    // find state and settings into the current ones: its words come after
-    // those already remembered, and only what the file sets changes.
+    // Takes the persons, groups and groups of different persons of a file
+    // that was read, and merges its find state and settings into the
+    // current ones: its words come after those already remembered, and
+    // only what the file sets changes.
     void load(RecordFileData& data);
     // Empties persons and groups (a new file).
     void clearRecords();
@@ -54,6 +58,7 @@ private:
     GroupTreeModel groups_;
     FindState find_;
     FileSettings settings_;
+    DifferentPersons differentPersons_;
     bool modified_ = false;
 };
 

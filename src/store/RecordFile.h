@@ -36,6 +36,10 @@ struct FileSettings {
     int panelMainWidth = 305;
 };
 
+// Groups of persons the user said are different persons, not one person
+// filed twice, each by the identities of its persons ("1 DIST").
+using DifferentPersons = QList<QStringList>;
+
 // What reading a record file yields. The find and settings values are what
 // the file said: they are merged into the current state (a file adds its
 // words to the remembered ones, and a check box keeps its state unless a
@@ -53,6 +57,7 @@ struct RecordFileData {
     std::optional<int> findWords;
     std::optional<int> panelGrupHeight;
     std::optional<int> panelMainWidth;
+    DifferentPersons differentPersons;
 
     // Set when reading stopped early, at errorLine (from 1); what was read
     // before stays.
@@ -68,4 +73,5 @@ struct RecordFileSnapshot {
     const GroupNode* focusedGroup = nullptr;
     const FindState& find;
     const FileSettings& settings;
+    const DifferentPersons& differentPersons;
 };

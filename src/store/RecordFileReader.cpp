@@ -241,6 +241,16 @@ private:
                 runOfLevel2([this](QStringView s) { settingsLine(s); });
                 l = current();
             }
+            if (hasTag(l, u"1 DIST")) {
+                QStringList identities;
+                runOfLevel2([&identities](QStringView d) {
+                    if (hasTag(d, u"2 IDEN"))
+                        identities.append(from(d, 8));
+                });
+                if (identities.size() > 1)
+                    data_.differentPersons.append(identities);
+                l = current();
+            }
             if (hasTag(l, u"0 ID "))
                 personBlock(from(l, 6));
         }

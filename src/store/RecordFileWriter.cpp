@@ -112,7 +112,7 @@ void RecordFileWriter::person(const PersonRecord& p) {
 
 void RecordFileWriter::header(const QString* focusedRecordNo, const GroupNode& groups,
                               const GroupNode* focusedGroup, const FindState& find,
-                              const FileSettings& settings) {
+                              const FileSettings& settings, const DifferentPersons& different) {
     line(u"0 HEAD");
     line(u"1 SOUR Velmora");
     line(u"2 VERS 1.0");
@@ -135,6 +135,11 @@ void RecordFileWriter::header(const QString* focusedRecordNo, const GroupNode& g
     number(u"FindWords", settings.findWords);
     number(u"Panel_Grup_Height", settings.panelGrupHeight);
     number(u"Panel_Main_Width", settings.panelMainWidth);
+
+    for (const QStringList& identities : different) {
+        line(u"1 DIST");
+        list(u"2 IDEN ", identities);
+    }
 }
 
 void RecordFileWriter::trailer() {
@@ -147,7 +152,7 @@ QByteArray composeRecordFile(const RecordFileSnapshot& s, QString* unencodable) 
     // buffer most of its regrowing.
     w.reserve(qsizetype(s.persons.size()) * 512 + 4096);
     w.header(s.focusedPerson ? &s.focusedPerson->RecordNo : nullptr, s.groups, s.focusedGroup,
-             s.find, s.settings);
+             s.find, s.settings, s.differentPersons);
     forEachRecord(s.persons, [&w](const PersonRecord& p) { w.person(p); });
     w.trailer();
     return w.take();

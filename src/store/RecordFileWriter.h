@@ -24,10 +24,11 @@ public:
     QByteArrayView bytes() const { return QByteArrayView(bytes_.constData(), used_); }
     QByteArray take();
 
-    // From "0 HEAD" to the settings; no "1 IDNO " line without a focused
-    // record number.
+    // From "0 HEAD" to the groups of different persons; no "1 IDNO " line
+    // without a focused record number.
     void header(const QString* focusedRecordNo, const GroupNode& groups,
-                const GroupNode* focusedGroup, const FindState& find, const FileSettings& settings);
+                const GroupNode* focusedGroup, const FindState& find, const FileSettings& settings,
+                const DifferentPersons& different);
     void person(const PersonRecord& p);
     void trailer();
 

@@ -66,6 +66,9 @@ QJsonObject recordFileJson(const RecordFileData& data) {
     QJsonArray persons;
     for (const auto& p : data.persons)
         persons.append(personJson(*p));
+    QJsonArray different;
+    for (const QStringList& identities : data.differentPersons)
+        different.append(QJsonArray::fromStringList(identities));
     return QJsonObject{
         {QStringLiteral("focusedRecordNo"),
          data.focusedRecordNo ? QJsonValue(*data.focusedRecordNo) : QJsonValue()},
@@ -82,6 +85,7 @@ QJsonObject recordFileJson(const RecordFileData& data) {
               data.panelGrupHeight.value_or(defaults.panelGrupHeight)},
              {QStringLiteral("Panel_Main_Width"),
               data.panelMainWidth.value_or(defaults.panelMainWidth)}}},
+        {QStringLiteral("differentPersons"), different},
         {QStringLiteral("persons"), persons},
         {QStringLiteral("error"),
          data.error ? QJsonValue(QJsonObject{{QStringLiteral("message"), *data.error}})

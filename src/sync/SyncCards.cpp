@@ -9,24 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSet>
-#include <QUuid>
-
-namespace {
-
-// The namespace of identities made from a taken one and a count.
-const QUuid kIdentityNamespace(QStringLiteral("{0f2d7c55-3a61-4c8e-9b1e-52d8f7a04c6b}"));
-
-} // namespace
-
-QString newIdentity(const PersonRecord& person, const QSet<QString>& taken) {
-    const QString first = derivedUid(person);
-    QString identity = first;
-    for (int n = 2; taken.contains(identity); ++n)
-        identity = QStringLiteral("urn:uuid:") +
-                   QUuid::createUuidV5(kIdentityNamespace, first + QString::number(n))
-                       .toString(QUuid::WithoutBraces);
-    return identity;
-}
 
 QString cardFileName(const QString& identity) {
     QString name = identity;
@@ -59,12 +41,14 @@ namespace {
 
 // The properties a card of ours says all of: the server's own lines of
 // these names give way to ours.
+// clang-format off
 const QSet<QByteArray> kOurs = {"BEGIN",      "END",          "VERSION",          "PRODID",
                                 "UID",        "N",            "FN",               "BDAY",
                                 "X-GENDER",   "GENDER",       "BIRTHPLACE",       "X-BIRTHPLACE",
                                 "X-MARITAL-STATUS", "TEL",    "EMAIL",            "URL",
                                 "ADR",        "ORG",          "TITLE",            "ROLE",
                                 "NOTE",       "CATEGORIES",   "REV",              "PHOTO"};
+// clang-format on
 
 // The logical lines of a card: folds undone.
 QList<QByteArray> unfolded(const QByteArray& card) {

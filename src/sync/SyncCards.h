@@ -7,12 +7,6 @@
 #include <QSet>
 #include <QString>
 
-// The identity a person gets at its first sync: the UID its vCard export
-// has always carried (from its record number and creation stamp), so that
-// an interrupted sync gives it again; where another person of the file
-// has that one, one made from it and a count.
-QString newIdentity(const PersonRecord& person, const QSet<QString>& taken);
-
 // The name a card of ours has on the server, from its identity.
 QString cardFileName(const QString& identity);
 

@@ -1,6 +1,7 @@
 #include "sync/SyncEngine.h"
 
 #include "interchange/VCardImport.h"
+#include "interchange/VCardWriter.h"
 #include "platform/Clock.h"
 #include "store/GroupOperations.h"
 #include "store/PersonKeys.h"

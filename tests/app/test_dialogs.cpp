@@ -2,6 +2,7 @@
 #include "WindowFixture.h"
 #include "app/AppWindows.h"
 #include "app/MainCommands.h"
+#include "duplicates/DuplicatesDialog.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupTreeView.h"
 #include "person/PersonEditor.h"
@@ -109,9 +110,10 @@ private Q_SLOTS:
     void cleanup() { app_.reset(); }
 
     void noKeyIsClaimedTwiceInADialog() {
-        open(sample());
-        for (QDialog* d :
-             std::initializer_list<QDialog*>{&app_->find(), &app_->tools(), &app_->telefon()}) {
+        TForm_Main& w = open(sample());
+        DuplicatesDialog duplicates(w.document(), *fx_.clock, &w);
+        for (QDialog* d : std::initializer_list<QDialog*>{&app_->find(), &app_->tools(),
+                                                          &app_->telefon(), &duplicates}) {
             d->show();
             const QStringList clashes = shortcutClashes(d);
             QVERIFY2(clashes.isEmpty(), qPrintable(d->windowTitle() + QStringLiteral(" | ") +

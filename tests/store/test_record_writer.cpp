@@ -18,8 +18,10 @@ namespace {
 
 QString compose(const std::vector<const PersonRecord*>& persons, const GroupNode& groups,
                 const PersonRecord* focused = nullptr, const GroupNode* group = nullptr,
-                const FindState& find = {}, const FileSettings& settings = {}) {
-    return cp1254::decode(composeRecordFile({persons, groups, focused, group, find, settings}));
+                const FindState& find = {}, const FileSettings& settings = {},
+                const DifferentPersons& different = {}) {
+    return cp1254::decode(
+        composeRecordFile({persons, groups, focused, group, find, settings, different}));
 }
 
 QStringList lines(const QString& text) {

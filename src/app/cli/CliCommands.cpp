@@ -1,5 +1,6 @@
 #include "app/cli/CliCommands.h"
 
+#include "duplicates/DuplicatesCommand.h"
 #include "interchange/InterchangeCommands.h"
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
@@ -30,6 +31,10 @@ int usage() {
         "       zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n"
         "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
         "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
+        "       zilvaren-cli duplicates FILE.qdb\n"
+        "       zilvaren-cli merge FILE.qdb KEEP DROP [DROP...] -o OUT.qdb\n"
+        "       zilvaren-cli print FILE.qdb [--group PATH] [--person NO] -o OUT.pdf\n"
+        "       zilvaren-cli sync FILE.qdb --url URL --user NAME [--password-file PATH]\n"
         "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n");
     return 2;
 }
@@ -108,5 +113,9 @@ int runCli(const QStringList& args) {
         return runSyncCommand(rest);
     if (command == QLatin1String("print"))
         return runPrintCommand(rest);
+    if (command == QLatin1String("duplicates"))
+        return runDuplicatesCommand(rest);
+    if (command == QLatin1String("merge"))
+        return runMergeCommand(rest);
     return usage();
 }

@@ -88,6 +88,10 @@ public:
         cells_.clear();
         heads_.clear();
         taken_ = taken;
+        if (persons.empty()) {
+            endResetModel();
+            return;
+        }
         for (const PersonRecord* p : persons) {
             cells_.push_back(texts(*p));
             heads_.append(QStringLiteral("No ") + p->RecordNo +
@@ -196,6 +200,10 @@ DuplicatesDialog::DuplicatesDialog(RecordDocument& document, const Clock& clock,
     Button_Birlestir = new QPushButton(QStringLiteral("&Birleştir"), this);
     Button_Farkli = new QPushButton(QStringLiteral("&Farklı Kişiler"), this);
     Button_Kapat = new QPushButton(QStringLiteral("Ka&pat"), this);
+    // Enter never merges: a merge is a click or Alt+B of its own.
+    Button_Birlestir->setAutoDefault(false);
+    Button_Farkli->setAutoDefault(false);
+    Button_Kapat->setDefault(true);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(groupsLabel, 0, 0);

@@ -256,6 +256,8 @@ bool DuplicatesDialog::findGroups() {
             if (progress.wasCanceled())
                 return false;
         }
+        if (i + int(kPrefetchAhead) < count)
+            prefetchRecord(persons.personAt(i + int(kPrefetchAhead)));
         finder.add(*persons.personAt(i));
     }
     progress.setValue(count);

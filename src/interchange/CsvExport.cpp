@@ -9,6 +9,7 @@
 #include <QVarLengthArray>
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -63,26 +64,34 @@ template <typename F> void forEachExportValue(const PersonRecord& p, F&& f) {
     char16_t date[10];
     Pieces dateText;
     if (p.BirthDate != 0) {
-        const QDate d = birthdate::toDate(p.BirthDate);
-        const int digits[] = {d.day() / 10,         d.day() % 10,        -1,
-                              d.month() / 10,       d.month() % 10,      -1,
-                              d.year() / 1000 % 10, d.year() / 100 % 10, d.year() / 10 % 10,
-                              d.year() % 10};
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        birthdate::toDate(p.BirthDate).getDate(&year, &month, &day);
+        // clang-format off
+        const int digits[] = {day / 10, day % 10, -1, month / 10, month % 10, -1,
+                              year / 1000 % 10, year / 100 % 10, year / 10 % 10, year % 10};
+        // clang-format on
         for (int i = 0; i < 10; ++i)
             date[i] = digits[i] < 0 ? u'.' : char16_t(u'0' + digits[i]);
         dateText.append(QStringView(date, 10));
     }
     f(dateText);
-    // The numbers of one kind, joined by "-".
+    // The numbers of one kind, joined by "-"; each entry is split once.
+    QVarLengthArray<std::pair<QStringView, QStringView>, 8> contacts;
+    for (const QString& entry : p.Contacts) {
+        const qsizetype tab = entry.indexOf(QLatin1Char('\t'));
+        if (tab >= 0)
+            contacts.append({QStringView(entry).first(tab), QStringView(entry).sliced(tab + 1)});
+    }
     for (const QString& kind : kExportedKinds) {
         Pieces numbers;
-        for (const QString& entry : p.Contacts) {
-            const qsizetype tab = entry.indexOf(QLatin1Char('\t'));
-            if (tab < 0 || QStringView(entry).first(tab) != kind)
+        for (const auto& [entryKind, value] : contacts) {
+            if (entryKind != kind)
                 continue;
             if (!numbers.isEmpty())
                 numbers.append(u"-");
-            numbers.append(QStringView(entry).sliced(tab + 1));
+            numbers.append(value);
         }
         f(numbers);
     }
@@ -92,21 +101,33 @@ template <typename F> void forEachExportValue(const PersonRecord& p, F&& f) {
     f(notes);
 }
 
-// QuoteCsvField straight into the bytes of the file.
+// QuoteCsvField straight into the bytes of the file, encoded as it is
+// written.
 void appendQuoted(QByteArray& out, const Pieces& pieces) {
+    qsizetype length = 0;
+    for (QStringView piece : pieces)
+        length += piece.size();
+    if (length == 0)
+        return; // empty stays empty
     const qsizetype start = out.size();
-    out.append('"');
+    out.resize(start + 2 * length + 2); // room for every '"' doubled
+    char* dst = out.data() + start;
+    *dst++ = '"';
     for (QStringView piece : pieces) {
-        if (piece.contains(QLatin1Char('"')))
-            cp1254::appendEncoded(
-                out, piece.toString().replace(QLatin1Char('"'), QStringLiteral("\"\"")));
-        else
-            cp1254::appendEncoded(out, piece);
+        for (const QChar c : piece) {
+            // 1254 keeps ASCII as it is.
+            if (c.unicode() < 0x80) {
+                *dst++ = char(c.unicode());
+                if (c == u'"')
+                    *dst++ = '"';
+            } else {
+                const int byte = cp1254::encodeChar(c);
+                *dst++ = byte < 0 ? '?' : char(byte);
+            }
+        }
     }
-    if (out.size() == start + 1)
-        out.truncate(start); // empty stays empty
-    else
-        out.append('"');
+    *dst++ = '"';
+    out.truncate(dst - out.constData());
 }
 
 void appendExportLine(QByteArray& out, const PersonRecord& p) {
@@ -161,12 +182,16 @@ ExportFile::ExportFile(const QString& path) : file_(path) {
 }
 
 void ExportFile::add(const PersonRecord& person) {
-    line_.truncate(0);
-    appendExportLine(line_, person);
-    file_.write(line_);
+    appendExportLine(lines_, person);
+    if (lines_.size() >= kWritePiece) {
+        file_.write(lines_);
+        lines_.truncate(0);
+    }
 }
 
 void ExportFile::commit() {
+    file_.write(lines_);
+    lines_.truncate(0);
     if (!file_.commit())
         throw file_.error(kExportFailure);
 }

@@ -37,8 +37,10 @@ public:
     void commit();
 
 private:
+    // Lines are handed to the file in pieces of about this size.
+    static constexpr qsizetype kWritePiece = 64 * 1024;
     SafeFile file_;
-    QByteArray line_;
+    QByteArray lines_;
 };
 
 // Writes the export to path, replacing a file of that name; a failure

@@ -11,6 +11,7 @@
 #include <QUuid>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -71,6 +72,22 @@ void appendFolded(QByteArray& out, const char* line, qsizetype size) {
 
 constexpr int kUidSize = 45; // "urn:uuid:" and 36
 
+// The UTF-8 of text into the hash; a short ASCII text (a record number, a
+// time stamp) without a buffer of its own.
+void addUtf8(QCryptographicHash& hash, const QString& text) {
+    char ascii[32];
+    const bool shortAscii =
+        text.size() <= qsizetype(sizeof ascii) &&
+        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!shortAscii) {
+        hash.addData(text.toUtf8());
+        return;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i)
+        ascii[i] = char(text[i].unicode());
+    hash.addData(QByteArrayView(ascii, text.size()));
+}
+
 // A version 5 UUID (RFC 4122 §4.3) with one hash object for all cards:
 // QUuid::createUuidV5 would set one up for every card.
 void writeUid(const PersonRecord& person, char* out) {
@@ -78,9 +95,9 @@ void writeUid(const PersonRecord& person, char* out) {
     static const QByteArray space = kUidNamespace.toRfc4122();
     sha1.reset();
     sha1.addData(space);
-    sha1.addData(person.RecordNo.toUtf8());
+    addUtf8(sha1, person.RecordNo);
     sha1.addData("\n");
-    sha1.addData(person.RecordedAt.toUtf8());
+    addUtf8(sha1, person.RecordedAt);
     uchar bytes[16];
     std::memcpy(bytes, sha1.resultView().data(), 16);
     bytes[6] = uchar((bytes[6] & 0x0F) | 0x50);
@@ -266,8 +283,10 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
             .text(p.Surname);
     }
     if (p.BirthDate > 0) {
-        const QDate d = birthdate::toDate(p.BirthDate);
-        const int y = d.year(), m = d.month(), day = d.day();
+        int y = 0;
+        int m = 0;
+        int day = 0;
+        birthdate::toDate(p.BirthDate).getDate(&y, &m, &day);
         const char date[] = {char('0' + y / 1000 % 10),
                              char('0' + y / 100 % 10),
                              char('0' + y / 10 % 10),

@@ -134,10 +134,11 @@ TurkishCollator::TurkishCollator() : collator_(userLocale()) {
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
-QString TurkceFoldedKey(QStringView text) {
-    QString key;
-    key.reserve(text.size());
-    bool gap = false;
+// none at the ends. "Ali  Koç" and "ALI KOC" give "ALI KOC". Appended to
+// key as if text followed it after a blank.
+void appendTurkceFoldedKey(QString& key, QStringView text);
+void appendTurkceFoldedKey(QString& key, QStringView text) {
+    bool gap = !key.isEmpty();
     for (const QChar c : text) {
         if (!c.isLetterOrNumber()) {
             gap = !key.isEmpty();
@@ -170,5 +171,4 @@ QString TurkceFoldedKey(QStringView text) {
             key.append(upper);
         }
     }
-    return key;
 }

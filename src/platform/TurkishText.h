@@ -28,8 +28,9 @@ bool TurkceKeyContains(QStringView text, QStringView key);
 // The key under which names written with and without the Turkish letters
 // are one: upper case the Turkish way, Ç Ğ İ Ö Ş Ü as C G I O S U (so ı,
 // i, I and İ are all I), every run of blanks and punctuation one blank,
-// none at the ends. "Ali  Koç" and "ALI KOC" give "ALI KOC".
-QString TurkceFoldedKey(QStringView text);
+// none at the ends. "Ali  Koç" and "ALI KOC" give "ALI KOC". Appended to
+// key as if text followed it after a blank.
+void appendTurkceFoldedKey(QString& key, QStringView text);
 
 // Caption form of an upper-case name: AHMET YILMAZ -> Ahmet Yılmaz.
 QString TurkceTitleCase(QStringView text);

@@ -3,7 +3,11 @@
 #include "platform/TurkishText.h"
 
 QString nameKey(const PersonRecord& person) {
-    return TurkceFoldedKey(QString(person.FirstName + QLatin1Char(' ') + person.Surname));
+    QString key;
+    key.reserve(person.FirstName.size() + 1 + person.Surname.size());
+    appendTurkceFoldedKey(key, person.FirstName);
+    appendTurkceFoldedKey(key, person.Surname);
+    return key;
 }
 
 QString numberKey(QStringView value) {

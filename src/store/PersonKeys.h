@@ -8,7 +8,7 @@
 // What tells that two records are one person: the same name written with
 // or without the Turkish letters, or one mobile number or mail address.
 
-// The folded key of the first name and surname (TurkceFoldedKey); empty
+// The folded key of the first name and surname (appendTurkceFoldedKey); empty
 // for a person without a name.
 QString nameKey(const PersonRecord& person);
 

@@ -12,6 +12,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -114,6 +115,15 @@ void writeUid(const PersonRecord& person, char* out) {
     *d = 0;
 }
 
+// The ASCII characters a text value carries as they are.
+constexpr std::array<bool, 128> kPlain = [] {
+    std::array<bool, 128> plain{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        plain[size_t(c)] = c != '\\' && c != ',' && c != ';';
+    plain[size_t('\t')] = true;
+    return plain;
+}();
+
 // One content line made as UTF-8, its text escaped, in a buffer of its
 // own; folded into the output when it ends.
 class Line {
@@ -138,7 +148,9 @@ public:
         char* d = line_.data() + at;
         for (qsizetype i = 0; i < s.size(); ++i) {
             const char16_t c = s[i].unicode();
-            if (c == u'\\' || c == u',' || c == u';') {
+            if (c < 0x80 && kPlain[c]) {
+                *d++ = char(c);
+            } else if (c == u'\\' || c == u',' || c == u';') {
                 *d++ = '\\';
                 *d++ = char(c);
             } else if (c == u'\r' || c == u'\n') {
@@ -147,7 +159,7 @@ public:
                 if (c == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n')
                     ++i;
             } else if (c < 0x80) {
-                *d++ = char(c);
+                *d++ = char(c); // a control character
             } else if (c < 0x800) {
                 *d++ = char(0xC0 | (c >> 6));
                 *d++ = char(0x80 | (c & 0x3F));
@@ -342,10 +354,10 @@ void appendVCard(QByteArray& out, const PersonRecord& p, const QList<QByteArray>
     if (!p.GroupPath.isEmpty() && p.GroupPath != kNoGroupPath) {
         Line categories(out, "CATEGORIES");
         bool first = true;
-        for (const QString& name : splitGroupPath(p.GroupPath)) {
+        forEachGroupName(p.GroupPath, [&](QStringView name) {
             categories.raw(first ? "" : ",").text(name);
             first = false;
-        }
+        });
     }
     if (const QString rev = revision(p); !rev.isEmpty())
         Line(out, "REV").text(rev);
@@ -414,12 +426,16 @@ VCardFileWriter::VCardFileWriter(const QString& path, VCardExportOptions options
 }
 
 void VCardFileWriter::add(const PersonRecord& person) {
-    card_.truncate(0);
-    appendCard(card_, person, options_, result_);
-    file_.write(card_);
+    appendCard(cards_, person, options_, result_);
+    if (cards_.size() >= kWritePiece) {
+        file_.write(cards_);
+        cards_.truncate(0);
+    }
 }
 
 VCardExportResult VCardFileWriter::commit() {
+    file_.write(cards_);
+    cards_.truncate(0);
     if (!file_.commit())
         throw file_.error(kVCardFailure);
     return result_;

@@ -54,7 +54,9 @@ public:
 private:
     SafeFile file_;
     VCardExportOptions options_;
-    QByteArray card_;
+    // Cards are handed to the file in pieces of about this size.
+    static constexpr qsizetype kWritePiece = 64 * 1024;
+    QByteArray cards_;
     VCardExportResult result_;
 };
 

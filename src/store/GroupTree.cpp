@@ -29,14 +29,7 @@ GroupNode* GroupNode::addChild(QString name, int position) {
 
 QStringList splitGroupPath(QStringView path) {
     QStringList names;
-    qsizetype pos = 0;
-    while (pos < path.size()) {
-        qsizetype end = path.indexOf(GroupPathSeparator, pos);
-        if (end < 0)
-            end = path.size();
-        names.append(path.mid(pos, end - pos).toString());
-        pos = end < path.size() ? end + 1 : end;
-    }
+    forEachGroupName(path, [&names](QStringView name) { names.append(name.toString()); });
     return names;
 }
 

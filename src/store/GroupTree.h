@@ -30,6 +30,17 @@ struct GroupNode {
 // path has no names ("AileÿKuzenler" and "AileÿKuzenlerÿ" name the same
 // group; "Aileÿÿ" has an empty-named sub-group).
 QStringList splitGroupPath(QStringView path);
+// The same names handed to f one by one, without copies.
+template <typename F> void forEachGroupName(QStringView path, F&& f) {
+    qsizetype pos = 0;
+    while (pos < path.size()) {
+        qsizetype end = path.indexOf(GroupPathSeparator, pos);
+        if (end < 0)
+            end = path.size();
+        f(path.sliced(pos, end - pos));
+        pos = end < path.size() ? end + 1 : end;
+    }
+}
 
 // The path of names, as splitGroupPath reads it back: joined by the
 // separator, with one more after an empty last name.

@@ -10,6 +10,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <limits>
 
@@ -93,6 +94,24 @@ private:
             readMore();
         return next_ < buffer_.size();
     }
+    // The first CR or LF at or after from, else size; eight bytes at a time
+    // while none is among them.
+    static qsizetype lineEnd(const char* data, qsizetype from, qsizetype size) {
+        constexpr quint64 kOnes = 0x0101010101010101ULL;
+        constexpr quint64 kHighs = 0x8080808080808080ULL;
+        qsizetype i = from;
+        for (; i + 8 <= size; i += 8) {
+            quint64 word;
+            std::memcpy(&word, data + i, 8);
+            const quint64 cr = word ^ (kOnes * '\r');
+            const quint64 lf = word ^ (kOnes * '\n');
+            if ((((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs)
+                break;
+        }
+        while (i < size && data[i] != '\r' && data[i] != '\n')
+            ++i;
+        return i;
+    }
     // A line ends at CR, LF or CR LF; text after the last line end is a
     // line too.
     bool advance() {
@@ -100,9 +119,8 @@ private:
             return false;
         qsizetype end = next_;
         for (;;) {
+            end = lineEnd(buffer_.constData(), end, buffer_.size());
             const char* data = buffer_.constData();
-            while (end < buffer_.size() && data[end] != '\r' && data[end] != '\n')
-                ++end;
             // A CR that ends the piece may have its LF in the next one.
             const bool complete =
                 end + 1 < buffer_.size() || (end < buffer_.size() && data[end] == '\n');

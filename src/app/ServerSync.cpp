@@ -16,16 +16,14 @@ ServerSync::~ServerSync() = default;
 void ServerSync::SunucuylaEsitleClick() {
     FileCommands& files = window_.files();
     SyncFlow flow({prompts_, clock_, *passwords_, window_.document(), &window_,
-                   [&files] { return files.savedFileName(); }, [&files] { return files.saveNow(); },
+                   [&files] { return files.savedFileName(); },
+                   [&files] { return files.isReadOnly(); }, [&files] { return files.saveNow(); },
                    [this](const SyncLogin& preset, const QString& problem) {
                        return dialog_->ask(preset, problem);
                    },
                    [](const SyncLogin& login) -> std::unique_ptr<DavTransport> {
                        return std::make_unique<NetworkTransport>(login.user, login.password);
                    },
-                   [this] {
-                       window_.refreshPersonCounts();
-                       window_.showFocusedPerson();
-                   }});
+                   [this] { window_.showDocumentAgain(); }, typed_});
     flow.run();
 }

@@ -194,11 +194,12 @@ void TForm_Main::showLoadedFile(RecordFileData& data) {
 QByteArray TForm_Main::compose(const std::vector<const PersonRecord*>& persons,
                                const PersonRecord* focusedPerson) {
     panels_->storeSizes(document_.settings());
-    return document_.compose(persons, focusedPerson, VST_Grup->focusedGroup());
+    return document_.compose(persons, focusedPerson);
 }
 
 QByteArray TForm_Main::composeFile() {
-    return compose(document_.persons().allPersons(), VST->focusedPerson());
+    panels_->storeSizes(document_.settings());
+    return document_.compose();
 }
 
 void TForm_Main::keepUnsavedWorkAndQuit() {
@@ -362,6 +363,16 @@ void TForm_Main::MukerrerKayitlarClick() {
 void TForm_Main::showFocusedPerson() {
     if (PersonRecord* p = VST->focusedPerson())
         editor_->ShowPerson(*p);
+}
+
+void TForm_Main::showDocumentAgain() {
+    if (VST_Grup->focusedGroup())
+        VST_Grup->VST_GrupFocusChanged();
+    refreshPersonCounts();
+    if (PersonRecord* p = VST->focusedPerson())
+        editor_->ShowPerson(*p);
+    else
+        editor_->ClearDetailPages();
 }
 
 void TForm_Main::closeEvent(QCloseEvent* e) {

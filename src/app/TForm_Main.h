@@ -86,6 +86,10 @@ public:
     void jumpToPerson(PersonRecord* person);
     // Shows the focused person again after the bulk tools changed it.
     void showFocusedPerson();
+    // The persons changed behind the list (a sync): the group filter runs
+    // again, the counts follow, and the focused person is shown again, or
+    // nobody when that person went.
+    void showDocumentAgain();
 
     // The menus, the tool bar and their actions.
     MainCommands& commands() { return *commands_; }

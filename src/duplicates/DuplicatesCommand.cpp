@@ -101,8 +101,9 @@ int runMergeCommand(const QStringList& args) {
                     QStringLiteral("Kayıt No %1 kendisiyle birleştirilemez.").arg(number));
             dropped.push_back(p);
         }
-        if (std::find(dropped.begin(), dropped.end(), file->focusedPerson) != dropped.end())
-            file->focusedPerson = kept;
+        PersonListModel& persons = file->document.persons();
+        if (std::find(dropped.begin(), dropped.end(), persons.focusedPerson()) != dropped.end())
+            persons.setFocusedPerson(kept);
         mergeDuplicates(file->document, *kept, dropped, SystemClock().stampNow());
         file->save(parser.value(out));
         return 0;

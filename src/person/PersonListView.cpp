@@ -66,11 +66,6 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
                 if (!restoring_ && !autoCurrentChange() && current.isValid())
                     setCurrent(model_.person(current));
             });
-    connect(&model, &PersonListModel::personAboutToBeRemoved, this,
-            [this](const PersonRecord* person) {
-                if (!person || person == current_)
-                    current_ = nullptr;
-            });
     connect(&model, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { keptSelection_ = selectedPersons(); });
     connect(&model, &QAbstractItemModel::modelReset, this, [this] {
@@ -82,7 +77,7 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
                 selection.select(i, i.siblingAtColumn(PersonListModel::ColumnCount - 1));
         }
         selectionModel()->select(selection, QItemSelectionModel::Select);
-        const QModelIndex focus = model_.indexOf(current_);
+        const QModelIndex focus = model_.indexOf(model_.focusedPerson());
         if (focus.isValid()) {
             selectionModel()->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
             scrollTo(focus, QAbstractItemView::PositionAtCenter);
@@ -148,10 +143,14 @@ void PersonListView::dropEvent(QDropEvent* event) {
     VSTDragDrop(*mode, model_.person(index));
 }
 
+PersonRecord* PersonListView::focusedPerson() const {
+    return model_.focusedPerson();
+}
+
 void PersonListView::setCurrent(PersonRecord* person) {
-    if (person == current_)
+    if (person == model_.focusedPerson())
         return;
-    current_ = person;
+    model_.setFocusedPerson(person);
     Q_EMIT personFocused(person);
 }
 
@@ -169,7 +168,7 @@ void PersonListView::focusPerson(PersonRecord* person) {
 
 void PersonListView::clearFocusedPerson() {
     selectionModel()->clear();
-    current_ = nullptr;
+    model_.setFocusedPerson(nullptr);
 }
 
 void PersonListView::selectWithoutFocus(const PersonRecord* person) {
@@ -179,7 +178,7 @@ void PersonListView::selectWithoutFocus(const PersonRecord* person) {
 }
 
 PersonRecord* PersonListView::FindByInitial(QChar key) const {
-    const QModelIndex focused = model_.indexOf(current_);
+    const QModelIndex focused = model_.indexOf(model_.focusedPerson());
     const int start = focused.isValid() ? focused.row() + 1 : model_.rowCount();
     return model_.personAtRow(model_.rowWithInitial(start, key));
 }

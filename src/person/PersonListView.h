@@ -17,7 +17,7 @@ class PersonListView : public PickedRowTreeView {
 public:
     explicit PersonListView(PersonListModel& model, QWidget* parent = nullptr);
 
-    PersonRecord* focusedPerson() const { return current_; }
+    PersonRecord* focusedPerson() const;
     // Makes the person the current one; its row, when visible, becomes the
     // only selected row, scrolled to the centre.
     void focusPerson(PersonRecord* person);
@@ -58,7 +58,6 @@ private:
     void setCurrent(PersonRecord* person);
 
     PersonListModel& model_;
-    PersonRecord* current_ = nullptr;
     // Filtering and reordering rebuild the rows; the current row and the
     // selection stay on their persons (hidden ones drop out).
     std::vector<PersonRecord*> keptSelection_;

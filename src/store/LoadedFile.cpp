@@ -16,15 +16,16 @@ std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path) {
 
 std::unique_ptr<LoadedFile> LoadedFile::fromData(RecordFileData& data) {
     auto file = std::make_unique<LoadedFile>();
-    file->focusedGroup = data.groupToSelect;
+    GroupNode* group = data.groupToSelect;
     const std::optional<QString> recordNo = data.focusedRecordNo;
     file->document.load(data);
-    file->focusedPerson = file->document.personToFocus(recordNo);
+    file->document.groups().setFocusedGroup(group);
+    file->document.persons().setFocusedPerson(file->document.personToFocus(recordNo));
     return file;
 }
 
 void LoadedFile::save(const QString& path) const {
-    saveRecordFile(path, document.compose(focusedPerson, focusedGroup));
+    saveRecordFile(path, document.compose());
 }
 
 void rewriteRecordFile(const QString& source, const QString& target,

@@ -7,12 +7,10 @@
 #include <vector>
 
 // A record file read whole, with the person and group it was saved with
-// as the selection (the file's "1 IDNO " person or the first; its header
-// group). This is how the command-line tool opens and saves files.
+// focused in its models (the file's "1 IDNO " person or the first; its
+// header group). This is how the command-line tool opens and saves files.
 struct LoadedFile {
     RecordDocument document;
-    PersonRecord* focusedPerson = nullptr;
-    GroupNode* focusedGroup = nullptr;
 
     // Throws ZilvarenError when the file is missing, unreadable or reading
     // stopped at a malformed line.

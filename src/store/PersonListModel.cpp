@@ -190,6 +190,7 @@ void PersonListModel::rebuildVisible() {
 
 void PersonListModel::setPersons(std::vector<std::unique_ptr<PersonRecord>> persons) {
     Q_EMIT personAboutToBeRemoved(nullptr);
+    focused_ = nullptr;
     beginResetModel();
     persons_.clear();
     persons_.reserve(persons.size());
@@ -285,6 +286,8 @@ void PersonListModel::remove(const PersonRecord* person) {
     if (pos < 0)
         return;
     Q_EMIT personAboutToBeRemoved(person);
+    if (person == focused_)
+        focused_ = nullptr;
     const QModelIndex row = indexOf(person);
     if (row.isValid())
         beginRemoveRows({}, row.row(), row.row());
@@ -309,8 +312,11 @@ int PersonListModel::removePersons(const std::function<bool(const PersonRecord&)
         return 0;
     beginResetModel();
     for (size_t i = 0; i < persons_.size(); ++i)
-        if (going[i])
+        if (going[i]) {
             Q_EMIT personAboutToBeRemoved(persons_[i].record.get());
+            if (persons_[i].record.get() == focused_)
+                focused_ = nullptr;
+        }
     size_t kept = 0;
     for (size_t i = 0; i < persons_.size(); ++i)
         if (!going[i])

@@ -54,6 +54,11 @@ public:
     }
     bool isHidden(int listPosition) const { return persons_[size_t(listPosition)].hidden; }
 
+    // The current person: the one the window shows and the file names as
+    // focused. Cleared when that person leaves the list.
+    PersonRecord* focusedPerson() const { return focused_; }
+    void setFocusedPerson(PersonRecord* person) { focused_ = person; }
+
     PersonRecord* personAtRow(int row) const;
     PersonRecord* person(const QModelIndex& index) const;
     // Type-ahead: the first visible row from start on (wrapping to the top)
@@ -106,6 +111,7 @@ private:
     int listPosition(const PersonRecord* person) const;
 
     std::vector<Entry> persons_;
+    PersonRecord* focused_ = nullptr;
     std::vector<PersonRecord*> visible_;
     // The code page byte of each visible person's first letter ('?' for
     // one the code page lacks, -1 for no name): type-ahead walks these,

@@ -50,19 +50,23 @@ void RecordDocument::clearRecords() {
     differentPersons_.clear();
 }
 
-QByteArray RecordDocument::compose(const PersonRecord* focusedPerson, const GroupNode* focusedGroup,
-                                   QString* unencodable) const {
+QByteArray RecordDocument::compose(QString* unencodable) const {
     const std::vector<const PersonRecord*> all = persons_.allPersons();
-    const RecordFileSnapshot snapshot{all,   groups_.root(), focusedPerson,    focusedGroup,
-                                      find_, settings_,      differentPersons_};
+    const RecordFileSnapshot snapshot{all,
+                                      groups_.root(),
+                                      persons_.focusedPerson(),
+                                      groups_.focusedGroup(),
+                                      find_,
+                                      settings_,
+                                      differentPersons_};
     return composeRecordFile(snapshot, unencodable);
 }
 
 QByteArray RecordDocument::compose(const std::vector<const PersonRecord*>& persons,
-                                   const PersonRecord* focusedPerson,
-                                   const GroupNode* focusedGroup) const {
-    const RecordFileSnapshot snapshot{persons, groups_.root(), focusedPerson,    focusedGroup,
-                                      find_,   settings_,      differentPersons_};
+                                   const PersonRecord* focusedPerson) const {
+    const RecordFileSnapshot snapshot{persons,   groups_.root(), focusedPerson,
+                                      groups_.focusedGroup(), find_, settings_,
+                                      differentPersons_};
     return composeRecordFile(snapshot);
 }
 

@@ -37,12 +37,13 @@ public:
     // Empties persons and groups (a new file).
     void clearRecords();
 
-    // The whole file as it would be saved now.
-    QByteArray compose(const PersonRecord* focusedPerson, const GroupNode* focusedGroup,
-                       QString* unencodable = nullptr) const;
-    // The same with another list of persons (an edit not yet confirmed).
+    // The whole file as it would be saved now, with the focused person and
+    // group of the models.
+    QByteArray compose(QString* unencodable = nullptr) const;
+    // The same with another list of persons and focus (an edit not yet
+    // confirmed).
     QByteArray compose(const std::vector<const PersonRecord*>& persons,
-                       const PersonRecord* focusedPerson, const GroupNode* focusedGroup) const;
+                       const PersonRecord* focusedPerson) const;
 
     // The person the file names as focused, else the first; nullptr when
     // the list is empty.

@@ -261,8 +261,10 @@ struct SyncEngine::Run {
             card.record->Identity = fetched.href;
         QString id = identityAt.value(fetched.href, card.record->Identity);
         PersonRecord* person = byIdentity.value(id);
+        bool matchedByName = false;
         if (!person && !e.state_.cards.contains(id)) {
             if ((person = matchUnsynced(*card.record))) {
+                matchedByName = true;
                 // The person takes the card's identity.
                 byIdentity.remove(identity(person));
                 identityOf.insert(person, id);
@@ -288,9 +290,12 @@ struct SyncEngine::Run {
             record(id, fetched.href, fetched.etag, {});
         } else if (sameContent(*person, card)) {
             record(id, fetched.href, fetched.etag, personDigest(*person));
-        } else if (!synced) {
+        } else if (!synced && matchedByName) {
             // The same person on both sides at a first sync: one person,
-            // with what either side has, on both.
+            // with what either side has, on both. A card that already has
+            // the person's identity (written by a sync that was cut short,
+            // or before the state was lost) may have been changed by
+            // another client since: that is a conflict like any other.
             PersonRecord merged = *person;
             mergeInto(merged, *card.record);
             merged.EditedAt = stamp;

@@ -9,6 +9,13 @@
 #include <QProgressDialog>
 
 bool SyncFlow::fileReady() {
+    if (s_.readOnly()) {
+        s_.prompts.showMessage(
+            QStringLiteral("Bu pencere dosyayı salt okunur açtı: dosya başka bir pencerede açık. "
+                           "Eşitleme, sunucudan gelenleri dosyaya yazar; salt okunur bir kopya "
+                           "eşitlenemez.\rDosyayı açık tutan pencereden eşitleyiniz."));
+        return false;
+    }
     if (!s_.savedFile().isEmpty() && !s_.document.isModified())
         return true;
     if (s_.prompts.ask(QStringLiteral("Eşitlemeden önce dosyanın kaydedilmesi gerekir; "
@@ -35,6 +42,8 @@ void SyncFlow::run() {
     // The address and user of the last sync of this file; the password
     // from the key store, or asked.
     SyncLogin login{state.server, state.user, {}, false};
+    if (login.server.isEmpty() && login.user.isEmpty())
+        login = {s_.typed.server, s_.typed.user, {}, false};
     bool ask = login.server.isEmpty() || login.user.isEmpty();
     if (!ask) {
         const std::optional<QString> password =
@@ -49,6 +58,7 @@ void SyncFlow::run() {
             if (!given)
                 return;
             login = *given;
+            s_.typed = {login.server, login.user, {}, false};
         }
         ask = true;
         SyncState working = state;

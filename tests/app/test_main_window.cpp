@@ -270,6 +270,11 @@ private Q_SLOTS:
         QVERIFY(w.files().isReadOnly());
         QVERIFY(w.windowTitle().endsWith(QStringLiteral("(salt okunur)")));
         QCOMPARE(w.document().persons().personCount(), 3);
+        // A sync would write to the held file: said so, nothing asked.
+        prompts_->clear();
+        w.commands().Menu_Sync->trigger();
+        QCOMPARE(prompts_->shown().size(), 1);
+        QVERIFY(prompts_->messages().last().contains(QStringLiteral("salt okunur bir kopya")));
         w.document().setModified(true);
         prompts_->clear();
         prompts_->answerText(file_);

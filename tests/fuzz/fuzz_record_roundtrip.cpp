@@ -19,7 +19,7 @@ RecordFileData readBytes(QByteArray bytes) {
 
 QByteArray written(RecordFileData& data) {
     const auto file = LoadedFile::fromData(data);
-    return file->document.compose(file->focusedPerson, file->focusedGroup);
+    return file->document.compose();
 }
 
 } // namespace

@@ -201,13 +201,12 @@ private:
     QMap<QString, FetchedCard> serverCards() {
         if (book_.isEmpty())
             return {};
-        CardDavClient dav(other_);
         const QUrl book(book_);
         QStringList hrefs;
-        for (const auto& [href, etag] : dav.listAll(book).cards)
+        for (const auto& [href, etag] : other_.listAll(book).cards)
             hrefs.append(href);
         QMap<QString, FetchedCard> cards;
-        for (FetchedCard& c : dav.fetch(book, hrefs))
+        for (FetchedCard& c : other_.fetch(book, hrefs))
             cards.insert(c.href, std::move(c));
         return cards;
     }
@@ -218,12 +217,11 @@ private:
             return;
         p.record->Surname = fresh("S");
         note(QStringLiteral("server: change ") + named(p.record.get()));
-        CardDavClient(other_).put(card.href, syncCard(*p.record, {}), card.etag);
+        other_.put(card.href, syncCard(*p.record, {}), card.etag);
     }
     void changeServer() {
         if (book_.isEmpty())
             return;
-        CardDavClient dav(other_);
         const QMap<QString, FetchedCard> cards = serverCards();
         const int r = pick(10);
         if (r < 3 || cards.isEmpty()) {
@@ -235,14 +233,14 @@ private:
             if (pick(2))
                 p.GroupPath = QStringLiteral("Aile");
             note(QStringLiteral("server: add ") + named(&p));
-            dav.put(bookPath() + p.Identity + QStringLiteral(".vcf"), syncCard(p, {}), {});
+            other_.put(bookPath() + p.Identity + QStringLiteral(".vcf"), syncCard(p, {}), {});
         } else if (r == 3) {
             // A card the file cannot hold: it stays on the server untouched.
             const QString uid = fresh("bare-");
             untakeable_.insert(uid);
-            dav.put(bookPath() + uid + QStringLiteral(".vcf"),
+            other_.put(bookPath() + uid + QStringLiteral(".vcf"),
                     "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid.toUtf8() +
-                        "\r\nNOTE:boş\r\nEND:VCARD\r\n",
+                        "\r\nN:;;;;\r\nFN:\r\nNOTE:boş\r\nEND:VCARD\r\n",
                     {});
         } else {
             const FetchedCard& card = *std::next(cards.begin(), pick(int(cards.size())));
@@ -252,7 +250,7 @@ private:
                 changeCard(card);
             else {
                 note(QStringLiteral("server: delete ") + uidOf(card));
-                dav.remove(card.href, card.etag);
+                other_.remove(card.href, card.etag);
             }
         }
     }
@@ -423,7 +421,7 @@ private:
 
     std::mt19937 rng_;
     FaultyTransport faulty_;
-    DavTransport& other_;
+    CardDavClient other_;
     QUrl server_;
     QTemporaryDir dir_;
     std::unique_ptr<LoadedFile> file_;

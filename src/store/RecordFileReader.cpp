@@ -64,6 +64,13 @@ public:
             data_.error = e.message();
             data_.errorLine = lineNumber_;
         }
+        // Some other file (an address book, a picture): taking it for an
+        // empty record file would let the next save destroy it. An empty
+        // file has nothing to lose.
+        if (!recordLineSeen_ && lineNumber_ > 0) {
+            const auto* file = qobject_cast<const QFileDevice*>(&device_);
+            throw RecordFileError(notARecordFileMessage(file ? file->fileName() : QString()));
+        }
         return std::move(data_);
     }
 
@@ -241,6 +248,8 @@ private:
     void walk() {
         while (advance()) {
             QStringView l = current();
+            if (hasTag(l, u"0 HEAD") || hasTag(l, u"0 ID ") || hasTag(l, u"0 TRLR"))
+                recordLineSeen_ = true;
             if (hasTag(l, u"1 IDNO "))
                 data_.focusedRecordNo = from(l, 8);
             if (hasTag(l, u"1 GRUP ")) {
@@ -483,6 +492,7 @@ private:
     // file passes through it.
     QVarLengthArray<char16_t, 256> current_;
     int lineNumber_ = 0;
+    bool recordLineSeen_ = false;
     RecordFileData data_;
     QHash<QString, GroupNode*> resolved_;
     QHash<QStringView, QString> pool_;
@@ -492,6 +502,12 @@ private:
 };
 
 } // namespace
+
+QString notARecordFileMessage(const QString& path) {
+    return QStringLiteral("\"%1\" bir kayıt dosyası değil: içinde kayıt dosyasının hiçbir "
+                          "satırı (\"0 HEAD\", \"0 ID\", \"0 TRLR\") yok. Dosya açılmadı.")
+        .arg(path);
+}
 
 RecordFileData parseRecordText(const QString& text) {
     QByteArray bytes = cp1254::encode(text);

@@ -15,7 +15,8 @@ public:
 
 // Reads a whole record file. A malformed date or setting stops the reading
 // (RecordFileData::error) with what was read before kept; a device that
-// cannot be read throws RecordFileError.
+// cannot be read, or bytes with no line of a record file at all (no
+// "0 HEAD", "0 ID" or "0 TRLR"), throw RecordFileError.
 RecordFileData readRecordFile(QIODevice& device);
 RecordFileData readRecordFile(const QString& path);
 
@@ -27,6 +28,9 @@ RecordFileData readRecordFile(const QString& path);
 using PersonVisitor = std::function<void(PersonRecord&, const RecordFileData& before)>;
 RecordFileData readRecordFile(QIODevice& device, const PersonVisitor& visit);
 RecordFileData readRecordFile(const QString& path, const PersonVisitor& visit);
+
+// Why a file is refused that holds no line of a record file.
+QString notARecordFileMessage(const QString& path);
 
 // Reads the decoded text of a record file.
 RecordFileData parseRecordText(const QString& text);

@@ -66,6 +66,17 @@ with tempfile.TemporaryDirectory() as d:
           "save of a bad file writes nothing")
     check(run("save", os.path.join(d, "missing.qdb"), out).returncode != 0, "missing input")
 
+    # A file that is not a record file is refused by name, never rewritten.
+    book = os.path.join(d, "rehber.txt")
+    with open(book, "wb") as f:
+        f.write(b"Ad;Soyad;Cep Telefonu\r\nAli;Kaya;0532 111 22 33\r\n")
+    for args in (["dump", book], ["save", book, book]):
+        r = run(*args)
+        check(r.returncode == 1 and "bir kayıt dosyası değil" in r.stderr.decode("utf-8")
+              and book in r.stderr.decode("utf-8"), "not a record file: " + args[0])
+    with open(book, "rb") as f:
+        check(f.read().startswith(b"Ad;Soyad"), "the other file is left as it was")
+
     # A backup opened to recover from is saved with its own backup beside it.
     bak = os.path.join(d, "personel.BAK")
     with open(bak, "wb") as f:

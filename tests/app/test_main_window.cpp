@@ -136,6 +136,20 @@ private Q_SLOTS:
         QCOMPARE(w.files().CurrentFileName(), file_);
         QVERIFY(w.files().recentFiles().isEmpty());
         QCOMPARE(w.document().persons().personCount(), 3);
+
+        // Nor does a file that is not a record file: it is named, and the
+        // open file stays.
+        const QString book = dir_->filePath(QStringLiteral("rehber.txt"));
+        writeFile(book, "Ad;Soyad\r\nAli;Kaya\r\n");
+        prompts_->clear();
+        prompts_->answerText(book);
+        w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
+        QCOMPARE(prompts_->messages().size(), 1);
+        QVERIFY(prompts_->messages().first().startsWith(u'"' + book +
+                                                        QStringLiteral("\" bir kayıt dosyası")));
+        QCOMPARE(w.files().CurrentFileName(), file_);
+        QCOMPARE(w.document().persons().personCount(), 3);
+        QCOMPARE(readFile(book), QByteArray("Ad;Soyad\r\nAli;Kaya\r\n"));
     }
 
     // A file read only in part is never put over the file without the user

@@ -25,7 +25,12 @@ QByteArray written(RecordFileData& data) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    RecordFileData first = readBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    RecordFileData first;
+    try {
+        first = readBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    } catch (const RecordFileError&) {
+        return 0; // not a record file
+    }
     if (first.error)
         return 0;
     const QByteArray once = written(first);

@@ -2,13 +2,11 @@
 
 #include "platform/FileProblems.h"
 #include "platform/SafeFile.h"
+#include "platform/TemporaryFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-
-#include <optional>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -20,8 +18,8 @@ ZilvarenError backupFailed(int error) {
     return ZilvarenError(QStringLiteral("Unable to create backup file.\r") + systemReason(error));
 }
 
-ZilvarenError cannotCreate(const QString& path, int error) {
-    return ZilvarenError(QStringLiteral("Cannot create file %1\r").arg(path) + systemReason(error));
+ZilvarenError cannotCreate(const QString& path, const QString& reason) {
+    return ZilvarenError(QStringLiteral("Cannot create file %1\r").arg(path) + reason);
 }
 
 bool syncPath(const QByteArray& path, int flags) {
@@ -33,22 +31,17 @@ bool syncPath(const QByteArray& path, int flags) {
     return ok;
 }
 
-// The old content under a second, temporary name, made before anything is
-// written (a flushed copy where the file system has no hard links). It
-// becomes the ".BAK" only once the new content is on the disk, so a failed
-// save leaves the backup that was there before.
+// The old content under a second, temporary name (a flushed copy where
+// the file system has no hard links), made once the new content is on the
+// disk: it becomes the ".BAK" just before the new file takes the name, so
+// a failed save leaves the backup that was there before.
 class PendingBackup {
 public:
     explicit PendingBackup(const QString& target)
         : backup_(QFile::encodeName(backupFileName(target))) {
-        const QFileInfo info(backupFileName(target));
-        const QByteArray stem =
-            QFile::encodeName(info.absoluteDir().filePath(QLatin1Char('.') + info.fileName()));
+        removeLeftoverTemporaries(backupFileName(target));
+        temporary_ = newTemporaryName(backupFileName(target));
         const QByteArray from = QFile::encodeName(target);
-        do
-            temporary_ = stem + '.' +
-                         QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
-        while (QFileInfo::exists(QFile::decodeName(temporary_)));
         if (::link(from.constData(), temporary_.constData()) == 0)
             return;
         const int linkError = errno;
@@ -113,19 +106,13 @@ QString saveTargetOf(const QString& path) {
 void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent) {
     const QString target = saveTargetOf(path);
     if (QFileInfo(target).isDir())
-        throw cannotCreate(path, EISDIR);
-    std::optional<PendingBackup> backup;
-    if (QFileInfo::exists(target))
-        backup.emplace(target);
+        throw cannotCreate(path, systemReason(EISDIR));
     SafeFile file(target);
-    const auto failed = [&path, &file] {
-        return ZilvarenError(QStringLiteral("Cannot create file %1\r").arg(path) +
-                             file.errorString());
-    };
+    const auto failed = [&path, &file] { return cannotCreate(path, file.errorString()); };
     if (!file.open() || !writeContent(file) || !file.flushToDisk())
         throw failed();
-    if (backup)
-        backup->keep();
+    if (QFileInfo::exists(target))
+        PendingBackup(target).keep();
     if (!file.commit())
         throw failed();
 }

@@ -66,6 +66,20 @@ with tempfile.TemporaryDirectory() as d:
           "save of a bad file writes nothing")
     check(run("save", os.path.join(d, "missing.qdb"), out).returncode != 0, "missing input")
 
+    # A file its owner made read-only is not replaced, in a writable folder
+    # and by root too; nothing beside it changes.
+    locked = os.path.join(d, "kilitli.qdb")
+    with open(locked, "wb") as f:
+        f.write(SAMPLE)
+    os.chmod(locked, 0o444)
+    r = run("save", src, locked)
+    check(r.returncode == 1 and "Dosya salt okunur." in r.stderr.decode("utf-8"),
+          "a read-only file is refused: " + r.stderr.decode("utf-8"))
+    with open(locked, "rb") as f:
+        check(f.read() == SAMPLE, "the read-only file keeps its content")
+    check(sorted(n for n in os.listdir(d) if "kilitli" in n) == ["kilitli.qdb"],
+          "no backup and no temporary file beside it")
+
     # A file that is not a record file is refused by name, never rewritten.
     book = os.path.join(d, "rehber.txt")
     with open(book, "wb") as f:
@@ -136,7 +150,7 @@ with tempfile.TemporaryDirectory() as d:
     after = json.loads(run("dump", odd).stdout.decode("utf-8"))["groups"]
     check(before == after, "empty-named groups round-trip: %r" % after)
 
-# An existing file in a read-only folder: the backup is the step that fails.
+# An existing file in a read-only folder: the new file cannot be made.
 # Root ignores permissions, so the check runs as an unprivileged user.
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 if (os.geteuid() == 0 and shutil.which("setpriv")
@@ -151,8 +165,8 @@ if (os.geteuid() == 0 and shutil.which("setpriv")
     r = subprocess.run(NOBODY + [CLI, "save", src, src], capture_output=True)
     message = r.stderr.decode("utf-8", "replace")
     check(r.returncode != 0, "read-only folder: save fails")
-    check("Unable to create backup file." in message and "Erişim izni yok." in message,
-          "read-only folder: the backup step and the reason are named: " + message)
+    check("Cannot create file" in message and "Erişim izni yok." in message,
+          "read-only folder: the step and the reason are named: " + message)
     with open(src, "rb") as f:
         check(f.read() == SAMPLE, "read-only folder: the file is untouched")
     shutil.rmtree(d)

@@ -393,6 +393,25 @@ private Q_SLOTS:
                         " İsimli bir dosya mevcuttur.\rSilinerek Değiştirilmesini İstermisiniz ?"));
         QCOMPARE(prompts_->shown()[0].fileRequest.fileName, file_);
         QCOMPARE(readFile(dir_->filePath(QStringLiteral("personel.BAK"))).size(), saved.size());
+
+        // A file its owner made read-only is not saved over; "Kaydet" stays
+        // on, and "Farklı Kaydet" writes elsewhere.
+        QFile(file_).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        const QByteArray locked = readFile(file_);
+        w.document().setModified(true);
+        prompts_->clear();
+        w.commands().Menu_Kaydet->trigger();
+        QCOMPARE(prompts_->messages().size(), 1);
+        QVERIFY2(prompts_->messages().first().endsWith(QStringLiteral("\rDosya salt okunur.")),
+                 qPrintable(prompts_->messages().first()));
+        QVERIFY(w.document().isModified());
+        QVERIFY(w.commands().Menu_Kaydet->isEnabled());
+        QCOMPARE(readFile(file_), locked);
+        const QString elsewhere = dir_->filePath(QStringLiteral("kopya.qdb"));
+        prompts_->answerText(elsewhere);
+        w.commands().Menu_FKaydet->trigger();
+        QVERIFY(!w.document().isModified());
+        QVERIFY(readFile(elsewhere).contains("1 IDNO 17\r\n"));
     }
 
     void saveAsCancelledWritesNothing() {

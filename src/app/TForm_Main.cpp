@@ -91,9 +91,11 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     connect(VST, &PersonListView::VSTDblClick, this,
             [this] { editor_->PageControl_Main->setCurrentIndex(0); });
     connect(VST_Grup, &GroupTreeView::personsFiltered, this, &TForm_Main::refreshPersonCounts);
-    connect(&document_.persons(), &QAbstractItemModel::rowsInserted, this,
-            &TForm_Main::refreshPersonCounts);
-    connect(&document_.persons(), &QAbstractItemModel::rowsRemoved, this,
+    // The counts follow every change of the list: rows added or removed,
+    // and the resets that remove many at once.
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&document_.persons(), signal, this, &TForm_Main::refreshPersonCounts);
+    connect(&document_.persons(), &QAbstractItemModel::modelReset, this,
             &TForm_Main::refreshPersonCounts);
     FormCreate();
 }

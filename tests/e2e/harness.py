@@ -579,6 +579,12 @@ class App:
                 return text
         return None
 
+    def status_counts(self):
+        """The status bar's two counts: all persons, and those in the list."""
+        bar = self.find(role_name="status bar", root=self.window)
+        texts = [a.name for a in walk(bar) if role(a) == "label"]
+        return int(texts[texts.index("Tplm Adet") + 1]), int(texts[texts.index("Listede Adet") + 1])
+
     # -- detail pages
     def record_no(self):
         return text_of(self.edit("Kayıt No"))

@@ -25,5 +25,7 @@ void ServerSync::SunucuylaEsitleClick() {
                        return std::make_unique<NetworkTransport>(login.user, login.password);
                    },
                    [this] { window_.showDocumentAgain(); }, typed_});
-    flow.run();
+    if (flow.run())
+        window_.showActivity(QStringLiteral("Eşitleme sunucuyu da değiştirdiği için geri "
+                                            "alınamaz; işlem geçmişi silindi."));
 }

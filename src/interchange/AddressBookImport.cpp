@@ -200,13 +200,10 @@ void fileImportedPersons(RecordDocument& document,
                          const QString& groupPath) {
     if (persons.empty())
         return;
-    GroupTreeModel& groups = document.groups();
-    GroupNode* group = FindPersonGroup(groups.root(), groupPath);
-    // Only "Belli Değil" can be missing: any other path is a focused group.
-    if (!group)
-        group = groups.topLevelGroup(groupPath);
-    groups.addMembers(group, int(persons.size()));
-    document.persons().append(std::move(persons));
+    RecordDocument::Step step(document, QStringLiteral("İçe Aktar (%1 kişi)").arg(persons.size()));
+    for (auto& p : persons)
+        p->GroupPath = groupPath;
+    document.addPersons(std::move(persons));
 }
 
 namespace {
@@ -239,9 +236,7 @@ AddressBookImport importAddressBook(RecordDocument& document, const QString& fil
     result.count = int(read.persons.size());
     if (read.error)
         result.error = unreadableMessage(fileName, *read.error);
+    // Persons kept after a failed read are a change too.
     fileImportedPersons(document, std::move(read.persons), groupPath);
-    // Persons kept after a failed read are unsaved changes too.
-    if (!result.error || result.count > 0)
-        document.setModified(true);
     return result;
 }

@@ -38,9 +38,9 @@ struct AddressBookRead {
 // at the first byte 26; an incomplete last record makes no person.
 AddressBookRead readAddressBook(QIODevice& device, const QString& groupPath, const Clock& clock);
 
-// Appends the persons to the list (visible) and counts them into the group
-// of groupPath and its ancestors, creating that group when it is missing
-// ("Belli Değil").
+// Files the persons into the group of groupPath at the end of the list, as
+// one step of the document's history ("İçe Aktar"), creating that group
+// when it is missing ("Belli Değil").
 void fileImportedPersons(RecordDocument& document,
                          std::vector<std::unique_ptr<PersonRecord>> persons,
                          const QString& groupPath);

@@ -442,7 +442,6 @@ int commitVCardImport(RecordDocument& document, VCardImportPlan& plan,
     std::vector<std::unique_ptr<PersonRecord>> persons = takeVCardPersons(plan, pictureFolder);
     const int count = int(persons.size());
     fileImportedPersons(document, std::move(persons), groupPath);
-    document.setModified(true);
     return count;
 }
 

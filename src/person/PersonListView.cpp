@@ -1,6 +1,6 @@
 #include "person/PersonListView.h"
 
-#include "store/PersonListModel.h"
+#include "store/RecordDocument.h"
 
 #include "groups/DropMode.h"
 
@@ -34,8 +34,9 @@ private:
 
 } // namespace
 
-PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
-    : PickedRowTreeView(parent), model_(model) {
+PersonListView::PersonListView(RecordDocument& document, QWidget* parent)
+    : PickedRowTreeView(parent), document_(document), model_(document.persons()) {
+    PersonListModel& model = model_;
     setObjectName(QStringLiteral("VST"));
     setAccessibleName(QStringLiteral("Personel Listesi"));
     setModel(&model);
@@ -65,6 +66,17 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
                 // A row that disappears (filtered out) leaves the person current.
                 if (!restoring_ && !autoCurrentChange() && current.isValid())
                     setCurrent(model_.person(current));
+            });
+    // Qt would make a neighbour current when the current row goes; the
+    // person who went was the current one, and no other becomes it. This
+    // comes before the row's removal, so Qt finds no current row to move.
+    connect(&model, &PersonListModel::personAboutToBeRemoved, this,
+            [this](const PersonRecord* person) {
+                if (person && person != model_.focusedPerson())
+                    return;
+                restoring_ = true;
+                selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+                restoring_ = false;
             });
     connect(&model, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { keptSelection_ = selectedPersons(); });
@@ -106,7 +118,7 @@ bool PersonListView::VSTDragOver(QObject* source, std::optional<groupops::DropMo
 void PersonListView::VSTDragDrop(groupops::DropMode mode, const PersonRecord* target) {
     if (mode == groupops::DropMode::OnNode)
         return;
-    model_.movePersons(selectedPersons(), target, mode == groupops::DropMode::Below);
+    document_.movePersonsInList(selectedPersons(), target, mode == groupops::DropMode::Below);
 }
 
 void PersonListView::startDrag(Qt::DropActions) {
@@ -201,6 +213,6 @@ void PersonListView::VSTHeaderClick(int column) {
         sortOrder_ = Qt::AscendingOrder;
     }
     header()->setSortIndicator(sortColumn_, sortOrder_);
-    model_.sortPersons(sortColumn_, sortOrder_);
+    document_.sortPersons(sortColumn_, sortOrder_);
     viewport()->update();
 }

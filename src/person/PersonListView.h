@@ -7,6 +7,7 @@
 #include <vector>
 
 class PersonListModel;
+class RecordDocument;
 struct PersonRecord;
 
 // The person list VST: three columns, sorted only by a header click, with
@@ -15,7 +16,7 @@ struct PersonRecord;
 class PersonListView : public PickedRowTreeView {
     Q_OBJECT
 public:
-    explicit PersonListView(PersonListModel& model, QWidget* parent = nullptr);
+    explicit PersonListView(RecordDocument& document, QWidget* parent = nullptr);
 
     PersonRecord* focusedPerson() const;
     // Makes the person the current one; its row, when visible, becomes the
@@ -57,6 +58,7 @@ Q_SIGNALS:
 private:
     void setCurrent(PersonRecord* person);
 
+    RecordDocument& document_;
     PersonListModel& model_;
     // Filtering and reordering rebuild the rows; the current row and the
     // selection stay on their persons (hidden ones drop out).

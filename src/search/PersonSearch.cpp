@@ -72,10 +72,8 @@ std::vector<SearchRow> searchPersons(const PersonListModel& persons, const QStri
     const QString key = TurkceUpperCase(word);
     std::vector<SearchRow> rows;
     persons.forEachPerson([&](const PersonRecord& p) {
-        if (std::optional<SearchRow> row = matchRow(p, key, checks)) {
-            row->person = &p;
+        if (std::optional<SearchRow> row = matchRow(p, key, checks))
             rows.push_back(std::move(*row));
-        }
     });
     return rows;
 }
@@ -103,7 +101,7 @@ std::optional<SearchResult> runSearch(RecordDocument& document, const QString& t
     if (word.isEmpty())
         return std::nullopt;
     rememberSearchWord(document.find().items, word, document.settings().findWords);
-    document.setModified(true);
+    document.markUnsaved();
     SearchResult result;
     result.rows = searchPersons(document.persons(), word, document.find().checks);
     result.countText = searchCountText(int(result.rows.size()));

@@ -27,9 +27,9 @@ bool SyncFlow::fileReady() {
     return s_.save() && !s_.savedFile().isEmpty();
 }
 
-void SyncFlow::run() {
+bool SyncFlow::run() {
     if (!fileReady())
-        return;
+        return false;
     const QString file = s_.savedFile();
     const QString stateFile = SyncState::fileFor(file);
     SyncState state;
@@ -37,7 +37,7 @@ void SyncFlow::run() {
         state = SyncState::read(stateFile);
     } catch (const ZilvarenError& e) {
         s_.prompts.showError(e.message());
-        return;
+        return false;
     }
     // The address and user of the last sync of this file; the password
     // from the key store, or asked.
@@ -56,7 +56,7 @@ void SyncFlow::run() {
         if (ask) {
             const std::optional<SyncLogin> given = s_.askLogin(login, problem);
             if (!given)
-                return;
+                return false;
             login = *given;
             s_.typed = {login.server, login.user, {}, false};
         }
@@ -110,7 +110,7 @@ void SyncFlow::run() {
             s_.prompts.showError(QStringLiteral("Eşitleme yapılamadı; dosyada hiçbir şey "
                                                 "değişmedi.\r") +
                                  e.message());
-            return;
+            return false;
         }
         progress.close();
         s_.passwords.write(passwordKey(login.server, login.user), login.password, login.remember);
@@ -119,15 +119,15 @@ void SyncFlow::run() {
             s_.prompts.showError(QStringLiteral("Sunucudan gelenler dosyaya kaydedilemedi; "
                                                 "değişiklikler pencerede duruyor. Bir sonraki "
                                                 "eşitleme kaldığı yerden sürer."));
-            return;
+            return false;
         }
         try {
             working.write(stateFile);
         } catch (const ZilvarenError& e) {
             s_.prompts.showError(e.message());
-            return;
+            return false;
         }
         s_.prompts.showMessage(report.summary());
-        return;
+        return true;
     }
 }

@@ -47,7 +47,8 @@ struct SyncFlowServices {
 class SyncFlow {
 public:
     explicit SyncFlow(SyncFlowServices services) : s_(std::move(services)) {}
-    void run();
+    // True when the sync went through.
+    bool run();
 
 private:
     bool fileReady();

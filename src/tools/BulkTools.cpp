@@ -23,9 +23,20 @@ QString withoutSpaces(QString text) {
     return text;
 }
 
-void forEachContactEntry(RecordDocument& document, void (*tool)(PersonRecord&)) {
-    document.persons().forEachPerson(tool);
-    document.setModified(true);
+// The tool on every person as one step: only the persons whose entries
+// it changes are in it.
+void forEachContactEntry(RecordDocument& document, const QString& caption,
+                         void (*tool)(PersonRecord&)) {
+    std::vector<std::pair<PersonRecord*, QStringList>> changed;
+    document.persons().forEachPerson([&](PersonRecord& p) {
+        PersonRecord after;
+        after.Contacts = p.Contacts;
+        tool(after);
+        if (after.Contacts != p.Contacts)
+            changed.emplace_back(&p, std::move(after.Contacts));
+    });
+    RecordDocument::Step step(document, caption);
+    document.changeField(&PersonRecord::Contacts, std::move(changed));
 }
 
 // The groups of regroupDigits, appended to out.
@@ -80,11 +91,13 @@ void splitContactNumbers(PersonRecord& person) {
 }
 
 void removeContactSpaces(RecordDocument& document) {
-    forEachContactEntry(document, removeContactSpaces);
+    forEachContactEntry(document, QStringLiteral("Telefon Numaralarındaki Boşlukları Sil"),
+                        removeContactSpaces);
 }
 
 void splitContactNumbers(RecordDocument& document) {
-    forEachContactEntry(document, splitContactNumbers);
+    forEachContactEntry(document, QStringLiteral("Telefon Numaralarını Standart Böl"),
+                        splitContactNumbers);
 }
 
 QString renumberedRecordNo(int position) {
@@ -92,12 +105,13 @@ QString renumberedRecordNo(int position) {
 }
 
 void renumberRecords(RecordDocument& document) {
-    PersonListModel& persons = document.persons();
-    if (persons.personCount() == 0)
-        return;
+    std::vector<std::pair<PersonRecord*, QString>> changed;
     int number = 0;
-    persons.forEachPerson(
-        [&number](PersonRecord& p) { p.RecordNo = renumberedRecordNo(++number); });
-    persons.allPersonsChanged();
-    document.setModified(true);
+    document.persons().forEachPerson([&](PersonRecord& p) {
+        QString renumbered = renumberedRecordNo(++number);
+        if (renumbered != p.RecordNo)
+            changed.emplace_back(&p, std::move(renumbered));
+    });
+    RecordDocument::Step step(document, QStringLiteral("Kayıt Numaralarını Yenile"));
+    document.changeField(&PersonRecord::RecordNo, std::move(changed));
 }

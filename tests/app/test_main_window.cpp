@@ -115,8 +115,9 @@ private Q_SLOTS:
         QCOMPARE(w.statusText(3), QStringLiteral("1"));
         w.personList().focusPerson(w.document().persons().personAt(0));
         QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("VELİ"));
-        QVERIFY(w.document().isModified());
-        QVERIFY(w.commands().ToolButton_Kaydet->isEnabled());
+        // Choosing a person changes nothing that needs saving.
+        QVERIFY(!w.document().isModified());
+        QVERIFY(!w.commands().ToolButton_Kaydet->isEnabled());
     }
 
     void unreadableFileChangesNothing() {
@@ -173,7 +174,7 @@ private Q_SLOTS:
         QCOMPARE(w.document().persons().personCount(), 1);
         QVERIFY(!w.document().isModified());
 
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answerCancel(); // the save dialog, on quitting
         QVERIFY(!closeWindow());
         QCOMPARE(readFile(file_), before);
@@ -289,7 +290,7 @@ private Q_SLOTS:
         w.commands().Menu_Sync->trigger();
         QCOMPARE(prompts_->shown().size(), 1);
         QVERIFY(prompts_->messages().last().contains(QStringLiteral("salt okunur bir kopya")));
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->clear();
         prompts_->answerText(file_);
         prompts_->answer(PromptButton::Yes);
@@ -354,7 +355,7 @@ private Q_SLOTS:
         setRecent({file_});
         TForm_Main& w = makeWindow();
         w.openStartupFile();
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answer(PromptButton::Cancel);
         w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
         QCOMPARE(prompts_->shown().size(), 1); // no file dialog after Cancel
@@ -375,7 +376,7 @@ private Q_SLOTS:
         TForm_Main& w = makeWindow();
         w.openStartupFile();
         const QByteArray before = readFile(file_);
-        w.document().setModified(true);
+        w.document().markUnsaved();
         w.files().Button_KaydetClick(FileCommands::SaveSender::Save);
         QVERIFY(prompts_->shown().isEmpty()); // an existing file is written directly
         QVERIFY(!w.document().isModified());
@@ -398,7 +399,7 @@ private Q_SLOTS:
         // on, and "Farklı Kaydet" writes elsewhere.
         QFile(file_).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         const QByteArray locked = readFile(file_);
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->clear();
         w.commands().Menu_Kaydet->trigger();
         QCOMPARE(prompts_->messages().size(), 1);
@@ -417,7 +418,7 @@ private Q_SLOTS:
     void saveAsCancelledWritesNothing() {
         TForm_Main& w = makeWindow();
         w.openStartupFile();
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answerCancel();
         w.files().Button_KaydetClick(FileCommands::SaveSender::Save);
         QCOMPARE(prompts_->shown().size(), 1);
@@ -441,7 +442,7 @@ private Q_SLOTS:
         // An "Unnamed.qdb" lying in the folder is never written over without
         // the save dialog, and never enters the recent list.
         writeFile(QDir::current().filePath(FileCommands::kUnnamed), "keep");
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answerCancel();
         w.commands().Menu_Kaydet->trigger();
         QCOMPARE(prompts_->shown().last().text, QStringLiteral("Zilvaren Dosyası Kaydet"));
@@ -464,7 +465,7 @@ private Q_SLOTS:
         TForm_Main& w = makeWindow();
         QCOMPARE(w.files().recentFiles(), recent.mid(1));
         w.openStartupFile();
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answer(PromptButton::Cancel);
         QVERIFY(!closeWindow());
         // Kept open: nothing written.
@@ -481,7 +482,7 @@ private Q_SLOTS:
         TForm_Main& w = makeWindow();
         w.openStartupFile();
         w.document().settings().saveAndClose = true;
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answerCancel(); // the save dialog of an unnamed file
         QVERIFY(!closeWindow());
         QVERIFY(w.document().isModified());

@@ -60,6 +60,11 @@ def case_sync_from_the_window(t):
         t.check(all(p["Identity"] for p in doc["persons"]), "the sync saved the file with identities",
                 [p["Identity"] for p in doc["persons"]])
         t.check(os.path.exists(os.path.join(app.folder, "kayit.BAK")), "saved with a backup")
+        t.check("geri alınamaz" in app.status_note(), "the status bar says the sync ends the history",
+                app.status_note())
+        t.check(not has_state(app.find(role_name="menu item", visible=False,
+                                       pred=lambda a: a.name.replace("&", "").startswith("Geri Al")),
+                              "enabled"), "nothing before the sync can be undone")
 
         # Another client adds a card; the next sync asks nothing and shows it.
         server.request("ofis", "PUT", books[0] + "telefon.vcf",

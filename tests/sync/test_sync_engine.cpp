@@ -50,7 +50,7 @@ struct Desk {
         target.newBookName = QStringLiteral("personel");
         target.chooseBook = chooseBook;
         const SyncReport report = engine.run(target);
-        doc().setModified(false);
+        doc().markSaved();
         return report;
     }
     PersonRecord* person(const QString& firstName) {

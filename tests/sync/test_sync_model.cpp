@@ -11,7 +11,6 @@
 #include "TestSupport.h"
 
 #include "platform/Clock.h"
-#include "store/GroupOperations.h"
 #include "store/LoadedFile.h"
 #include "store/RecordFileReader.h"
 #include "sync/NetworkTransport.h"
@@ -139,19 +138,15 @@ private:
         p->Surname = fresh("L");
         p->Contacts = {QStringLiteral("GSM\t0532 ") + fresh("")};
         GroupNode* group = anyGroup();
-        if (!group)
-            group = doc().groups().topLevelGroup(kNoGroupPath);
-        p->GroupPath = BuildGroupPath(group);
+        p->GroupPath = group ? BuildGroupPath(group) : kNoGroupPath;
         note(QStringLiteral("file: add ") + named(p.get()));
-        persons().append(std::move(p));
-        doc().groups().addMembers(group, 1);
+        doc().addPerson(std::move(p));
     }
     void removePerson(PersonRecord* p) {
         if (!p)
             return;
         note(QStringLiteral("file: delete ") + named(p));
-        doc().groups().addMembers(FindPersonGroup(doc().groups().root(), p->GroupPath), -1);
-        persons().remove(p);
+        doc().removePersons({p});
     }
     void changeFile() {
         switch (pick(9)) {
@@ -160,16 +155,18 @@ private:
             break;
         case 1:
             if (PersonRecord* p = anyPerson()) {
-                p->Surname = fresh("L");
-                note(QStringLiteral("file: change ") + named(p));
-                persons().personChanged(p);
+                PersonRecord values = *p;
+                values.Surname = fresh("L");
+                note(QStringLiteral("file: change ") + named(p) + QStringLiteral(" to ") +
+                     values.Surname);
+                doc().changePerson(p, values);
             }
             break;
         case 2:
             if (PersonRecord* p = anyPerson())
                 if (GroupNode* g = anyGroup()) {
                     note(QStringLiteral("file: move ") + named(p) + QStringLiteral(" to ") + g->Name);
-                    groupops::filePersons(doc(), {p}, g);
+                    doc().filePersons({p}, g);
                 }
             break;
         case 3:
@@ -182,14 +179,14 @@ private:
             if (pick(3) == 0)
                 if (GroupNode* g = const_cast<GroupNode*>(doc().groups().focusedGroup())) {
                     note(QStringLiteral("file: delete group ") + g->Name);
-                    groupops::deleteGroup(doc(), g);
+                    doc().deleteGroup(g);
                 }
             break;
-        case 6:
-            doc().groups().insertGroup(pick(2) ? doc().groups().root()
-                                               : *(anyGroup() ? anyGroup() : &doc().groups().root()),
-                                       -1, fresh("G"));
+        case 6: {
+            GroupNode* parent = pick(2) ? anyGroup() : nullptr;
+            doc().addGroup(parent ? *parent : doc().groups().root(), -1, fresh("G"));
             break;
+        }
         default:
             persons().setFocusedPerson(anyPerson());
             doc().groups().setFocusedGroup(anyGroup());

@@ -7,6 +7,8 @@
 #include "platform/qt/ErrorReportingApplication.h"
 #include "platform/qt/QtPrompts.h"
 
+#include <QIcon>
+
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -40,6 +42,12 @@ int main(int argc, char** argv) {
         return *exitCode;
     tuneAllocatorForRecords();
     ErrorReportingApplication app(argc, argv);
+    // Task bars match the window to its desktop entry by these: the entry's
+    // name, and the window's class (StartupWMClass) whatever the program
+    // file is called.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.orvak.Velmora"));
+    QCoreApplication::setApplicationName(QStringLiteral("zilvaren"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/com.orvak.Velmora.svg")));
     app.installTurkishTranslation();
     QtPrompts prompts;
     app.setPrompts(&prompts);

@@ -42,12 +42,20 @@ try:
     check(code == 0 and os.path.exists(os.path.join(staged, "opt/velmora/bin/zilvaren")),
           "DESTDIR is honoured", out)
     share = os.path.join(prefix, "share")
-    expected = ["bin/zilvaren", "bin/zilvaren-cli", "share/applications/%s.desktop" % APP,
+    expected = ["bin/zilvaren", "bin/zilvaren-cli", "libexec/zilvaren/zilvaren-cli-desktop",
+                "share/applications/%s.desktop" % APP,
                 "share/mime/packages/%s.xml" % APP, "share/metainfo/%s.metainfo.xml" % APP,
                 "share/icons/hicolor/scalable/apps/%s.svg" % APP, "share/man/man1/zilvaren-cli.1"]
     expected += ["share/icons/hicolor/%dx%d/apps/%s.png" % (n, n, APP) for n in (16, 32, 48, 64, 128, 256)]
     missing = [f for f in expected if not os.path.exists(os.path.join(prefix, f))]
     check(not missing, "every file is installed", missing)
+    # The installed command line finds its print and sync program.
+    pdf = os.path.join(work, "liste.pdf")
+    record = os.path.join(work, "kayit.qdb")
+    with open(record, "wb") as f:
+        f.write(b"0 HEAD\r\n0 ID 1\r\n1 NAME ALI\r\n0 TRLR\r\n")
+    code, out = run(os.path.join(prefix, "bin/zilvaren-cli"), "print", record, "-o", pdf)
+    check(code == 0 and os.path.exists(pdf), "the installed zilvaren-cli prints", out)
 
     desktop = os.path.join(share, "applications", APP + ".desktop")
     code, out = run("desktop-file-validate", desktop)
@@ -87,6 +95,7 @@ try:
               "Depends come from the libraries linked", depends)
         code, contents = run("dpkg-deb", "-c", debs[0])
         check(all(f in contents for f in ("./usr/bin/zilvaren", "./usr/bin/zilvaren-cli",
+                                           "./usr/libexec/zilvaren/zilvaren-cli-desktop",
                                            "./usr/share/applications/%s.desktop" % APP,
                                            "./usr/share/mime/packages/%s.xml" % APP)),
               "the package holds the programs and their desktop files", contents)

@@ -4,12 +4,10 @@
 #include "interchange/InterchangeCommands.h"
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
-#include "print/PrintCommand.h"
 #include "search/FindCommand.h"
 #include "store/LoadedFile.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordJson.h"
-#include "sync/SyncCommand.h"
 #include "telephony/DialCommand.h"
 #include "tools/ToolsCommand.h"
 
@@ -120,10 +118,6 @@ int runCli(const QStringList& args) {
         return runFindCommand(rest);
     if (command == QLatin1String("dial"))
         return runDialCommand(rest);
-    if (command == QLatin1String("sync"))
-        return runSyncCommand(rest);
-    if (command == QLatin1String("print"))
-        return runPrintCommand(rest);
     if (command == QLatin1String("duplicates"))
         return runDuplicatesCommand(rest);
     if (command == QLatin1String("merge"))

@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """The install tree and the Debian package as a user meets them: installed
 into a temporary prefix, the desktop entry, the file type and the metainfo
-validated, the file type queried with xdg-mime, and the package's Depends
-and contents read back."""
+validated, the file type queried with xdg-mime, the package's Depends and
+contents read back, and Debian's checker (lintian) run over the package."""
 import glob
 import os
 import shutil
@@ -45,7 +45,9 @@ try:
     expected = ["bin/zilvaren", "bin/zilvaren-cli", "libexec/zilvaren/zilvaren-cli-desktop",
                 "share/applications/%s.desktop" % APP,
                 "share/mime/packages/%s.xml" % APP, "share/metainfo/%s.metainfo.xml" % APP,
-                "share/icons/hicolor/scalable/apps/%s.svg" % APP, "share/man/man1/zilvaren-cli.1"]
+                "share/icons/hicolor/scalable/apps/%s.svg" % APP,
+                "share/man/man1/zilvaren.1.gz", "share/man/man1/zilvaren-cli.1.gz",
+                "share/doc/zilvaren/copyright", "share/doc/zilvaren/changelog.gz"]
     expected += ["share/icons/hicolor/%dx%d/apps/%s.png" % (n, n, APP) for n in (16, 32, 48, 64, 128, 256)]
     missing = [f for f in expected if not os.path.exists(os.path.join(prefix, f))]
     check(not missing, "every file is installed", missing)
@@ -99,6 +101,13 @@ try:
                                            "./usr/share/applications/%s.desktop" % APP,
                                            "./usr/share/mime/packages/%s.xml" % APP)),
               "the package holds the programs and their desktop files", contents)
+        # Debian's own checker: no error and no warning.
+        if shutil.which("lintian"):
+            code, out = run("lintian", "--tag-display-limit", "0", debs[0])
+            found = [l for l in out.splitlines() if l.startswith(("E:", "W:"))]
+            check(not found, "lintian reports no error and no warning", "\n".join(found))
+        else:
+            print("skip: lintian is not installed (scripts/install-deps.sh installs it)")
 finally:
     shutil.rmtree(work, ignore_errors=True)
 

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -68,10 +69,15 @@ inline const Table& table() {
 void decodeInto(QByteArrayView bytes, char16_t* out) {
     const auto* src = reinterpret_cast<const uchar*>(bytes.data());
     const qsizetype n = bytes.size();
-    qsizetype i = 0;
+    if (n < 8) {
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = src[i] < 0x80 ? src[i] : table().toUnicode[src[i]];
+        return;
+    }
     // Most text is ASCII, which is its own code: eight bytes are widened at
-    // once, then the few others looked up.
-    for (; i + 8 <= n; i += 8) {
+    // once, then the few others looked up. The last eight end the text,
+    // overlapping the eight before them.
+    for (qsizetype i = 0; i < n; i = std::min(i + 8, n - 8)) {
         Bytes8 b;
         std::memcpy(&b, src + i, 8);
         const Units8 u = __builtin_convertvector(b, Units8);
@@ -82,9 +88,9 @@ void decodeInto(QByteArrayView bytes, char16_t* out) {
             const qsizetype k = i + std::countr_zero(high) / 8;
             out[k] = table().toUnicode[src[k]];
         }
+        if (i == n - 8)
+            break;
     }
-    for (; i < n; ++i)
-        out[i] = src[i] < 0x80 ? src[i] : table().toUnicode[src[i]];
 }
 
 void decodeInto(QByteArrayView bytes, QString& out) {

@@ -256,20 +256,22 @@ const char* propertyForValue(QStringView value) {
 // The stamp "dd.mm.yyyy  hh:nn:ss" as a REV in local time without a zone:
 // the stamp was taken in local time, and asking the time zone for every
 // card would cost more than writing it.
-QString revision(const PersonRecord& p) {
+// Into rev, without a string of its own; false for a stamp of another form.
+bool revision(const PersonRecord& p, char16_t (&rev)[15]) {
     const QString& stamp = p.EditedAt.isEmpty() ? p.RecordedAt : p.EditedAt;
     static constexpr int kDigits[] = {6, 7, 8, 9, 3, 4, 0, 1, -1, 12, 13, 15, 16, 18, 19};
     if (stamp.size() != 20)
-        return {};
-    QString rev(15, u'T');
+        return false;
     for (int i = 0; i < 15; ++i) {
-        if (kDigits[i] < 0)
+        if (kDigits[i] < 0) {
+            rev[i] = u'T';
             continue;
+        }
         if (!stamp[kDigits[i]].isDigit())
-            return {};
-        rev[i] = stamp[kDigits[i]];
+            return false;
+        rev[i] = stamp[kDigits[i]].unicode();
     }
-    return rev;
+    return true;
 }
 
 void appendAddress(CardBytes& out, const char* name, const QString& line1, const QString& line2,
@@ -404,8 +406,8 @@ void appendVCard(CardBytes& out, const PersonRecord& p, const QList<QByteArray>&
             first = false;
         });
     }
-    if (const QString rev = revision(p); !rev.isEmpty())
-        Line(out, "REV").text(rev);
+    if (char16_t rev[15]; revision(p, rev))
+        Line(out, "REV").text(QStringView(rev, 15));
     for (const QByteArray& jpeg : jpegs) {
         const QByteArray line = QByteArray("PHOTO;ENCODING=b;TYPE=") +
                                 (jpeg.startsWith("\x89PNG") ? "PNG:" : "JPEG:") + jpeg.toBase64();

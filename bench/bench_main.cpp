@@ -479,6 +479,12 @@ int main(int argc, char** argv) {
         return accessibleFilterChild(args[2], args[3].toInt());
     if (args.size() == 4 && args[1] == QStringLiteral("--sync-child"))
         return syncBenchChild(args[2].toInt(), args[3] == QStringLiteral("photos"));
+    // The command-line tool alone, for a quicker look while working on it.
+    if (args.size() == 2 && args[1] == QStringLiteral("--command-line")) {
+        const QString path = dir.filePath(QStringLiteral("bench%1.qdb").arg(kSizes.back()));
+        writeFile(path, generateRecordFile(kSizes.back()));
+        return benchCommandLine(path, dir.path()) ? 1 : 0;
+    }
 
     BenchReport report;
     for (size_t s = 0; s < kSizes.size(); ++s) {

@@ -10,8 +10,9 @@ packages=(
     # fonts; EMF through libemf2svg, drawn with Qt SVG)
     libwmf-dev fonts-urw-base35 libemf2svg-dev qt6-svg-dev
     python3 socat
-    # the end-to-end suite: a display, real input, accessibility, screenshots
-    xvfb xauth xdotool x11-xkb-utils dbus dbus-bin at-spi2-core python3-pyatspi
+    # the end-to-end suite: a display, real input, accessibility, screenshots,
+    # window properties (xprop)
+    xvfb xauth xdotool x11-xkb-utils x11-utils dbus dbus-bin at-spi2-core python3-pyatspi
     imagemagick fonts-dejavu-core
     # vCard peers the interchange tests read and write cards with
     abook python3-vobject
@@ -24,10 +25,10 @@ packages=(
     # the benchmark reads each command's peak memory through time(1)
     time
     # printing (the tests read the PDFs back), installing and the package:
-    # the desktop entry, the file type and the metainfo are validated, and
-    # dpkg-shlibdeps finds the package's dependencies
+    # the desktop entry, the file type and the metainfo are validated,
+    # dpkg-shlibdeps finds the package's dependencies and lintian checks it
     poppler-utils desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
-    appstream dpkg-dev
+    appstream dpkg-dev lintian
 )
 
 missing=()

@@ -190,6 +190,9 @@ DuplicatesDialog::DuplicatesDialog(RecordDocument& document, const Clock& clock,
     Table_Compare->horizontalHeader()->setDefaultSectionSize(170);
     Table_Compare->horizontalHeader()->setMinimumSectionSize(120);
     Table_Compare->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A row fits the persons in sight: a group of hundreds would have every
+    // cell of the row laid out at each change.
+    Table_Compare->verticalHeader()->setResizeContentsPrecision(0);
     auto* compareLabel =
         new QLabel(QStringLiteral("Ka&rşılaştırma (≠: kişilerde farklı olan)"), this);
     compareLabel->setBuddy(Table_Compare);

@@ -54,8 +54,9 @@ public:
 private:
     SafeFile file_;
     VCardExportOptions options_;
-    // Cards are handed to the file in pieces of about this size.
-    static constexpr qsizetype kWritePiece = 64 * 1024;
+    // Cards are handed to the file in pieces of about this size: as large
+    // as the file's own buffer, so they go to the disk without a copy.
+    static constexpr qsizetype kWritePiece = 1024 * 1024;
     QByteArray cards_;
     VCardExportResult result_;
 };

@@ -1,5 +1,8 @@
 #!/usr/bin/env python3
-"""End-to-end checks of zilvaren-cli dump and save."""
+"""End-to-end checks of zilvaren-cli (dump, save and the other commands), and
+of what both programs answer to --help and --version.
+
+Arguments: zilvaren-cli, zilvaren, the project's version."""
 import json
 import os
 import shutil
@@ -7,7 +10,7 @@ import subprocess
 import sys
 import tempfile
 
-CLI = sys.argv[1]
+CLI, GUI, VERSION = sys.argv[1:4]
 failures = 0
 
 
@@ -21,6 +24,24 @@ def check(cond, what):
 def run(*args):
     return subprocess.run([CLI, *args], capture_output=True)
 
+
+# --help and --version answer on standard output and exit 0, the window's
+# program too, without a display; a wrong command line is an error.
+NO_DISPLAY = {k: v for k, v in os.environ.items()
+              if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+for program, name in ((CLI, "zilvaren-cli"), (GUI, "zilvaren")):
+    for flag in ("--help", "-h"):
+        r = subprocess.run([program, flag], capture_output=True, env=NO_DISPLAY, timeout=30)
+        check(r.returncode == 0 and r.stdout.decode().startswith("usage: %s " % name)
+              and r.stderr == b"", "%s %s: usage on standard output, exit 0: %r"
+              % (name, flag, (r.returncode, r.stdout[:80], r.stderr[:200])))
+    r = subprocess.run([program, "--version"], capture_output=True, env=NO_DISPLAY, timeout=30)
+    check(r.returncode == 0 and r.stdout.decode() == "%s %s\n" % (name, VERSION),
+          "%s --version: %r" % (name, (r.returncode, r.stdout, r.stderr[:200])))
+for args in ((), ("kaydet", "a.qdb"), ("--yardim",)):
+    r = subprocess.run([CLI, *args], capture_output=True)
+    check(r.returncode == 2 and r.stdout == b"" and r.stderr.startswith(b"usage: zilvaren-cli "),
+          "a wrong command line %r: usage on standard error, exit 2" % (args,))
 
 SAMPLE = ("0 HEAD\r\n1 IDNO 2\r\n1 GRUP Aile\r\n2 GRUP Aile\r\n1 FIND \r\n2 ITEM ışık\r\n"
           "0 ID 1\r\n1 NAME ŞÜKRÜ\r\n1 GRUP Aile\xffKuz\r\n0 ID 2\r\n1 NAME ALİ\r\n"

@@ -1,0 +1,32 @@
+// The commands of zilvaren-cli that need the libraries of pages and of the
+// network: print and sync. zilvaren-cli hands them over to this program.
+#include "app/cli/CliCommands.h"
+#include "platform/Allocator.h"
+#include "print/PrintCommand.h"
+#include "sync/SyncCommand.h"
+
+#include <QGuiApplication>
+
+#include <cstring>
+#include <memory>
+
+int main(int argc, char** argv) {
+    tuneAllocatorForRecords();
+    // Printing lays pages out with fonts, which need the GUI part of Qt;
+    // it runs without a display.
+    const bool printing = argc > 1 && std::strcmp(argv[1], "print") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (printing) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (printing)
+        return runPrintCommand(args.mid(1));
+    if (args.value(0) == QLatin1String("sync"))
+        return runSyncCommand(args.mid(1));
+    return runCli(args);
+}

@@ -5,7 +5,6 @@
 #include "platform/Errors.h"
 #include "platform/FileProblems.h"
 #include "store/GroupTree.h"
-#include "store/RecordDocument.h"
 
 #include <QFile>
 
@@ -195,17 +194,6 @@ AddressBookRead readAddressBook(QIODevice& device, const QString& groupPath, con
     }
 }
 
-void fileImportedPersons(RecordDocument& document,
-                         std::vector<std::unique_ptr<PersonRecord>> persons,
-                         const QString& groupPath) {
-    if (persons.empty())
-        return;
-    RecordDocument::Step step(document, QStringLiteral("İçe Aktar (%1 kişi)").arg(persons.size()));
-    for (auto& p : persons)
-        p->GroupPath = groupPath;
-    document.addPersons(std::move(persons));
-}
-
 namespace {
 
 QString unreadableMessage(const QString& fileName, const QString& why) {
@@ -229,14 +217,10 @@ AddressBookRead readAddressBookFile(const QString& fileName, const QString& grou
     return read;
 }
 
-AddressBookImport importAddressBook(RecordDocument& document, const QString& fileName,
-                                    const QString& groupPath, const Clock& clock) {
+AddressBookRead readAddressBookAsFarAsItGoes(const QString& fileName, const QString& groupPath,
+                                             const Clock& clock) {
     AddressBookRead read = openAndRead(fileName, groupPath, clock);
-    AddressBookImport result;
-    result.count = int(read.persons.size());
     if (read.error)
-        result.error = unreadableMessage(fileName, *read.error);
-    // Persons kept after a failed read are a change too.
-    fileImportedPersons(document, std::move(read.persons), groupPath);
-    return result;
+        read.error = unreadableMessage(fileName, *read.error);
+    return read;
 }

@@ -56,9 +56,14 @@ struct AddressBookImport {
 // whole.
 AddressBookRead readAddressBookFile(const QString& fileName, const QString& groupPath,
                                     const Clock& clock);
+// The same keeping what was read before a failure part way, with its
+// message in error (the file is read as "\"…\" dosyası okunamadı." says);
+// throws ZilvarenError only when the file cannot be opened.
+AddressBookRead readAddressBookAsFarAsItGoes(const QString& fileName, const QString& groupPath,
+                                             const Clock& clock);
 
-// One whole import of fileName into the document: read, file, and mark the
-// document modified. Throws ZilvarenError when the file cannot be opened;
-// nothing has changed then.
+// One whole import of fileName into the document: read, then filed as one
+// step. Throws ZilvarenError when the file cannot be opened; nothing has
+// changed then.
 AddressBookImport importAddressBook(RecordDocument& document, const QString& fileName,
                                     const QString& groupPath, const Clock& clock);

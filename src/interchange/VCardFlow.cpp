@@ -56,7 +56,7 @@ void runVCardImport(Prompts& prompts, const VCardImportTarget& target) {
     {
         const WindowLock locked(target.lock);
         VCardImportPlan plan = planVCardImport(file, target.groupPath,
-                                               nextRecordNumber(target.document), target.clock);
+                                               nextRecordNumber(target.document.persons()), target.clock);
         if (plan.error) {
             prompts.showError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
                                   .arg(QDir::toNativeSeparators(*fileName), *plan.error));

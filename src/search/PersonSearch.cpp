@@ -1,7 +1,7 @@
 #include "search/PersonSearch.h"
 
 #include "platform/TurkishText.h"
-#include "store/RecordDocument.h"
+#include "store/PersonListModel.h"
 
 #include <algorithm>
 
@@ -94,16 +94,4 @@ void rememberSearchWord(QStringList& words, const QString& word, int limit) {
 QString searchCountText(int count) {
     return QStringLiteral("Arama Listesi Sonucu ") + QString::number(count) +
            QStringLiteral(" Adettir.");
-}
-
-std::optional<SearchResult> runSearch(RecordDocument& document, const QString& typedWord) {
-    const QString word = typedWord.trimmed();
-    if (word.isEmpty())
-        return std::nullopt;
-    rememberSearchWord(document.find().items, word, document.settings().findWords);
-    document.markUnsaved();
-    SearchResult result;
-    result.rows = searchPersons(document.persons(), word, document.find().checks);
-    result.countText = searchCountText(int(result.rows.size()));
-    return result;
 }

@@ -13,10 +13,6 @@ constexpr int kHistorySteps = 200;
 
 } // namespace
 
-int clampFindWords(int value) {
-    return std::clamp(value, 10, 250);
-}
-
 RecordDocument::RecordDocument(QObject* parent) : QObject(parent) {
     history_.setUndoLimit(kHistorySteps);
     connect(&history_, &QUndoStack::cleanChanged, this, &RecordDocument::announceModified);
@@ -155,21 +151,6 @@ void RecordDocument::load(RecordFileData& data) {
     data.differentPersons.clear();
     savedPictures_ = currentPictures();
     Q_EMIT fileStateLoaded();
-}
-
-void mergeFileState(const RecordFileData& data, FindState& find, FileSettings& settings) {
-    find.items.append(data.findItems);
-    for (size_t c = 0; c < data.findChecks.size(); ++c)
-        if (data.findChecks[c])
-            find.checks[c] = *data.findChecks[c];
-    if (data.saveAndClose)
-        settings.saveAndClose = *data.saveAndClose;
-    if (data.findWords)
-        settings.findWords = clampFindWords(*data.findWords);
-    if (data.panelGrupHeight)
-        settings.panelGrupHeight = *data.panelGrupHeight;
-    if (data.panelMainWidth)
-        settings.panelMainWidth = *data.panelMainWidth;
 }
 
 void RecordDocument::clearRecords() {

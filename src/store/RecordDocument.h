@@ -178,10 +178,3 @@ private:
     // Last, so that its steps go first, while the rest is still there.
     QUndoStack history_;
 };
-
-// What loading data does to the find state and the settings: its words
-// come after those already there, and only what the file sets changes.
-void mergeFileState(const RecordFileData& data, FindState& find, FileSettings& settings);
-
-// The find-word limit of the settings, always inside 10..250.
-int clampFindWords(int value);

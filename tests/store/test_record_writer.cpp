@@ -2,6 +2,7 @@
 #include "platform/Cp1254.h"
 #include "store/BirthDate.h"
 #include "store/LoadedFile.h"
+#include "store/RecordFileRewrite.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
 #include "store/RecordFileWriter.h"

@@ -5,7 +5,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
 #include "search/FindCommand.h"
-#include "store/LoadedFile.h"
+#include "store/RecordFileRewrite.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordJson.h"
 #include "telephony/DialCommand.h"
@@ -120,7 +120,5 @@ int runCli(const QStringList& args) {
         return runDialCommand(rest);
     if (command == QLatin1String("duplicates"))
         return runDuplicatesCommand(rest);
-    if (command == QLatin1String("merge"))
-        return runMergeCommand(rest);
     return usage();
 }

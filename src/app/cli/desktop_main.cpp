@@ -1,6 +1,8 @@
-// The commands of zilvaren-cli that need the libraries of pages and of the
-// network: print and sync. zilvaren-cli hands them over to this program.
+// The commands of zilvaren-cli that need the libraries of pages, of the
+// network and of the document's history: print, sync and merge.
+// zilvaren-cli hands them over to this program.
 #include "app/cli/CliCommands.h"
+#include "duplicates/DuplicatesCommand.h"
 #include "platform/Allocator.h"
 #include "print/PrintCommand.h"
 #include "sync/SyncCommand.h"
@@ -28,5 +30,7 @@ int main(int argc, char** argv) {
         return runPrintCommand(args.mid(1));
     if (args.value(0) == QLatin1String("sync"))
         return runSyncCommand(args.mid(1));
+    if (args.value(0) == QLatin1String("merge"))
+        return runMergeCommand(args.mid(1));
     return runCli(args);
 }

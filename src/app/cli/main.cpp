@@ -14,10 +14,10 @@
 
 namespace {
 
-// Printing and sync need the libraries of pages, fonts and the network,
-// whose loading alone would cost every other command more than a tenth of
-// its time: they run in a program of their own (ZILVAREN_CLI_DESKTOP,
-// relative to this one's folder).
+// Printing, sync and merging need the libraries of pages, fonts, the
+// network and the document's history, whose loading alone would cost every
+// other command more than a tenth of its time: they run in a program of
+// their own (ZILVAREN_CLI_DESKTOP, relative to this one's folder).
 [[noreturn]] void handOverToDesktopCommands(char** argv) {
     char self[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self);
@@ -31,7 +31,8 @@ namespace {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && (std::strcmp(argv[1], "print") == 0 || std::strcmp(argv[1], "sync") == 0))
+    if (argc > 1 && (std::strcmp(argv[1], "print") == 0 || std::strcmp(argv[1], "sync") == 0 ||
+                     std::strcmp(argv[1], "merge") == 0))
         handOverToDesktopCommands(argv);
     tuneAllocatorForRecords();
     QCoreApplication app(argc, argv);

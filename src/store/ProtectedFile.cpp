@@ -1,5 +1,10 @@
 #include "store/ProtectedFile.h"
 
+#include "platform/Allocator.h"
+#include "store/RecordFileReader.h"
+
+#include <QBuffer>
+#include <QFileDevice>
 #include <QtEndian>
 
 #include <sodium.h>
@@ -22,7 +27,7 @@ constexpr qsizetype kCheckAt = kStreamHeaderAt + crypto_secretstream_xchacha20po
 constexpr qsizetype kCheckSize = 32;
 constexpr qsizetype kDigestAt = kCheckAt + kCheckSize;
 constexpr qsizetype kDigestSize = 16;
-constexpr qsizetype kHeaderSize = kDigestAt + kDigestSize;
+static_assert(kDigestAt + kDigestSize == kProtectedHeaderSize);
 
 constexpr qsizetype kSealSize = crypto_secretstream_xchacha20poly1305_ABYTES;
 constexpr qsizetype kSealedChunkSize = kProtectedChunkSize + kSealSize;
@@ -35,7 +40,6 @@ constexpr quint64 kCheckKeyId = 2;
 static_assert(kFileSaltSize == crypto_pwhash_SALTBYTES);
 static_assert(kKeySize == crypto_secretstream_xchacha20poly1305_KEYBYTES);
 static_assert(kKeySize == crypto_kdf_KEYBYTES);
-static_assert(kHeaderSize == 125);
 
 const unsigned char* bytes(QByteArrayView view, qsizetype at = 0) {
     return reinterpret_cast<const unsigned char*>(view.data()) + at;
@@ -52,31 +56,45 @@ bool allowed(const KdfLimits& limits) {
            limits.memLimit <= kMaxKdfLimits.memLimit;
 }
 
-// The header of a file, when it is one this program writes and unchanged
-// since (the digest catches damage before any key is made).
-std::optional<KdfLimits> wellFormedHeader(QByteArrayView file) {
-    if (file.size() < kHeaderSize || !file.startsWith(QByteArrayView(kMagic, kMagicSize)))
-        return std::nullopt;
-    unsigned char digest[kDigestSize];
-    crypto_generichash(digest, sizeof digest, bytes(file), kDigestAt, nullptr, 0);
-    if (sodium_memcmp(digest, bytes(file, kDigestAt), sizeof digest) != 0)
-        return std::nullopt;
-    const KdfLimits limits{qFromLittleEndian<quint64>(file.data() + kOpsAt),
-                           qFromLittleEndian<quint64>(file.data() + kMemAt)};
-    if (!allowed(limits))
-        return std::nullopt;
-    return limits;
+void computeDigest(unsigned char* out, QByteArrayView header) {
+    crypto_generichash(out, kDigestSize, bytes(header), kDigestAt, nullptr, 0);
 }
 
 void computeCheck(unsigned char* out, QByteArrayView header, const unsigned char* checkKey) {
     crypto_generichash(out, kCheckSize, bytes(header), kCheckAt, checkKey, kKeySize);
 }
 
-// Wipes the stream's state, which holds the key, however the work ends.
-struct StreamState {
-    crypto_secretstream_xchacha20poly1305_state state;
-    ~StreamState() { sodium_memzero(&state, sizeof state); }
-};
+// The limits of a header this program writes, unchanged since (the digest
+// catches damage before any key is made).
+std::optional<KdfLimits> wellFormedHeader(QByteArrayView firstBytes) {
+    if (firstBytes.size() < kProtectedHeaderSize ||
+        !firstBytes.startsWith(QByteArrayView(kMagic, kMagicSize)))
+        return std::nullopt;
+    unsigned char digest[kDigestSize];
+    computeDigest(digest, firstBytes);
+    if (sodium_memcmp(digest, bytes(firstBytes, kDigestAt), sizeof digest) != 0)
+        return std::nullopt;
+    const KdfLimits limits{qFromLittleEndian<quint64>(firstBytes.data() + kOpsAt),
+                           qFromLittleEndian<quint64>(firstBytes.data() + kMemAt)};
+    if (!allowed(limits))
+        return std::nullopt;
+    return limits;
+}
+
+// Reads up to size bytes (fewer only at the end); throws when in fails.
+qsizetype readPiece(QIODevice& in, char* into, qsizetype size, const QString& fileName) {
+    qsizetype got = 0;
+    while (got < size) {
+        const qint64 n = in.read(into + got, size - got);
+        if (n < 0)
+            throw RecordFileError(
+                QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(fileName, in.errorString()));
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    return got;
+}
 
 } // namespace
 
@@ -103,6 +121,12 @@ struct ProtectedForm {
     static const SecretBytes& keys(const FileKey& key) { return key.keys_; }
 };
 
+// The stream's state holds the key: wiped however the work ends.
+struct ProtectedFileWriter::State {
+    crypto_secretstream_xchacha20poly1305_state stream;
+    ~State() { sodium_memzero(&stream, sizeof stream); }
+};
+
 bool isProtectedRecordFile(QByteArrayView firstBytes) {
     return firstBytes.startsWith(QByteArrayView(kFormWords, sizeof kFormWords - 1));
 }
@@ -115,93 +139,158 @@ FileKey deriveNewFileKey(const SecretBytes& password, KdfLimits limits) {
     return ProtectedForm::derive(password, salt, limits);
 }
 
-std::optional<FileKey> keyForFile(QByteArrayView file, const SecretBytes& password,
+std::optional<FileKey> keyForFile(QByteArrayView firstBytes, const SecretBytes& password,
                                   const QString& fileName) {
     ensureSodiumReady();
-    const std::optional<KdfLimits> limits = wellFormedHeader(file);
+    const std::optional<KdfLimits> limits = wellFormedHeader(firstBytes);
     if (!limits)
         throw DamagedFileError(fileName);
     FileSalt salt;
-    std::copy_n(bytes(file, kSaltAt), salt.size(), salt.begin());
+    std::copy_n(bytes(firstBytes, kSaltAt), salt.size(), salt.begin());
     FileKey key = ProtectedForm::derive(password, salt, *limits);
     unsigned char check[kCheckSize];
     {
         const auto keys = ProtectedForm::keys(key).read();
-        computeCheck(check, file, keys.data() + kKeySize);
+        computeCheck(check, firstBytes, keys.data() + kKeySize);
     }
-    if (crypto_verify_32(check, bytes(file, kCheckAt)) != 0)
+    if (crypto_verify_32(check, bytes(firstBytes, kCheckAt)) != 0)
         return std::nullopt;
     return key;
 }
 
-QByteArray protectRecordBytes(QByteArrayView plain, const FileKey& key) {
-    ensureSodiumReady();
-    const qsizetype chunks =
-        std::max<qsizetype>(1, (plain.size() + kProtectedChunkSize - 1) / kProtectedChunkSize);
-    QByteArray file(kHeaderSize + plain.size() + chunks * kSealSize, Qt::Uninitialized);
-    std::copy_n(kMagic, kMagicSize, file.data());
-    qToLittleEndian(key.limits().opsLimit, file.data() + kOpsAt);
-    qToLittleEndian(key.limits().memLimit, file.data() + kMemAt);
-    std::copy_n(key.salt().data(), key.salt().size(), bytes(file, kSaltAt));
-    StreamState stream;
+ProtectedFileWriter::ProtectedFileWriter(QIODevice& out, const FileKey& key)
+    : out_(out), header_(kProtectedHeaderSize, Qt::Uninitialized),
+      sealed_(kSealedChunkSize, Qt::Uninitialized), state_(std::make_unique<State>()) {
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    pending_.reserve(kProtectedChunkSize);
+    std::copy_n(kMagic, kMagicSize, header_.data());
+    qToLittleEndian(key.limits().opsLimit, header_.data() + kOpsAt);
+    qToLittleEndian(key.limits().memLimit, header_.data() + kMemAt);
+    std::copy_n(key.salt().data(), key.salt().size(), bytes(header_, kSaltAt));
     {
         const auto keys = ProtectedForm::keys(key).read();
-        crypto_secretstream_xchacha20poly1305_init_push(&stream.state, bytes(file, kStreamHeaderAt),
-                                                        keys.data());
-        computeCheck(bytes(file, kCheckAt), file, keys.data() + kKeySize);
+        crypto_secretstream_xchacha20poly1305_init_push(
+            &state_->stream, bytes(header_, kStreamHeaderAt), keys.data());
+        computeCheck(bytes(header_, kCheckAt), header_, keys.data() + kKeySize);
     }
-    crypto_generichash(bytes(file, kDigestAt), kDigestSize, bytes(file), kDigestAt, nullptr, 0);
+    computeDigest(bytes(header_, kDigestAt), header_);
+    if (out_.write(header_) != header_.size()) {
+        failed_ = true;
+        setErrorString(out_.errorString());
+    }
+}
 
-    // Every chunk carries the whole header as additional data.
-    const QByteArrayView header(file.constData(), kHeaderSize);
-    qsizetype at = kHeaderSize;
-    for (qsizetype i = 0; i < chunks; ++i) {
-        const QByteArrayView piece =
-            plain.sliced(i * kProtectedChunkSize,
-                         std::min(kProtectedChunkSize, plain.size() - i * kProtectedChunkSize));
-        const unsigned char tag = i + 1 == chunks
-                                      ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
-                                      : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE;
-        crypto_secretstream_xchacha20poly1305_push(&stream.state, bytes(file, at), nullptr,
-                                                   bytes(piece), std::size_t(piece.size()),
-                                                   bytes(header), kHeaderSize, tag);
-        at += piece.size() + kSealSize;
+ProtectedFileWriter::~ProtectedFileWriter() {
+    sodium_memzero(pending_.data(), std::size_t(pending_.size()));
+}
+
+qint64 ProtectedFileWriter::writeData(const char* data, qint64 size) {
+    if (failed_ || finished_)
+        return -1;
+    qsizetype left = qsizetype(size);
+    while (left > 0) {
+        // A full chunk is sealed only once more follows: the last chunk,
+        // full or not, carries the final tag.
+        if (pending_.size() == kProtectedChunkSize) {
+            if (!seal(pending_.constData(), pending_.size(), false))
+                return -1;
+            pending_.truncate(0);
+        }
+        if (pending_.isEmpty() && left > kProtectedChunkSize) {
+            if (!seal(data, kProtectedChunkSize, false))
+                return -1;
+            data += kProtectedChunkSize;
+            left -= kProtectedChunkSize;
+            continue;
+        }
+        const qsizetype take = std::min(left, kProtectedChunkSize - pending_.size());
+        pending_.append(data, take);
+        data += take;
+        left -= take;
     }
+    return size;
+}
+
+bool ProtectedFileWriter::finish() {
+    if (failed_ || finished_)
+        return false;
+    finished_ = true;
+    return seal(pending_.constData(), pending_.size(), true);
+}
+
+bool ProtectedFileWriter::seal(const char* plain, qsizetype size, bool last) {
+    // Every chunk carries the whole header as additional data.
+    crypto_secretstream_xchacha20poly1305_push(
+        &state_->stream, bytes(sealed_), nullptr, reinterpret_cast<const unsigned char*>(plain),
+        std::size_t(size), bytes(header_), kProtectedHeaderSize,
+        last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+             : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+    if (out_.write(sealed_.constData(), size + kSealSize) == size + kSealSize)
+        return true;
+    failed_ = true;
+    setErrorString(out_.errorString());
+    return false;
+}
+
+QByteArray protectRecordBytes(QByteArrayView plain, const FileKey& key) {
+    const qsizetype chunks =
+        std::max<qsizetype>(1, (plain.size() + kProtectedChunkSize - 1) / kProtectedChunkSize);
+    QByteArray file;
+    reserveLargeBuffer(file, kProtectedHeaderSize + plain.size() + chunks * kSealSize);
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::WriteOnly);
+    ProtectedFileWriter writer(buffer, key);
+    writer.write(plain.data(), plain.size());
+    writer.finish();
     return file;
 }
 
-QByteArray unprotectRecordBytes(QByteArrayView file, const FileKey& key, const QString& fileName) {
-    ensureSodiumReady();
-    if (file.size() < kHeaderSize + kSealSize ||
-        !file.startsWith(QByteArrayView(kMagic, kMagicSize)))
-        throw DamagedFileError(fileName);
-    const qsizetype body = file.size() - kHeaderSize;
-    const qsizetype chunks = (body + kSealedChunkSize - 1) / kSealedChunkSize;
-    if (body - (chunks - 1) * kSealedChunkSize < kSealSize)
+QByteArray unprotectRecordFile(QIODevice& in, const FileKey& key, const QString& fileName) {
+    QByteArray header(kProtectedHeaderSize, Qt::Uninitialized);
+    if (readPiece(in, header.data(), header.size(), fileName) < header.size() ||
+        !header.startsWith(QByteArrayView(kMagic, kMagicSize)))
         throw DamagedFileError(fileName);
 
-    QByteArray plain(body - chunks * kSealSize, Qt::Uninitialized);
-    StreamState stream;
+    QByteArray plain;
+    if (!in.isSequential())
+        reserveLargeBuffer(plain, in.size() - in.pos());
+    crypto_secretstream_xchacha20poly1305_state stream;
     {
         const auto keys = ProtectedForm::keys(key).read();
-        crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, bytes(file, kStreamHeaderAt),
+        crypto_secretstream_xchacha20poly1305_init_pull(&stream, bytes(header, kStreamHeaderAt),
                                                         keys.data());
     }
-    const QByteArrayView header = file.first(kHeaderSize);
-    qsizetype at = kHeaderSize;
-    for (qsizetype i = 0; i < chunks; ++i) {
-        const qsizetype sealed = std::min(kSealedChunkSize, file.size() - at);
+    const auto refuse = [&] {
+        sodium_memzero(&stream, sizeof stream);
+        sodium_memzero(plain.data(), std::size_t(plain.size()));
+        throw DamagedFileError(fileName);
+    };
+
+    // A chunk is the last when nothing follows it, so the next one is read
+    // before it is opened.
+    QByteArray chunk(kSealedChunkSize, Qt::Uninitialized);
+    QByteArray next(kSealedChunkSize, Qt::Uninitialized);
+    qsizetype chunkSize = readPiece(in, chunk.data(), chunk.size(), fileName);
+    for (;;) {
+        const qsizetype nextSize =
+            chunkSize < kSealedChunkSize ? 0 : readPiece(in, next.data(), next.size(), fileName);
+        const bool last = nextSize == 0;
+        if (chunkSize < kSealSize)
+            refuse();
+        const qsizetype at = plain.size();
+        plain.resize(at + chunkSize - kSealSize);
         unsigned char tag = 0;
-        const bool last = i + 1 == chunks;
-        if (crypto_secretstream_xchacha20poly1305_pull(
-                &stream.state, bytes(plain, i * kProtectedChunkSize), nullptr, &tag,
-                bytes(file, at), std::size_t(sealed), bytes(header), kHeaderSize) != 0 ||
+        if (crypto_secretstream_xchacha20poly1305_pull(&stream, bytes(plain, at), nullptr, &tag,
+                                                       bytes(chunk), std::size_t(chunkSize),
+                                                       bytes(header), kProtectedHeaderSize) != 0 ||
             tag != (last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
-                         : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE)) {
-            sodium_memzero(plain.data(), std::size_t(plain.size()));
-            throw DamagedFileError(fileName);
-        }
-        at += sealed;
+                         : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE))
+            refuse();
+        if (last)
+            break;
+        chunk.swap(next);
+        chunkSize = nextSize;
     }
+    sodium_memzero(&stream, sizeof stream);
     return plain;
 }

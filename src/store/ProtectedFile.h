@@ -5,8 +5,10 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QIODevice>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 // The protected form of a record file: the plain file's exact bytes,
@@ -21,7 +23,7 @@ struct KdfLimits {
     bool operator==(const KdfLimits&) const = default;
 };
 
-// New keys: about 0.4 s on the two-core development machine.
+// New keys: about half a second on the two-core development machine.
 inline constexpr KdfLimits kDefaultKdfLimits{4, quint64(128) << 20};
 // The most a file may ask for (about 10 s there). A header asking more is
 // damaged: a made-up file must not hold the program for minutes or take
@@ -30,6 +32,8 @@ inline constexpr KdfLimits kMaxKdfLimits{10, quint64(1) << 30};
 
 // The plain bytes go in pieces of this size, each sealed on its own.
 inline constexpr qsizetype kProtectedChunkSize = 64 * 1024;
+// The header before the first chunk; all keyForFile needs of a file.
+inline constexpr qsizetype kProtectedHeaderSize = 125;
 
 inline constexpr std::size_t kFileSaltSize = 16;
 using FileSalt = std::array<unsigned char, kFileSaltSize>;
@@ -73,18 +77,51 @@ bool isProtectedRecordFile(QByteArrayView firstBytes);
 // A key for a new password, with a new random salt.
 FileKey deriveNewFileKey(const SecretBytes& password, KdfLimits limits = kDefaultKdfLimits);
 
-// The key that password gives for a protected file (its header is enough),
-// or nullopt when the password is wrong. Throws DamagedFileError naming
-// fileName when the header is not well formed or was changed.
-std::optional<FileKey> keyForFile(QByteArrayView file, const SecretBytes& password,
+// The key that password gives for a protected file whose first bytes (at
+// least kProtectedHeaderSize) are given, or nullopt when the password is
+// wrong. Throws DamagedFileError naming fileName when the header is not
+// well formed, was changed or asks for more than kMaxKdfLimits.
+std::optional<FileKey> keyForFile(QByteArrayView firstBytes, const SecretBytes& password,
                                   const QString& fileName);
 
-// The protected form of a plain record file's bytes; every call seals them
-// anew (a new stream header), with the key's salt and limits.
+// Writes the protected form of what is written to it into out, a chunk
+// at a time, so no second copy of the file is made. Every writer seals
+// anew (a new stream header) with the key's salt and limits. finish() after
+// the last byte; without it the file stays unfinished and will not open.
+class ProtectedFileWriter : public QIODevice {
+public:
+    // Writes the header at once. out and key must outlive the writer.
+    ProtectedFileWriter(QIODevice& out, const FileKey& key);
+    ~ProtectedFileWriter() override;
+
+    // Seals the last chunk; false when out refused a write (errorString()
+    // then says why).
+    bool finish();
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    bool seal(const char* plain, qsizetype size, bool last);
+
+    QIODevice& out_;
+    QByteArray header_;
+    QByteArray pending_; // plain bytes not sealed yet, at most one chunk
+    QByteArray sealed_;
+    struct State;
+    std::unique_ptr<State> state_;
+    bool failed_ = false;
+    bool finished_ = false;
+};
+
+// The protected form of a plain record file's bytes, whole.
 QByteArray protectRecordBytes(QByteArrayView plain, const FileKey& key);
 
-// The plain bytes of a protected file, with the key keyForFile gave for it.
-// Throws DamagedFileError naming fileName when any byte was changed, the
-// file was cut or has bytes after its end; no part of the plain bytes is
-// handed out then.
-QByteArray unprotectRecordBytes(QByteArrayView file, const FileKey& key, const QString& fileName);
+// The plain bytes of the protected file in (read from its first byte to
+// its end), with the key keyForFile gave for its header. Throws
+// DamagedFileError naming fileName when any byte was changed, the file was
+// cut or has bytes after its end (no part of the plain bytes is handed
+// out then), and RecordFileError when in cannot be read.
+QByteArray unprotectRecordFile(QIODevice& in, const FileKey& key, const QString& fileName);

@@ -4,6 +4,8 @@
 // anywhere they are refused.
 #include "store/ProtectedFile.h"
 
+#include <QBuffer>
+
 #include <sodium.h>
 
 #include <cstdlib>
@@ -24,26 +26,32 @@ const FileKey& plainFilesKey() {
     return key;
 }
 
-void openProtected(QByteArrayView file) {
+QByteArray unprotect(QByteArray file, const FileKey& key) {
+    QBuffer in(&file);
+    in.open(QIODevice::ReadOnly);
+    return unprotectRecordFile(in, key, kName);
+}
+
+void openProtected(const QByteArray& file) {
     try {
         const std::optional<FileKey> key = keyForFile(file, password(), kName);
         if (!key)
             return;
-        const QByteArray plain = unprotectRecordBytes(file, *key, kName);
-        if (unprotectRecordBytes(protectRecordBytes(plain, *key), *key, kName) != plain)
+        const QByteArray plain = unprotect(file, *key);
+        if (unprotect(protectRecordBytes(plain, *key), *key) != plain)
             std::abort();
     } catch (const DamagedFileError&) {
     }
 }
 
-void sealPlain(QByteArrayView plain) {
+void sealPlain(const QByteArray& plain) {
     const QByteArray sealed = protectRecordBytes(plain, plainFilesKey());
-    if (unprotectRecordBytes(sealed, plainFilesKey(), kName) != plain)
+    if (unprotect(sealed, plainFilesKey()) != plain)
         std::abort();
     const qsizetype cut =
         plain.isEmpty() ? 0 : (uchar(plain.front()) + 256 * uchar(plain.back())) % sealed.size();
     try {
-        unprotectRecordBytes(sealed.first(cut), plainFilesKey(), kName);
+        unprotect(sealed.first(cut), plainFilesKey());
         std::abort();
     } catch (const DamagedFileError&) {
     }
@@ -52,7 +60,8 @@ void sealPlain(QByteArrayView plain) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArrayView bytes(data, qsizetype(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     if (isProtectedRecordFile(bytes))
         openProtected(bytes);
     else

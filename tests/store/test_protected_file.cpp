@@ -1,5 +1,8 @@
+#include "TestSupport.h"
 #include "store/ProtectedFile.h"
+#include "store/RecordFileReader.h"
 
+#include <QBuffer>
 #include <QtEndian>
 #include <QtTest>
 
@@ -45,15 +48,40 @@ struct Opened {
 };
 
 Opened openProtected(QByteArrayView file, const char* typed = kPassword) {
+    QByteArray bytes = file.toByteArray();
+    QBuffer in(&bytes);
+    in.open(QIODevice::ReadOnly);
     try {
-        const std::optional<FileKey> key = keyForFile(file, password(typed), kName);
+        const std::optional<FileKey> key = keyForFile(
+            bytes.first(std::min(bytes.size(), kProtectedHeaderSize)), password(typed), kName);
         if (!key)
             return {{}, wrongPasswordMessage()};
-        return {unprotectRecordBytes(file, *key, kName), {}};
+        return {unprotectRecordFile(in, *key, kName), {}};
     } catch (const DamagedFileError& e) {
         return {{}, e.message()};
     }
 }
+
+// Takes bytes until it has taken capacity, then refuses as a full disk does.
+class FullDisk : public QIODevice {
+public:
+    explicit FullDisk(qint64 capacity) : capacity_(capacity) { open(WriteOnly | Unbuffered); }
+    QByteArray written;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (written.size() + size > capacity_) {
+            setErrorString(QStringLiteral("Diskte yer kalmadı."));
+            return -1;
+        }
+        written.append(data, size);
+        return size;
+    }
+
+private:
+    qint64 capacity_;
+};
 
 const QString kDamaged = QStringLiteral("Dosya bozuk veya değiştirilmiş: personel.qdb");
 
@@ -223,6 +251,70 @@ private Q_SLOTS:
         const QByteArray savedAgain = protectRecordBytes(plainOf(5000), key);
         QCOMPARE(openProtected(saved.first(kHeaderSize) + savedAgain.sliced(kHeaderSize)).refusal,
                  kDamaged);
+    }
+
+    // However the plain bytes arrive, the file is the same: in particular a
+    // last chunk that fills up exactly is still the final one.
+    void writtenInPieces_data() {
+        QTest::addColumn<qsizetype>("plainSize");
+        QTest::addColumn<qsizetype>("pieceSize");
+        for (const qsizetype size : {2 * kProtectedChunkSize, 2 * kProtectedChunkSize + 10}) {
+            const QByteArray name = QByteArray::number(size) + " bytes in pieces of ";
+            for (const qsizetype piece : {qsizetype(1), kProtectedChunkSize - 1,
+                                          kProtectedChunkSize, kProtectedChunkSize + 1, size})
+                QTest::newRow((name + QByteArray::number(piece)).constData()) << size << piece;
+        }
+    }
+    void writtenInPieces() {
+        QFETCH(qsizetype, plainSize);
+        QFETCH(qsizetype, pieceSize);
+        const QByteArray plain = plainOf(plainSize);
+        QByteArray file;
+        QBuffer out(&file);
+        out.open(QIODevice::WriteOnly);
+        ProtectedFileWriter writer(out, deriveNewFileKey(password(), kFast));
+        for (qsizetype at = 0; at < plain.size(); at += pieceSize)
+            QCOMPARE(writer.write(plain.sliced(at, std::min(pieceSize, plain.size() - at))),
+                     std::min(pieceSize, plain.size() - at));
+        QVERIFY(writer.finish());
+        const qsizetype chunks = (plainSize + kProtectedChunkSize - 1) / kProtectedChunkSize;
+        QCOMPARE(file.size(), kHeaderSize + plainSize + chunks * 17);
+        QCOMPARE(openProtected(file).plain, plain);
+    }
+
+    // A save that could not write everything must not report success.
+    void refusedWriteIsReported_data() {
+        QTest::addColumn<qint64>("capacity");
+        QTest::newRow("inside the header") << qint64(50);
+        QTest::newRow("inside the first chunk") << qint64(kHeaderSize + 1000);
+        QTest::newRow("at the last chunk") << qint64(kHeaderSize + 2 * kSealed);
+    }
+    void refusedWriteIsReported() {
+        QFETCH(qint64, capacity);
+        const QByteArray plain = plainOf(2 * kProtectedChunkSize + 5000);
+        FullDisk disk(capacity);
+        ProtectedFileWriter writer(disk, deriveNewFileKey(password(), kFast));
+        const bool written = writer.write(plain) == plain.size();
+        QVERIFY(!(written && writer.finish()));
+        QCOMPARE(writer.errorString(), QStringLiteral("Diskte yer kalmadı."));
+    }
+
+    // A file that cannot be read is not called damaged: the reason is told.
+    void unreadableFileIsNotDamaged() {
+        const QByteArray file = threeChunkFile();
+        const std::optional<FileKey> key = keyForFile(file, password(), kName);
+        QVERIFY(key);
+        for (const qint64 failAt : {qint64(10), kHeaderSize + kSealed + 10}) {
+            FailingDevice in(file, failAt);
+            try {
+                unprotectRecordFile(in, *key, kName);
+                QFAIL("read past a failing device");
+            } catch (const DamagedFileError&) {
+                QFAIL("a failing device taken for a damaged file");
+            } catch (const RecordFileError& e) {
+                QVERIFY(e.message().contains(QStringLiteral("Input/output error")));
+            }
+        }
     }
 
     void plainFileIsNotProtected_data() {

@@ -81,6 +81,12 @@ std::optional<KdfLimits> wellFormedHeader(QByteArrayView firstBytes) {
     return limits;
 }
 
+// The stream's state holds the key: wiped however the work ends.
+struct StreamState {
+    crypto_secretstream_xchacha20poly1305_state stream;
+    ~StreamState() { sodium_memzero(&stream, sizeof stream); }
+};
+
 // Reads up to size bytes (fewer only at the end); throws when in fails.
 qsizetype readPiece(QIODevice& in, char* into, qsizetype size, const QString& fileName) {
     qsizetype got = 0;
@@ -121,11 +127,7 @@ struct ProtectedForm {
     static const SecretBytes& keys(const FileKey& key) { return key.keys_; }
 };
 
-// The stream's state holds the key: wiped however the work ends.
-struct ProtectedFileWriter::State {
-    crypto_secretstream_xchacha20poly1305_state stream;
-    ~State() { sodium_memzero(&stream, sizeof stream); }
-};
+struct ProtectedFileWriter::State : StreamState {};
 
 bool isProtectedRecordFile(QByteArrayView firstBytes) {
     return firstBytes.startsWith(QByteArrayView(kFormWords, sizeof kFormWords - 1));
@@ -251,46 +253,45 @@ QByteArray unprotectRecordFile(QIODevice& in, const FileKey& key, const QString&
         !header.startsWith(QByteArrayView(kMagic, kMagicSize)))
         throw DamagedFileError(fileName);
 
+    StreamState state;
+    {
+        const auto keys = ProtectedForm::keys(key).read();
+        crypto_secretstream_xchacha20poly1305_init_pull(
+            &state.stream, bytes(header, kStreamHeaderAt), keys.data());
+    }
     QByteArray plain;
     if (!in.isSequential())
         reserveLargeBuffer(plain, in.size() - in.pos());
-    crypto_secretstream_xchacha20poly1305_state stream;
-    {
-        const auto keys = ProtectedForm::keys(key).read();
-        crypto_secretstream_xchacha20poly1305_init_pull(&stream, bytes(header, kStreamHeaderAt),
-                                                        keys.data());
-    }
-    const auto refuse = [&] {
-        sodium_memzero(&stream, sizeof stream);
-        sodium_memzero(plain.data(), std::size_t(plain.size()));
-        throw DamagedFileError(fileName);
-    };
-
     // A chunk is the last when nothing follows it, so the next one is read
     // before it is opened.
     QByteArray chunk(kSealedChunkSize, Qt::Uninitialized);
     QByteArray next(kSealedChunkSize, Qt::Uninitialized);
-    qsizetype chunkSize = readPiece(in, chunk.data(), chunk.size(), fileName);
-    for (;;) {
-        const qsizetype nextSize =
-            chunkSize < kSealedChunkSize ? 0 : readPiece(in, next.data(), next.size(), fileName);
-        const bool last = nextSize == 0;
-        if (chunkSize < kSealSize)
-            refuse();
-        const qsizetype at = plain.size();
-        plain.resize(at + chunkSize - kSealSize);
-        unsigned char tag = 0;
-        if (crypto_secretstream_xchacha20poly1305_pull(&stream, bytes(plain, at), nullptr, &tag,
-                                                       bytes(chunk), std::size_t(chunkSize),
-                                                       bytes(header), kProtectedHeaderSize) != 0 ||
-            tag != (last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
-                         : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE))
-            refuse();
-        if (last)
-            break;
-        chunk.swap(next);
-        chunkSize = nextSize;
+    try {
+        qsizetype chunkSize = readPiece(in, chunk.data(), chunk.size(), fileName);
+        for (;;) {
+            const qsizetype nextSize = chunkSize < kSealedChunkSize
+                                           ? 0
+                                           : readPiece(in, next.data(), next.size(), fileName);
+            const bool last = nextSize == 0;
+            if (chunkSize < kSealSize)
+                throw DamagedFileError(fileName);
+            const qsizetype at = plain.size();
+            plain.resize(at + chunkSize - kSealSize);
+            unsigned char tag = 0;
+            if (crypto_secretstream_xchacha20poly1305_pull(
+                    &state.stream, bytes(plain, at), nullptr, &tag, bytes(chunk),
+                    std::size_t(chunkSize), bytes(header), kProtectedHeaderSize) != 0 ||
+                tag != (last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                             : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE))
+                throw DamagedFileError(fileName);
+            if (last)
+                return plain;
+            chunk.swap(next);
+            chunkSize = nextSize;
+        }
+    } catch (...) {
+        // What was opened before the fault is never handed out, nor left.
+        sodium_memzero(plain.data(), std::size_t(plain.size()));
+        throw;
     }
-    sodium_memzero(&stream, sizeof stream);
-    return plain;
 }

@@ -6,6 +6,8 @@ packages=(
     g++ make cmake pkg-config
     qt6-base-dev qt6-translations-l10n
     libicu-dev libjpeg-dev
+    # protected record files: the key from the password, the encryption
+    libsodium-dev
     # pictures: metafiles (WMF through libwmf, whose text needs the URW
     # fonts; EMF through libemf2svg, drawn with Qt SVG)
     libwmf-dev fonts-urw-base35 libemf2svg-dev qt6-svg-dev

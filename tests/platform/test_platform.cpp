@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "platform/Cp1254.h"
+#include "platform/SecretBytes.h"
 #include "platform/SettingsStore.h"
 #include "platform/TurkishText.h"
 
@@ -7,6 +8,9 @@
 #include <QtTest>
 
 #include <array>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -216,6 +220,48 @@ private Q_SLOTS:
         QCOMPARE(*back.comPort, 3);
         QCOMPARE(*back.quickDial, true);
         QVERIFY(!store.portDevice(2));
+    }
+
+    // Other programs read the password as UTF-8: no Turkish letter may be
+    // lost or confused with another.
+    void passwordIsUtf8_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("Turkish letters") << QStringLiteral("ğüşıöç ĞÜŞİÖÇ");
+        QTest::newRow("beyond the BMP") << QStringLiteral("anahtar \U0001F511");
+    }
+    void passwordIsUtf8() {
+        QFETCH(QString, typed);
+        const SecretBytes secret = SecretBytes::fromText(typed);
+        const auto bytes = secret.read();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())),
+                 typed.toUtf8());
+    }
+
+    // Between readings the pages of a secret cannot be touched at all; a
+    // reading inside another keeps them open until the outer one ends.
+    void secretIsClosedBetweenReadings() {
+        const SecretBytes secret = SecretBytes::fromText(u"parola");
+        const unsigned char* at = nullptr;
+        {
+            const auto outer = secret.read();
+            at = outer.data();
+            {
+                const auto inner = secret.read();
+            }
+            QCOMPARE(outer.data()[0], 'p');
+        }
+        const pid_t child = fork();
+        if (child == 0) {
+            std::signal(SIGSEGV, SIG_DFL);
+            volatile unsigned char touched = *at;
+            (void)touched;
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), SIGSEGV);
     }
 };
 

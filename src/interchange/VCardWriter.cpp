@@ -206,7 +206,7 @@ public:
                 Units8 u;
                 std::memcpy(&u, src + i, 16);
                 const Units8 special =
-                    (u < 0x20) | (u > 0x7F) | (u == u',') | (u == u';') | (u == u'\\');
+                    (u < 0x20) | (u > 0x7F) | (u == ',') | (u == ';') | (u == '\\');
                 quint64 flags[2];
                 std::memcpy(flags, &special, 16);
                 if ((flags[0] | flags[1]) == 0) {

@@ -4,8 +4,9 @@
 #include "store/RecordFileSaver.h"
 
 
-std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path) {
-    RecordFileData data = readRecordFile(path);
+std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path,
+                                             const PasswordSource& password) {
+    RecordFileData data = readRecordFile(path, password);
     if (data.error)
         throw ZilvarenError(*data.error);
     return fromData(data);
@@ -13,6 +14,7 @@ std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path) {
 
 std::unique_ptr<LoadedFile> LoadedFile::fromData(RecordFileData& data) {
     auto file = std::make_unique<LoadedFile>();
+    file->key = data.key;
     GroupNode* group = data.groupToSelect;
     const std::optional<QString> recordNo = data.focusedRecordNo;
     file->document.load(data);
@@ -22,5 +24,5 @@ std::unique_ptr<LoadedFile> LoadedFile::fromData(RecordFileData& data) {
 }
 
 void LoadedFile::save(const QString& path) const {
-    saveRecordFile(path, document.compose());
+    saveRecordFile(path, document.compose(), key.get());
 }

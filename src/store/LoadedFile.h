@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/RecordDocument.h"
+#include "store/RecordFileReader.h"
 
 #include <memory>
 #include <vector>
@@ -10,10 +11,13 @@
 // header group). This is how the command-line tool opens and saves files.
 struct LoadedFile {
     RecordDocument document;
+    // The key a protected file was opened with, and is saved with again.
+    std::shared_ptr<const FileKey> key;
 
     // Throws ZilvarenError when the file is missing, unreadable or reading
-    // stopped at a malformed line.
-    static std::unique_ptr<LoadedFile> read(const QString& path);
+    // stopped at a malformed line; a protected file is opened with password.
+    static std::unique_ptr<LoadedFile> read(const QString& path,
+                                            const PasswordSource& password = {});
     // The same from a file that was read (whatever it held, error or not).
     static std::unique_ptr<LoadedFile> fromData(RecordFileData& data);
     // Saves as the program's save does (backup kept as ".BAK").

@@ -1,5 +1,6 @@
 #include "store/RecordFileRewrite.h"
 
+#include "store/ProtectedFile.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
 #include "store/RecordFileWriter.h"
@@ -8,7 +9,8 @@
 #include <QIODevice>
 
 void rewriteRecordFile(const QString& source, const QString& target,
-                       const std::function<RecordFileEdit()>& editing) {
+                       const std::function<RecordFileEdit()>& editing,
+                       const PasswordSource& password, const TargetProtection& protection) {
     // The person to focus is the first that has the record number the file
     // names, else the first of all. The number comes before the persons in
     // every file this program writes; a file that names it later, or names
@@ -39,7 +41,8 @@ void rewriteRecordFile(const QString& source, const QString& target,
                 if (isFocused)
                     focused = p.RecordNo;
                 body.person(p);
-            });
+            },
+                           password);
         if (data.error)
             throw ZilvarenError(*data.error);
         if (!learnt && first && (numberMoved || data.focusedRecordNo != comparedWith)) {
@@ -58,10 +61,16 @@ void rewriteRecordFile(const QString& source, const QString& target,
         RecordFileWriter head;
         head.header(focused ? &*focused : nullptr, *data.groups, data.groupToSelect, find, settings,
                     data.differentPersons);
-        saveRecordFile(target, [&head, &body](QIODevice& out) {
-            return out.write(head.bytes().data(), head.bytes().size()) == head.bytes().size() &&
-                   out.write(body.bytes().data(), body.bytes().size()) == body.bytes().size();
-        });
+        const FileKey* key = protection.plain ? nullptr
+                             : protection.key ? protection.key.get()
+                                              : data.key.get();
+        saveRecordFile(
+            target,
+            [&head, &body](QIODevice& out) {
+                return out.write(head.bytes().data(), head.bytes().size()) == head.bytes().size() &&
+                       out.write(body.bytes().data(), body.bytes().size()) == body.bytes().size();
+            },
+            key);
         return;
     }
 }

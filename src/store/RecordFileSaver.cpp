@@ -3,6 +3,7 @@
 #include "platform/FileProblems.h"
 #include "platform/SafeFile.h"
 #include "platform/TemporaryFiles.h"
+#include "store/ProtectedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,7 +104,16 @@ QString saveTargetOf(const QString& path) {
     return resolved.isEmpty() ? info.symLinkTarget() : resolved;
 }
 
-void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent) {
+void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                    const FileKey* key) {
+    if (key) {
+        saveRecordFile(path, [&](QIODevice& out) {
+            // A refusal of out leaves its reason in out.
+            ProtectedFileWriter sealed(out, *key);
+            return writeContent(sealed) && sealed.finish();
+        });
+        return;
+    }
     const QString target = saveTargetOf(path);
     if (QFileInfo(target).isDir())
         throw cannotCreate(path, systemReason(EISDIR));
@@ -117,7 +127,7 @@ void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& 
         throw failed();
 }
 
-void saveRecordFile(const QString& path, const QByteArray& content) {
-    saveRecordFile(path,
-                   [&content](QIODevice& out) { return out.write(content) == content.size(); });
+void saveRecordFile(const QString& path, const QByteArray& content, const FileKey* key) {
+    saveRecordFile(
+        path, [&content](QIODevice& out) { return out.write(content) == content.size(); }, key);
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class FileKey;
 class QIODevice;
 
 // The name of the backup kept beside a record file: its extension replaced
@@ -32,5 +33,7 @@ QString saveTargetOf(const QString& path);
 // ("Unable to create backup file.", "Cannot create file %s") and the
 // reason; the file on disk is then unchanged. writeContent puts the new
 // content into the device, false when the device refused it.
-void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent);
-void saveRecordFile(const QString& path, const QByteArray& content);
+// With a key, the file is written in the protected form.
+void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                    const FileKey* key = nullptr);
+void saveRecordFile(const QString& path, const QByteArray& content, const FileKey* key = nullptr);

@@ -2,6 +2,9 @@
 // network and of the document's history: print, sync and merge.
 // zilvaren-cli hands them over to this program.
 #include "app/cli/CliCommands.h"
+#include "app/cli/CliPassword.h"
+#include "platform/CommandLine.h"
+#include "platform/Errors.h"
 #include "duplicates/DuplicatesCommand.h"
 #include "platform/Allocator.h"
 #include "print/PrintCommand.h"
@@ -25,7 +28,13 @@ int main(int argc, char** argv) {
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    const QStringList args = QCoreApplication::arguments().mid(1);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    try {
+        takeRecordFilePassword(args);
+    } catch (const std::exception& e) {
+        printCliError(exceptionMessage(e));
+        return 1;
+    }
     if (printing)
         return runPrintCommand(args.mid(1));
     if (args.value(0) == QLatin1String("sync"))

@@ -27,7 +27,6 @@ LockDialog::LockDialog(const QString& fileName, Unlock unlock, QWidget* parent)
     label->setBuddy(Edit_Parola);
     Label_Sorun = new QLabel(this);
     Label_Sorun->setWordWrap(true);
-    Label_Sorun->setAccessibleName(QStringLiteral("Sorun"));
     Label_Sorun->hide();
 
     auto* buttons = new QDialogButtonBox(this);

@@ -315,9 +315,7 @@ void FileCommands::show(const QString& path, const QString& source,
         adopt();
         partialRead_ = data.error.has_value();
         personsRead = qsizetype(data.persons.size());
-        if (path.isEmpty())
-            setCaption();
-        else if (path != currentFileName_)
+        if (!path.isEmpty() && path != currentFileName_)
             SetCurrentFileName(path);
         else
             setCaption();

@@ -70,6 +70,7 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
                               return group ? BuildGroupPath(group) : QString();
                           },
                           [this] { return pictureFolder(); }});
+    printing_->setShowStatus([this](const QString& text) { showActivity(text); });
     VST_Grup->setDropPartners(editing_->SB_Ekle, &services_.prompts);
     addAction(editing_->EscapeCancel);
     // Del in the person list works as "Sil".

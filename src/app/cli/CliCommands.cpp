@@ -33,7 +33,8 @@ int usage() {
         "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
         "       zilvaren-cli duplicates FILE.qdb\n"
         "       zilvaren-cli merge FILE.qdb KEEP DROP [DROP...] -o OUT.qdb\n"
-        "       zilvaren-cli print FILE.qdb [--group PATH] [--person NO] -o OUT.pdf\n"
+        "       zilvaren-cli print FILE.qdb [--group PATH] [--person NO | --style "
+        "list|phones|labels|birthdays [--address home|work] [--month N]] -o OUT.pdf\n"
         "       zilvaren-cli sync FILE.qdb --url URL --user NAME [--password-file PATH]\n"
         "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n");
     return 2;

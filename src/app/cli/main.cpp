@@ -11,15 +11,21 @@
 
 int main(int argc, char** argv) {
     tuneAllocatorForRecords();
+    // Qt would take options of its own (--style among them) out of the
+    // arguments: it is given the program's name alone.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    int qtArgc = 1;
     // Printing lays pages out with fonts, which need the GUI part of Qt;
     // it runs without a display.
     std::unique_ptr<QCoreApplication> app;
     if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app = std::make_unique<QGuiApplication>(qtArgc, argv);
     } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
+        app = std::make_unique<QCoreApplication>(qtArgc, argv);
     }
-    return runCli(QCoreApplication::arguments().mid(1));
+    return runCli(args);
 }

@@ -28,6 +28,9 @@ packages=(
     # dpkg-shlibdeps finds the package's dependencies
     poppler-utils desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
     appstream dpkg-dev
+    # the Excel export, and the tests and the benchmark that read and write
+    # workbooks with openpyxl
+    libxlsxwriter-dev python3-openpyxl
 )
 
 missing=()

@@ -79,19 +79,27 @@ void runVCardImport(Prompts& prompts, const VCardImportTarget& target) {
     prompts.showMessage(closing);
 }
 
+std::optional<std::vector<const PersonRecord*>>
+exportedPersons(Prompts& prompts, const std::vector<const PersonRecord*>& persons,
+                const QString& focusedGroupPath) {
+    if (focusedGroupPath.isEmpty())
+        return persons;
+    const PromptButton scope = prompts.ask(
+        QStringLiteral("Yalnızca \"%1\" grubu ve alt gruplarındaki kişiler mi aktarılsın?"
+                       "\r\rHayır: tüm kişiler aktarılır.")
+            .arg(shownPath(focusedGroupPath)),
+        PromptIcon::Information, {PromptButton::Yes, PromptButton::No, PromptButton::Cancel});
+    if (scope == PromptButton::Cancel)
+        return std::nullopt;
+    return scope == PromptButton::Yes ? personsInGroup(persons, focusedGroupPath) : persons;
+}
+
 void runVCardExport(Prompts& prompts, const VCardExportSource& source) {
-    std::vector<const PersonRecord*> persons = source.persons;
-    if (!source.focusedGroupPath.isEmpty()) {
-        const PromptButton scope = prompts.ask(
-            QStringLiteral("Yalnızca \"%1\" grubu ve alt gruplarındaki kişiler mi aktarılsın?"
-                           "\r\rHayır: tüm kişiler aktarılır.")
-                .arg(shownPath(source.focusedGroupPath)),
-            PromptIcon::Information, {PromptButton::Yes, PromptButton::No, PromptButton::Cancel});
-        if (scope == PromptButton::Cancel)
-            return;
-        if (scope == PromptButton::Yes)
-            persons = personsInGroup(persons, source.focusedGroupPath);
-    }
+    const std::optional<std::vector<const PersonRecord*>> chosen =
+        exportedPersons(prompts, source.persons, source.focusedGroupPath);
+    if (!chosen)
+        return;
+    const std::vector<const PersonRecord*>& persons = *chosen;
     VCardExportOptions options;
     options.pictureFolder = source.pictureFolder;
     if (std::any_of(persons.begin(), persons.end(),

@@ -249,6 +249,14 @@ bool isJpeg(const QByteArray& data) {
 
 } // namespace
 
+void appendTextLine(QByteArray& out, const char* name, QStringView value) {
+    Line(out, name).text(value);
+}
+
+void appendFoldedLine(QByteArray& out, QByteArrayView line) {
+    appendFolded(out, line.data(), line.size());
+}
+
 QString vcardUid(const PersonRecord& person) {
     if (!person.Identity.isEmpty())
         return person.Identity;

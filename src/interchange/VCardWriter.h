@@ -34,6 +34,13 @@ QString derivedUid(const PersonRecord& person);
 // file has that one, one made from it and a count.
 QString newIdentity(const PersonRecord& person, const QSet<QString>& taken);
 
+// One content line "name:value", the value escaped as text, folded at 75
+// octets (never inside a UTF-8 sequence), ending in CR LF: vCard 3.0 and
+// iCalendar write text alike.
+void appendTextLine(QByteArray& out, const char* name, QStringView value);
+// The same for a line whose bytes need no escaping.
+void appendFoldedLine(QByteArray& out, QByteArrayView line);
+
 // One vCard 3.0 card: UTF-8, CR LF, folded at 75 octets, values escaped.
 // Each of jpegs (JPEG, or PNG by its signature) goes inline as a PHOTO.
 QByteArray composeVCard(const PersonRecord& person, const QList<QByteArray>& jpegs = {});

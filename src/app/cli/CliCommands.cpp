@@ -29,6 +29,10 @@ int usage() {
         "       zilvaren-cli import-vcard FILE.qdb CARDS.vcf [--group PATH] "
         "[--replace-unencodable] -o OUT.qdb\n"
         "       zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n"
+        "       zilvaren-cli import-csv FILE.qdb IN.csv [--map COLUMN=FIELD ...] [--group PATH] "
+        "[--replace-unencodable] -o OUT.qdb | --show-map\n"
+        "       zilvaren-cli export-xlsx FILE.qdb [--group PATH] -o OUT.xlsx\n"
+        "       zilvaren-cli export-ics FILE.qdb -o OUT.ics\n"
         "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
         "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
         "       zilvaren-cli duplicates FILE.qdb\n"
@@ -104,6 +108,12 @@ int runCli(const QStringList& args) {
         return runImportVCardCommand(rest);
     if (command == QLatin1String("export-vcard"))
         return runExportVCardCommand(rest);
+    if (command == QLatin1String("import-csv"))
+        return runImportCsvCommand(rest);
+    if (command == QLatin1String("export-xlsx"))
+        return runExportXlsxCommand(rest);
+    if (command == QLatin1String("export-ics"))
+        return runExportIcsCommand(rest);
     if (command == QLatin1String("tools"))
         return runToolsCommand(rest);
     if (command == QLatin1String("find"))

@@ -3,6 +3,7 @@
 #include "app/ActivityNote.h"
 #include "app/FileCommands.h"
 #include "app/MainCommands.h"
+#include "app/OfficeCommands.h"
 #include "app/PanelLayout.h"
 #include "app/ServerSync.h"
 #include "app/WindowPlacement.h"
@@ -83,6 +84,7 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     commands_ = new MainCommands(*this, *files_, *editing_);
     buildPanels();
     buildStatusBar();
+    office_ = new OfficeCommands(*this, services_.prompts, services_.clock);
 
     connect(files_, &FileCommands::captionChanged, this, &QWidget::setWindowTitle);
     connect(editing_, &PersonEditing::lockChanged, this, &TForm_Main::setLocked);

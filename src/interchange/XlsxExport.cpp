@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <xlsxwriter.h>
@@ -86,16 +85,19 @@ XlsxFile::XlsxFile(const QString& path)
 
 XlsxFile::~XlsxFile() = default;
 
-void XlsxFile::writeText(int column, const QString& text) {
+void XlsxFile::writeText(int column, QStringView text) {
     if (text.isEmpty())
         return;
-    const QStringView cell = QStringView(text).first(std::min(text.size(), kMaxCellText));
-    int longest = 0;
-    for (const QStringView line : cell.tokenize(u'\n'))
-        longest = std::max(longest, int(line.size()));
+    const QStringView cell = text.first(std::min(text.size(), kMaxCellText));
+    int longest = int(cell.size());
+    if (cell.contains(u'\n')) {
+        longest = 0;
+        for (const QStringView line : cell.tokenize(u'\n'))
+            longest = std::max(longest, int(line.size()));
+    }
     widths_[size_t(column)] = std::max(widths_[size_t(column)], std::min(longest + 2, kMaxWidth));
     utf8_.resize(cell.size() * 3 + 1);
-    char* end = QStringEncoder(QStringEncoder::Utf8).appendToBuffer(utf8_.data(), cell);
+    char* end = utf8Encoder_.appendToBuffer(utf8_.data(), cell);
     *end = 0;
     worksheet_write_string(book_->sheet, lxw_row_t(rows_), lxw_col_t(column), utf8_.constData(),
                            nullptr);
@@ -107,10 +109,15 @@ void XlsxFile::add(const PersonRecord& p) {
             kFailure.arg(QDir::toNativeSeparators(file_.path())) +
             QStringLiteral("\rExcel bir sayfada en çok %1 kişi tutar.").arg(kMaxPersons));
     ++rows_;
-    const QStringList values = exportValues(p);
+    exportValuesInto(p, values_);
+    const QStringList& values = values_;
     for (int c = 0; c < int(values.size()); ++c) {
         if (c == kGroupColumn) {
-            writeText(c, groupTitle(p.GroupPath));
+            // Persons share their groups: each title is made once.
+            auto title = groupTitles_.constFind(p.GroupPath);
+            if (title == groupTitles_.cend())
+                title = groupTitles_.insert(p.GroupPath, groupTitle(p.GroupPath));
+            writeText(c, *title);
         } else if (c == kNotesColumn) {
             writeText(c, p.Notes.join(u'\n'));
         } else if (c == kDateColumn && p.BirthDate >= kFirstExcelDate) {
@@ -119,7 +126,7 @@ void XlsxFile::add(const PersonRecord& p) {
         } else {
             // The semicolon export's blank between two empty address lines
             // is no value of a cell.
-            writeText(c, values[c].trimmed());
+            writeText(c, QStringView(values[c]).trimmed());
         }
     }
 }

@@ -3,7 +3,9 @@
 #include "platform/SafeFile.h"
 #include "store/PersonRecord.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringEncoder>
 
 #include <array>
 #include <functional>
@@ -36,12 +38,16 @@ public:
 
 private:
     struct Book;
-    void writeText(int column, const QString& text);
+    void writeText(int column, QStringView text);
 
     SafeFile file_;
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<Book> book_;
+    QStringEncoder utf8Encoder_{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
     QByteArray utf8_;
+    QHash<QString, QString> groupTitles_;
+    QStringList values_; // a person's, their room kept for the next
+
     std::array<int, 26> widths_{};
     int rows_ = 0;
 };

@@ -162,6 +162,8 @@ bool printTable(QPagedPaintDevice& device, const QString& title, const PrintHead
         }
         y += headRow;
         painter.setFont(page.text());
+        const QFontMetricsF fm = page.metrics(page.text());
+        const qreal baseline = pad / 2 + (line - fm.height()) / 2 + fm.ascent();
         const size_t end = pg + 1 < starts.size() ? starts[pg + 1] : rows;
         size_t shade = 0;
         for (size_t i = starts[pg]; i < end; ++i) {
@@ -183,9 +185,8 @@ bool printTable(QPagedPaintDevice& device, const QString& title, const PrintHead
                 painter.save();
                 painter.setClipRect(QRectF(x, y, widths[c], heights[i]));
                 for (qsizetype l = 0; l < r.cells[c].size(); ++l)
-                    painter.drawText(
-                        QRectF(x + pad, y + pad / 2 + qreal(l) * line, textWidths[c], line),
-                        Qt::AlignLeft | Qt::AlignVCenter, r.cells[c][l]);
+                    painter.drawText(QPointF(x + pad, y + baseline + qreal(l) * line),
+                                     r.cells[c][l]);
                 painter.restore();
                 x += widths[c];
             }

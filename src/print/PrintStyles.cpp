@@ -10,6 +10,8 @@
 #include <QPagedPaintDevice>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 namespace {
 
@@ -22,16 +24,59 @@ QString listedName(const PersonRecord& p) {
     return p.Surname + QStringLiteral(", ") + p.FirstName;
 }
 
-// The telephone and mail entries of the phone list, one line each.
-QStringList contactLines(const Page& page, const PersonRecord& p, qreal width) {
+// Whether a line fits a width, known for most lines without laying them
+// out: the sum of the characters' advances, which kerning hardly ever
+// exceeds, is taken from a table of the Latin and Turkish letters.
+class LineFit {
+public:
+    explicit LineFit(const QFontMetricsF& metrics) : metrics_(metrics) { advances_.fill(-1); }
+
+    bool fits(QStringView text, qreal width) {
+        qreal sum = 0;
+        for (const QChar c : text) {
+            if (c.unicode() >= advances_.size())
+                return metrics_.horizontalAdvance(text.toString()) <= width;
+            qreal& advance = advances_[c.unicode()];
+            if (advance < 0)
+                advance = metrics_.horizontalAdvance(c);
+            sum += advance;
+        }
+        return sum <= width;
+    }
+    // The text's lines in width, at most maxLines, as Page::lines makes them.
+    QStringList lines(const Page& page, const QString& text, qreal width, int maxLines) {
+        if (!text.contains(u'\n') && fits(text, width))
+            return {text};
+        return page.lines(text, page.text(), width, maxLines);
+    }
+    // One line, cut short with "…" when it does not fit.
+    QString line(const QString& text, qreal width) {
+        return fits(text, width) ? text : metrics_.elidedText(text, Qt::ElideRight, width);
+    }
+
+private:
+    QFontMetricsF metrics_;
+    std::array<qreal, 0x180> advances_;
+};
+
+// The telephone and mail entries of the phone list with their kinds, as
+// many to a line as fit ("GSM: 0532 … · Ev: 0312 …"); one too long for a
+// line of its own is cut short.
+QStringList contactLines(LineFit& fit, const PersonRecord& p, qreal width) {
     QStringList lines;
-    const QFontMetricsF fm = page.metrics(page.text());
     for (const QString& entry : p.Contacts) {
         const ContactEntry c = ContactEntry::parse(entry);
         if (c.kind == u"Web")
             continue;
         const QString text = c.kind.isEmpty() ? c.value : c.kind + QStringLiteral(": ") + c.value;
-        lines.append(fm.elidedText(text, Qt::ElideRight, width));
+        if (!lines.isEmpty()) {
+            const QString joined = lines.last() + QStringLiteral("  ·  ") + text;
+            if (fit.fits(joined, width)) {
+                lines.last() = joined;
+                continue;
+            }
+        }
+        lines.append(fit.line(text, width));
     }
     return lines;
 }
@@ -93,20 +138,22 @@ bool printPhoneList(QPagedPaintDevice& device, const PrintHeading& heading,
             items.push_back({nullptr, initial});
         items.push_back({p, initial});
     }
+    std::optional<LineFit> fit;
     return printTable(
         device, QStringLiteral("Velmora — Telefon Rehberi"), heading,
-        {{QStringLiteral("Ad Soyad"), 0.36},
-         {QStringLiteral("Grup"), 0.24},
-         {QStringLiteral("Telefon - Mail"), 0.40}},
+        {{QStringLiteral("Ad Soyad"), 0.30},
+         {QStringLiteral("Grup"), 0.25},
+         {QStringLiteral("Telefon - Mail"), 0.45}},
         items.size(), [&](const Page& page, const std::vector<qreal>& widths, size_t row) {
             const Item& item = items[row];
             if (!item.person)
                 return PrintRow{{{QString(item.initial)}}, true};
+            if (!fit)
+                fit.emplace(page.metrics(page.text()));
             const PersonRecord& p = *item.person;
-            return PrintRow{
-                {page.lines(listedName(p), page.text(), widths[0], kMaxNameLines),
-                 page.lines(groupTitle(p.GroupPath), page.text(), widths[1], kMaxGroupLines),
-                 contactLines(page, p, widths[2])}};
+            return PrintRow{{fit->lines(page, listedName(p), widths[0], kMaxNameLines),
+                             fit->lines(page, groupTitle(p.GroupPath), widths[1], kMaxGroupLines),
+                             contactLines(*fit, p, widths[2])}};
         });
 }
 

@@ -99,15 +99,20 @@ QChar maritalOf(QStringView text) {
     return {};
 }
 
-// A one-line field keeps a line break as the saved file will: as a blank.
+// A one-line value keeps a line break as the saved file will: as a blank.
+void appendOneLine(QString& out, QStringView value) {
+    const qsizetype at = out.size();
+    out.append(value);
+    for (qsizetype i = at; i < out.size(); ++i)
+        if (out[i] == u'\r' || out[i] == u'\n')
+            out[i] = u' ';
+}
+
+// Values of several columns of one field are joined by a blank.
 void appendText(QString& field, QStringView value) {
-    const qsizetype at = field.isEmpty() ? 0 : field.size() + 1;
-    if (at > 0)
+    if (!field.isEmpty())
         field.append(u' ');
-    field.append(value);
-    for (qsizetype i = at; i < field.size(); ++i)
-        if (field[i] == u'\r' || field[i] == u'\n')
-            field[i] = u' ';
+    appendOneLine(field, value);
 }
 
 QString* textField(PersonRecord& p, TableField f) {
@@ -179,12 +184,20 @@ bool take(PersonRecord& p, const ColumnMapping& m, QStringView value, const Tabl
     case TableField::MaritalStatus:
         p.MaritalStatus = maritalOf(value);
         return !p.MaritalStatus.isNull();
-    case TableField::Notes:
-        for (const QStringView line : value.tokenize(u'\n')) {
-            const QStringView l = line.endsWith(u'\r') ? line.chopped(1) : line;
-            p.Notes.append(l.toString());
+    case TableField::Notes: {
+        // A line ends at CR LF, LF or CR, as the file was written.
+        qsizetype start = 0;
+        while (start <= value.size()) {
+            qsizetype end = start;
+            while (end < value.size() && value[end] != u'\r' && value[end] != u'\n')
+                ++end;
+            p.Notes.append(value.sliced(start, end - start).toString());
+            if (end + 1 < value.size() && value[end] == u'\r' && value[end + 1] == u'\n')
+                ++end;
+            start = end + 1;
         }
         return true;
+    }
     default:
         break;
     }
@@ -194,8 +207,11 @@ bool take(PersonRecord& p, const ColumnMapping& m, QStringView value, const Tabl
                              : kindWord(m.field);
     for (const QStringView part : value.tokenize(QStringLiteral(" ::: "))) {
         const QStringView v = part.trimmed();
-        if (!v.isEmpty())
-            p.Contacts.append(kind + u'\t' + v.toString());
+        if (v.isEmpty())
+            continue;
+        QString entry = kind + u'\t';
+        appendOneLine(entry, v);
+        p.Contacts.append(entry);
     }
     return true;
 }

@@ -83,8 +83,10 @@ bool printLabels(QPagedPaintDevice& device, const std::vector<const PersonRecord
     };
     QFont name(QStringLiteral("DejaVu Sans"), 10, QFont::Bold);
     QFont text(QStringLiteral("DejaVu Sans"), 9);
-    for (QFont* f : {&name, &text})
-        f->setStyleHint(QFont::SansSerif);
+    for (QFont* f : {&name, &text}) {
+        f->setStyleHint(QFont::SansSerif, QFont::PreferNoShaping);
+        f->setKerning(false);
+    }
     // Lines as the name's font sets them, closer when a label has many.
     const qreal room = kLabelHeight - 2 * kInsetY;
     const int perPage = kColumns * kRows;

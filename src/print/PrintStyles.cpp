@@ -25,8 +25,8 @@ QString listedName(const PersonRecord& p) {
 }
 
 // Whether a line fits a width, known for most lines without laying them
-// out: the sum of the characters' advances, which kerning hardly ever
-// exceeds, is taken from a table of the Latin and Turkish letters.
+// out: the sum of the characters' advances (the print's fonts are set
+// without kerning) is taken from a table of the Latin and Turkish letters.
 class LineFit {
 public:
     explicit LineFit(const QFontMetricsF& metrics) : metrics_(metrics) { advances_.fill(-1); }

@@ -36,6 +36,8 @@ OfficeCommands::OfficeCommands(TForm_Main& window, Prompts& prompts, const Clock
             });
 }
 
+OfficeCommands::~OfficeCommands() = default;
+
 void OfficeCommands::noteTodaysBirthdays() {
     const QDate today = clock_.now().date();
     const std::vector<Birthday> found =
@@ -49,8 +51,6 @@ void OfficeCommands::noteTodaysBirthdays() {
                              names.join(QStringLiteral(", ")));
     Label_DogumGunu->setVisible(!found.empty());
 }
-
-OfficeCommands::~OfficeCommands() = default;
 
 void OfficeCommands::holdWindow(bool held, const QString& doing) {
     activity_.reset(held ? new ActivityNote(window_, doing) : nullptr);

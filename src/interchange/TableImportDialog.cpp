@@ -59,11 +59,10 @@ TableImportDialog::TableImportDialog(const Table& table, TableMapping guessed,
     for (TableRows rows(table.text, table.separator, table.bodyStart); rows.next();)
         ++rows_;
 
-    auto* file = new QLabel(QStringLiteral("%1\r%2, %3 ile ayrılmış; başlıktan sonra %4 satır.")
+    auto* file = new QLabel(QStringLiteral("%1\n%2, %3 ile ayrılmış; başlıktan sonra %4 satır.")
                                 .arg(QDir::toNativeSeparators(fileName),
                                      encodingName(table.encoding), separatorName(table.separator))
-                                .arg(rows_)
-                                .replace(u'\r', u'\n'),
+                                .arg(rows_),
                             this);
     file->setWordWrap(true);
     file->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Allocator.h"
 #include "platform/SafeFile.h"
 #include "store/PersonRecord.h"
 
@@ -40,6 +41,7 @@ private:
     struct Book;
     void writeText(int column, QStringView text);
 
+    ReusedSmallBlocks reuse_;
     SafeFile file_;
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<Book> book_;

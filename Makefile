@@ -23,16 +23,17 @@ run: deps
 	$(RUN_DIR)/src/app/zilvaren
 
 # What a user installs: the programs, the desktop entry, the file type, the
-# icon, the man page and the metainfo; DESTDIR is honoured.
+# icon, the man pages, the metainfo, the copyright and the changelog;
+# DESTDIR is honoured.
 install: deps
 	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(RUN_DIR) -j$(JOBS) --target zilvaren zilvaren-cli zilvaren-icons
+	cmake --build $(RUN_DIR) -j$(JOBS) --target zilvaren zilvaren-cli zilvaren-icons zilvaren-docs
 	cmake --install $(RUN_DIR) --prefix $(PREFIX)
 
 # The Debian package, in build/relwithdebinfo (zilvaren_*.deb).
 package: deps
 	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(RUN_DIR) -j$(JOBS) --target zilvaren zilvaren-cli zilvaren-icons
+	cmake --build $(RUN_DIR) -j$(JOBS) --target zilvaren zilvaren-cli zilvaren-icons zilvaren-docs
 	cd $(RUN_DIR) && cpack -G DEB
 
 test: build

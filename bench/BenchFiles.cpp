@@ -73,7 +73,9 @@ QByteArray generateRecordFile(int count) {
     }
     doc.groups().setRoot(std::move(root));
     doc.persons().setPersons(std::move(persons));
-    return doc.compose(focusedPerson, focusedGroup);
+    doc.persons().setFocusedPerson(focusedPerson);
+    doc.groups().setFocusedGroup(focusedGroup);
+    return doc.compose();
 }
 
 QByteArray generateAddressBook(int records) {

@@ -60,14 +60,23 @@ int BenchReport::print() const {
         }
         QString verdict;
         if (r.target.reference != Target::None) {
-            const bool toModels = r.target.reference == Target::OpenIntoModels;
-            const double reference = toModels ? openModels_[last] : baseline_[last];
+            double reference = baseline_[last];
+            QString against = QStringLiteral("B");
+            if (r.target.reference == Target::OpenIntoModels) {
+                reference = openModels_[last];
+                against = QStringLiteral("open");
+            } else if (r.target.reference == Target::Operation) {
+                for (const Row& other : rows_)
+                    if (other.name == r.target.operation)
+                        reference = other.ms[last];
+                against = QLatin1Char('"') + r.target.operation + QLatin1Char('"');
+            }
             const double ratio = r.ms[last] / reference;
             const bool ok = ratio <= r.target.factor;
             missed += ok ? 0 : 1;
             verdict = QStringLiteral("≤ %1 × %2: %3 %4")
                           .arg(r.target.factor)
-                          .arg(toModels ? QStringLiteral("open") : QStringLiteral("B"))
+                          .arg(against)
                           .arg(ratio, 0, 'f', 3)
                           .arg(ok ? QStringLiteral("ok") : QStringLiteral("MISSED"));
         }

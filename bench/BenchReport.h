@@ -16,8 +16,10 @@ double medianMs(int reps, const std::function<void()>& op,
 
 // What an operation's time at 100 000 persons is held against.
 struct Target {
-    enum Reference { Baseline, OpenIntoModels, None } reference = None;
+    enum Reference { Baseline, OpenIntoModels, Operation, None } reference = None;
     double factor = 0;
+    // For Operation: the name of the row whose time it is held against.
+    QString operation = {};
 };
 
 // How an operation may grow per tenfold of persons.

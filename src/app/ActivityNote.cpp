@@ -1,8 +1,8 @@
 #include "app/ActivityNote.h"
 
-#include "app/TForm_Main.h"
+#include "app/FileShell.h"
 
-ActivityNote::ActivityNote(TForm_Main& window, const QString& text) : window_(window) {
+ActivityNote::ActivityNote(FileShell& window, const QString& text) : window_(window) {
     window_.showActivity(text);
 }
 

@@ -4,18 +4,18 @@
 
 #include <QString>
 
-class TForm_Main;
+class FileShell;
 
 // While a long piece of work holds the window: the wait cursor, and the
 // status bar saying what is being done.
 class ActivityNote {
 public:
-    ActivityNote(TForm_Main& window, const QString& text);
+    ActivityNote(FileShell& window, const QString& text);
     ~ActivityNote();
     ActivityNote(const ActivityNote&) = delete;
     ActivityNote& operator=(const ActivityNote&) = delete;
 
 private:
     WaitCursor wait_;
-    TForm_Main& window_;
+    FileShell& window_;
 };

@@ -25,7 +25,7 @@ AppWindows::AppWindows(const MainWindowServices& services)
     });
     QObject::connect(m, &TForm_Main::closingWritesSettings, telefon_, &TForm_Telefon::addPageSetup);
     QObject::connect(m, &TForm_Main::newFileStarted, find_, &TForm_Find::clearAll);
-    QObject::connect(m, &TForm_Main::personsMerged, find_, &TForm_Find::dropResultsOf);
+    QObject::connect(m, &TForm_Main::personsChangedUnderFind, find_, &TForm_Find::refreshResults);
     QObject::connect(&m->contacts(), &ContactList::dialRequested, telefon_,
                      &TForm_Telefon::openFor);
     find_->setJump([m](PersonRecord* p) { m->jumpToPerson(p); });

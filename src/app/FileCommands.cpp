@@ -1,8 +1,9 @@
 #include "app/FileCommands.h"
 
 #include "app/ActivityNote.h"
-#include "app/TForm_Main.h"
+#include "app/FileShell.h"
 #include "platform/Prompts.h"
+#include "store/RecordDocument.h"
 #include "store/RecordFile.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
@@ -28,8 +29,9 @@ constexpr int kMaxRecent = 9;
 
 } // namespace
 
-FileCommands::FileCommands(TForm_Main& window, Prompts& prompts)
-    : QObject(&window), window_(window), prompts_(prompts) {}
+FileCommands::FileCommands(RecordDocument& document, FileShell& window, Prompts& prompts,
+                           QObject* parent)
+    : QObject(parent), document_(document), window_(window), prompts_(prompts) {}
 
 bool FileCommands::isRealFileName(const QString& name) {
     return !name.trimmed().isEmpty() && name != kUnnamed;
@@ -54,7 +56,7 @@ void FileCommands::setCaption() {
 }
 
 bool FileCommands::CheckUnsavedChanges() {
-    if (!window_.document().isModified())
+    if (!document_.isModified())
         return true;
     const PromptButton answer = prompts_.ask(
         QStringLiteral("Çalıştığınız dosyadaki değişikler kaydedilmemiştir.\rKaydedilmesini "
@@ -65,7 +67,7 @@ bool FileCommands::CheckUnsavedChanges() {
     if (answer == PromptButton::Yes) {
         Button_KaydetClick(SaveSender::Save);
         // Only a save that really happened lets the caller go on.
-        return !window_.document().isModified();
+        return !document_.isModified();
     }
     return true;
 }
@@ -120,7 +122,7 @@ QString FileCommands::savedFileName() const {
 
 bool FileCommands::saveNow() {
     Button_KaydetClick(SaveSender::Save);
-    return !window_.document().isModified();
+    return !document_.isModified();
 }
 
 QStringList FileCommands::recentFilesForClose() const {
@@ -142,7 +144,7 @@ void FileCommands::DosyaAcNew(OpenSender sender, const QString& recentPath) {
                 try {
                     RecordFileData data = readRecordFile(recovery);
                     window_.showLoadedFile(data);
-                    window_.document().setModified(true);
+                    document_.markUnsaved();
                     restoredRecovery_ = recovery;
                 } catch (const RecordFileError& e) {
                     prompts_.showError(e.message());
@@ -284,13 +286,15 @@ bool FileCommands::load(const QString& path) {
             SetCurrentFileName(path);
         else
             setCaption();
+        // The file that was open lets go of its pictures in its own folder.
+        document_.closeHistory();
         QDir::setCurrent(QFileInfo(path).absolutePath());
         window_.showLoadedFile(data);
     }
     restoredRecovery_.clear();
     if (source != path) {
         // The restored state is not on disk under the file's name yet.
-        window_.document().setModified(true);
+        document_.markUnsaved();
         restoredRecovery_ = source;
     }
     if (partialRead_)
@@ -329,7 +333,7 @@ void FileCommands::Button_KaydetClick(SaveSender sender) {
         return;
     }
     partialRead_ = false;
-    window_.document().setModified(false);
+    document_.markSaved();
     if (!restoredRecovery_.isEmpty()) {
         QFile::remove(restoredRecovery_);
         restoredRecovery_.clear();

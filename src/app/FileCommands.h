@@ -7,8 +7,9 @@
 
 #include <memory>
 
+class FileShell;
 class Prompts;
-class TForm_Main;
+class RecordDocument;
 struct RecordFileData;
 
 // The current file, the recent-file list, opening and saving.
@@ -18,7 +19,8 @@ public:
     enum class OpenSender { Activation, OpenCommand, RecentItem };
     enum class SaveSender { Save, SaveAs };
 
-    FileCommands(TForm_Main& window, Prompts& prompts);
+    FileCommands(RecordDocument& document, FileShell& window, Prompts& prompts,
+                 QObject* parent = nullptr);
 
     const QString& CurrentFileName() const { return currentFileName_; }
     // Recent files after the designed "Dosya" items, newest first.
@@ -75,7 +77,8 @@ private:
     QString chooseRecoveredContent(const QString& path, const QString& recovery);
     void reportPartialRead(const QString& path, const RecordFileData& data, qsizetype personsRead);
 
-    TForm_Main& window_;
+    RecordDocument& document_;
+    FileShell& window_;
     Prompts& prompts_;
     QString currentFileName_;
     QStringList recent_;

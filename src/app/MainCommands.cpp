@@ -1,5 +1,6 @@
 #include "app/MainCommands.h"
 
+#include "app/EditHistory.h"
 #include "app/FileCommands.h"
 #include "app/OfficeCommands.h"
 #include "app/ServerSync.h"
@@ -24,7 +25,8 @@ QAction* makeAction(QObject* parent, const QString& text, const char* name) {
 } // namespace
 
 MainCommands::MainCommands(TForm_Main& window, FileCommands& files, PersonEditing& editing)
-    : QObject(&window), window_(window), files_(files), editing_(editing) {
+    : QObject(&window), window_(window), files_(files), editing_(editing),
+      history_(new EditHistory(window.document(), window)) {
     buildActions();
     buildMenus();
     buildToolBar();
@@ -131,6 +133,8 @@ void MainCommands::buildMenus() {
     dosyaMenu_->addAction(Prg_Exit);
     dosyaMenu_->addSeparator();
 
+    history_->fillMenu(*bar->addMenu(QStringLiteral("Dü&zen")));
+
     QMenu* personel = bar->addMenu(QStringLiteral("&Personel"));
     for (const QString& text :
          {QStringLiteral("Ekle"), QStringLiteral("Düzelt"), QStringLiteral("Sil")})
@@ -191,9 +195,9 @@ void MainCommands::setLocked(bool locked) {
     locked_ = locked;
     for (QAction* a : dosyaMenu_->actions())
         a->setEnabled(!locked);
-    for (QAction* a :
-         {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi, Menu_Mukerrer})
+    for (QAction* a : {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi,
+                       Menu_Mukerrer, Menu_DogumGunleri})
         a->setEnabled(!locked);
-    Menu_DogumGunleri->setEnabled(!locked);
+    history_->setLocked(locked);
     updateSaveCommands();
 }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 
+class EditHistory;
 class FileCommands;
 class PersonEditing;
 class QAction;
@@ -21,6 +22,8 @@ public:
     void setLocked(bool locked);
     // "Kaydet" is on while there are unsaved changes.
     void updateSaveCommands();
+    // "Düzen": undo, redo and the history of the session.
+    EditHistory& history() { return *history_; }
 
     QAction* YeniDosya;
     QAction* DosyaAc;
@@ -53,6 +56,7 @@ private:
     TForm_Main& window_;
     FileCommands& files_;
     PersonEditing& editing_;
+    EditHistory* history_;
     QMenu* dosyaMenu_;
     QList<QAction*> recentActions_;
     bool locked_ = false;

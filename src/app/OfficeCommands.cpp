@@ -69,7 +69,7 @@ void OfficeCommands::ExcelOlarakDisaAktarClick() {
 }
 
 void OfficeCommands::TabloIceAktarClick() {
-    const qint64 firstRecordNo = nextRecordNumber(window_.document());
+    const qint64 firstRecordNo = nextRecordNumber(window_.document().persons());
     runTableImport(prompts_,
                    {window_.document(), BuildGroupPath(window_.groupTree().focusedGroup()),
                     QDir::currentPath(), clock_,

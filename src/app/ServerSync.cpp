@@ -16,16 +16,16 @@ ServerSync::~ServerSync() = default;
 void ServerSync::SunucuylaEsitleClick() {
     FileCommands& files = window_.files();
     SyncFlow flow({prompts_, clock_, *passwords_, window_.document(), &window_,
-                   [&files] { return files.savedFileName(); }, [&files] { return files.saveNow(); },
+                   [&files] { return files.savedFileName(); },
+                   [&files] { return files.isReadOnly(); }, [&files] { return files.saveNow(); },
                    [this](const SyncLogin& preset, const QString& problem) {
                        return dialog_->ask(preset, problem);
                    },
                    [](const SyncLogin& login) -> std::unique_ptr<DavTransport> {
                        return std::make_unique<NetworkTransport>(login.user, login.password);
                    },
-                   [this] {
-                       window_.refreshPersonCounts();
-                       window_.showFocusedPerson();
-                   }});
-    flow.run();
+                   [this] { window_.showDocumentAgain(); }, typed_});
+    if (flow.run())
+        window_.showActivity(QStringLiteral("Eşitleme sunucuyu da değiştirdiği için geri "
+                                            "alınamaz; işlem geçmişi silindi."));
 }

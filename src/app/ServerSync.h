@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/SyncDialog.h"
+
 #include <QObject>
 
 #include <memory>
@@ -7,7 +9,6 @@
 class Clock;
 class Passwords;
 class Prompts;
-class SyncDialog;
 class TForm_Main;
 
 // "Dosya → Sunucuyla Eşitle…" in the main window: the sync flow with the
@@ -26,4 +27,5 @@ private:
     const Clock& clock_;
     std::unique_ptr<Passwords> passwords_;
     SyncDialog* dialog_;
+    SyncLogin typed_;
 };

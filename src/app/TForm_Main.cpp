@@ -45,9 +45,9 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     : QMainWindow(parent), services_(services) {
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(QStringLiteral("Velmora"));
-    files_ = new FileCommands(*this, services_.prompts);
+    files_ = new FileCommands(document_, *this, services_.prompts, this);
     editor_ = new PersonEditor(this);
-    VST = new PersonListView(document_.persons(), this);
+    VST = new PersonListView(document_, this);
     VST_Grup = new GroupTreeView(document_, this);
     editing_ = new PersonEditing(*editor_, document_, *VST, *VST_Grup, services_.prompts,
                                  services_.clock, this);
@@ -94,9 +94,12 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     connect(VST, &PersonListView::VSTDblClick, this,
             [this] { editor_->PageControl_Main->setCurrentIndex(0); });
     connect(VST_Grup, &GroupTreeView::personsFiltered, this, &TForm_Main::refreshPersonCounts);
-    connect(&document_.persons(), &QAbstractItemModel::rowsInserted, this,
-            &TForm_Main::refreshPersonCounts);
-    connect(&document_.persons(), &QAbstractItemModel::rowsRemoved, this,
+    connect(&document_, &RecordDocument::historyMoved, this, &TForm_Main::showStep);
+    // The counts follow every change of the list: rows added or removed,
+    // and the resets that remove many at once.
+    for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&document_.persons(), signal, this, &TForm_Main::refreshPersonCounts);
+    connect(&document_.persons(), &QAbstractItemModel::modelReset, this,
             &TForm_Main::refreshPersonCounts);
     FormCreate();
 }
@@ -190,18 +193,18 @@ void TForm_Main::showLoadedFile(RecordFileData& data) {
     if (PersonRecord* person = document_.personToFocus(recordNo))
         VST->focusPerson(person);
     VST->setFocus();
-    document_.setModified(false);
     refreshPersonCounts();
 }
 
 QByteArray TForm_Main::compose(const std::vector<const PersonRecord*>& persons,
                                const PersonRecord* focusedPerson) {
     panels_->storeSizes(document_.settings());
-    return document_.compose(persons, focusedPerson, VST_Grup->focusedGroup());
+    return document_.compose(persons, focusedPerson);
 }
 
 QByteArray TForm_Main::composeFile() {
-    return compose(document_.persons().allPersons(), VST->focusedPerson());
+    panels_->storeSizes(document_.settings());
+    return document_.compose();
 }
 
 void TForm_Main::keepUnsavedWorkAndQuit() {
@@ -246,7 +249,6 @@ void TForm_Main::Button_YeniClick() {
     editor_->ClearDetailPages();
     document_.find() = FindState{};
     Q_EMIT newFileStarted();
-    document_.setModified(false);
     files_->SetCurrentFileName(QString());
     refreshPersonCounts();
 }
@@ -347,11 +349,11 @@ void TForm_Main::jumpToPerson(PersonRecord* person) {
 
 void TForm_Main::MukerrerKayitlarClick() {
     DuplicatesDialog dialog(document_, services_.clock, this);
-    dialog.setMerged([this](PersonRecord* kept, const std::vector<const PersonRecord*>& gone) {
+    dialog.setMerged([this](PersonRecord* kept) {
         jumpToPerson(kept);
         // The kept person may have been shown already, with what it had.
         showFocusedPerson();
-        Q_EMIT personsMerged(gone);
+        Q_EMIT personsChangedUnderFind();
     });
     if (!dialog.findGroups())
         return;
@@ -365,6 +367,42 @@ void TForm_Main::MukerrerKayitlarClick() {
 void TForm_Main::showFocusedPerson() {
     if (PersonRecord* p = VST->focusedPerson())
         editor_->ShowPerson(*p);
+}
+
+void TForm_Main::showDocumentAgain() {
+    if (VST_Grup->focusedGroup())
+        VST_Grup->VST_GrupFocusChanged();
+    refreshPersonCounts();
+    if (PersonRecord* p = VST->focusedPerson())
+        editor_->ShowPerson(*p);
+    else
+        editor_->ClearDetailPages();
+}
+
+void TForm_Main::showStep(PersonRecord* person, GroupNode* group, bool membersChanged) {
+    GroupNode* focused = VST_Grup->focusedGroup();
+    if (person) {
+        group = FindPersonGroup(document_.groups().root(), person->GroupPath);
+        if (!document_.persons().indexOf(person).isValid() && group != focused)
+            VST_Grup->focusGroup(group);
+        else if (membersChanged && focused)
+            VST_Grup->VST_GrupFocusChanged();
+        VST->focusPerson(person);
+        // Shown again: the step may have changed the person already shown.
+        editor_->ShowPerson(*person);
+        VST_Grup->selectOnly(group);
+    } else {
+        if (group && group != focused)
+            VST_Grup->focusGroup(group);
+        else if (membersChanged && focused)
+            VST_Grup->VST_GrupFocusChanged();
+        if (PersonRecord* p = VST->focusedPerson())
+            editor_->ShowPerson(*p);
+        else
+            editor_->ClearDetailPages();
+    }
+    refreshPersonCounts();
+    Q_EMIT personsChangedUnderFind();
 }
 
 void TForm_Main::closeEvent(QCloseEvent* e) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileShell.h"
 #include "platform/SettingsStore.h"
 #include "store/RecordDocument.h"
 
@@ -36,7 +37,7 @@ struct MainWindowServices {
 
 // The main window: tool bar, menus, the group and person panels, the
 // detail pages and the status bar. It builds the rooms and wires them.
-class TForm_Main : public QMainWindow {
+class TForm_Main : public QMainWindow, public FileShell {
     Q_OBJECT
 public:
     explicit TForm_Main(const MainWindowServices& services, QWidget* parent = nullptr);
@@ -52,10 +53,7 @@ public:
     PersonListView& personList() { return *VST; }
     GroupTreeView& groupTree() { return *VST_Grup; }
     QString statusText(int panel) const;
-    // Says in the last status panel what a long piece of work is doing,
-    // painted at once since the work holds the event loop; an empty text
-    // clears it.
-    void showActivity(const QString& text);
+    void showActivity(const QString& text) override;
 
     // Opens the start-up file; runs once, at the first activation.
     void openStartupFile();
@@ -63,11 +61,8 @@ public:
     // opens instead of the most recent file.
     void setStartupFiles(const QStringList& files) { startupFiles_ = files; }
 
-    // Puts a file that was read into the window and selects its group and
-    // person again.
-    void showLoadedFile(RecordFileData& data);
-    // The whole file as it would be saved now.
-    QByteArray composeFile();
+    void showLoadedFile(RecordFileData& data) override;
+    QByteArray composeFile() override;
     // The program is ended from outside (logout, shutdown): what the user
     // has not saved, an open edit included, goes to the recovery file
     // beside the record file, then the process ends without a question.
@@ -87,6 +82,14 @@ public:
     void jumpToPerson(PersonRecord* person);
     // Shows the focused person again after the bulk tools changed it.
     void showFocusedPerson();
+    // The persons changed behind the list (a sync): the group filter runs
+    // again, the counts follow, and the focused person is shown again, or
+    // nobody when that person went.
+    void showDocumentAgain();
+    // A step was undone or redone: the person it touched becomes the
+    // current one (its group focused when the filter hides it), else the
+    // group it touched is focused.
+    void showStep(PersonRecord* person, GroupNode* group, bool membersChanged);
 
     // The menus, the tool bar and their actions.
     MainCommands& commands() { return *commands_; }
@@ -100,8 +103,9 @@ Q_SIGNALS:
     void closingWritesSettings(SettingsStore::PageSetup& values);
     // "Yeni Dosya" emptied the window.
     void newFileStarted();
-    // Persons were merged into another and are gone (their addresses).
-    void personsMerged(const std::vector<const PersonRecord*>& gone);
+    // Persons changed where the find dialog's results may show them: a
+    // merge, an undo or a redo.
+    void personsChangedUnderFind();
 
 protected:
     bool event(QEvent* event) override;

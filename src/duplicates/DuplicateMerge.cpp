@@ -1,7 +1,6 @@
 #include "duplicates/DuplicateMerge.h"
 
 #include "interchange/VCardWriter.h"
-#include "store/GroupOperations.h"
 #include "store/PersonMerge.h"
 #include "store/RecordDocument.h"
 
@@ -18,14 +17,11 @@ PersonRecord mergedPerson(const PersonRecord& kept, const std::vector<const Pers
 
 void mergeDuplicates(RecordDocument& document, PersonRecord& kept,
                      const std::vector<PersonRecord*>& dropped, const QString& editedAt) {
-    const std::vector<const PersonRecord*> leaving(dropped.begin(), dropped.end());
-    kept = mergedPerson(kept, leaving, editedAt);
-    PersonListModel& persons = document.persons();
-    persons.personChanged(&kept);
-    groupops::countPersons(document, leaving, -1);
-    const QSet<const PersonRecord*> doomed(leaving.begin(), leaving.end());
-    persons.removePersons([&doomed](const PersonRecord& p) { return doomed.contains(&p); });
-    document.setModified(true);
+    RecordDocument::Step step(document, QStringLiteral("Kişileri Birleştir (%1)")
+                                            .arg((kept.FirstName + u' ' + kept.Surname).trimmed()));
+    step.touch(&kept);
+    document.changePerson(&kept, mergedPerson(kept, {dropped.begin(), dropped.end()}, editedAt));
+    document.removePersons(dropped);
 }
 
 void markDifferent(RecordDocument& document, const std::vector<PersonRecord*>& persons) {
@@ -39,19 +35,26 @@ void markDifferent(RecordDocument& document, const std::vector<PersonRecord*>& p
         }
     });
     QStringList identities;
+    std::vector<std::pair<PersonRecord*, QString>> given;
     for (PersonRecord* p : persons) {
-        if (p->Identity.isEmpty() || holder.value(p->Identity) != p) {
-            p->Identity = newIdentity(*p, taken);
-            taken.insert(p->Identity);
+        QString id = p->Identity;
+        if (id.isEmpty() || holder.value(id) != p) {
+            id = newIdentity(*p, taken);
+            taken.insert(id);
+            given.emplace_back(p, id);
         }
-        identities.append(p->Identity);
+        identities.append(id);
     }
     const QSet<QString> group(identities.cbegin(), identities.cend());
-    DifferentPersons& different = document.differentPersons();
+    DifferentPersons different = document.differentPersons();
     different.removeIf([&group](const QStringList& entry) {
         return std::all_of(entry.cbegin(), entry.cend(),
                            [&group](const QString& id) { return group.contains(id); });
     });
     different.append(identities);
-    document.setModified(true);
+    RecordDocument::Step step(document,
+                              QStringLiteral("Farklı Kişiler (%1 kişi)").arg(persons.size()));
+    step.touch(persons.front());
+    document.changeField(&PersonRecord::Identity, std::move(given));
+    document.changeDifferentPersons(std::move(different));
 }

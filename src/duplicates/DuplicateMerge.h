@@ -15,9 +15,9 @@ class RecordDocument;
 PersonRecord mergedPerson(const PersonRecord& kept, const std::vector<const PersonRecord*>& dropped,
                           const QString& editedAt);
 
-// The merge as one change of the document: kept becomes the merged person,
-// the dropped persons leave the list and their groups' counts, and the
-// document is modified.
+// The merge as one step of the document's history: kept becomes the
+// merged person, the dropped persons leave the list and their groups'
+// counts.
 void mergeDuplicates(RecordDocument& document, PersonRecord& kept,
                      const std::vector<PersonRecord*>& dropped, const QString& editedAt);
 
@@ -25,5 +25,5 @@ void mergeDuplicates(RecordDocument& document, PersonRecord& kept,
 // are not offered as duplicates again: each gets an identity of its own
 // where it has none (or one a person before it in the list has too), and
 // their identities become one group of different persons, in place of any
-// group that holds no one else.
+// group that holds no one else; one step of the history.
 void markDifferent(RecordDocument& document, const std::vector<PersonRecord*>& persons);

@@ -30,11 +30,23 @@ int DuplicateFinder::root(int i) const {
     return i;
 }
 
-void DuplicateFinder::link(QHash<QString, int>& seen, const QString& key, int person,
+QStringView DuplicateFinder::keep(QStringView key) {
+    constexpr qsizetype kBlock = 64 * 1024;
+    if (keyBlocks_.empty() || keyBlockUsed_ + key.size() > kBlock) {
+        keyBlocks_.push_back(std::make_unique<char16_t[]>(size_t(std::max(kBlock, key.size()))));
+        keyBlockUsed_ = 0;
+    }
+    char16_t* at = keyBlocks_.back().get() + keyBlockUsed_;
+    std::copy(key.utf16(), key.utf16() + key.size(), at);
+    keyBlockUsed_ += key.size();
+    return QStringView(at, key.size());
+}
+
+void DuplicateFinder::link(QHash<QStringView, int>& seen, QStringView key, int person,
                            DuplicateReason reason) {
     const auto it = seen.constFind(key);
     if (it == seen.cend()) {
-        seen.insert(key, person);
+        seen.insert(keep(key), person);
         return;
     }
     int a = root(*it);
@@ -55,14 +67,17 @@ void DuplicateFinder::add(const PersonRecord& person) {
     size_.push_back(1);
     reasons_.push_back(0);
     identities_.push_back(person.Identity);
-    if (const QString name = nameKey(person); !name.isEmpty())
-        link(names_, name, i, SameName);
-    const ContactKeys keys = contactKeys(person);
-    for (const QString& mail : keys.mails)
-        link(mails_, mail, i, SameMail);
-    for (const QString& mobile : keys.mobiles)
-        if (mobile.size() >= kShortestMobile)
-            link(mobiles_, mobile, i, SameMobile);
+    // Keys are made in place and copied only when new: most persons share
+    // no key with another.
+    nameKeyInto(person, name_);
+    if (!name_.isEmpty())
+        link(names_, name_, i, SameName);
+    forEachContactKey(person, [this, i](ContactKeyKind kind, QStringView key) {
+        if (kind == ContactKeyKind::Mail)
+            link(mails_, key, i, SameMail);
+        else if (kind == ContactKeyKind::Mobile && key.size() >= kShortestMobile)
+            link(mobiles_, key, i, SameMobile);
+    });
 }
 
 std::vector<DuplicateGroup> DuplicateFinder::groups(const DifferentPersons& different) const {

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 // Why persons were taken for one person, as flags.
@@ -36,9 +37,15 @@ public:
 
 private:
     int root(int i) const;
-    void link(QHash<QString, int>& seen, const QString& key, int person, DuplicateReason reason);
+    void link(QHash<QStringView, int>& seen, QStringView key, int person, DuplicateReason reason);
+    // A copy of key that stays where it is while the finder lives.
+    QStringView keep(QStringView key);
 
-    QHash<QString, int> names_, mails_, mobiles_;
+    // Each key's first person. The keys lie in blocks that never move.
+    QHash<QStringView, int> names_, mails_, mobiles_;
+    std::vector<std::unique_ptr<char16_t[]>> keyBlocks_;
+    qsizetype keyBlockUsed_ = 0;
+    QString name_; // the name key being made, its room kept
     mutable std::vector<int> parent_;
     std::vector<int> size_;
     std::vector<unsigned> reasons_; // of the group a person is the root of

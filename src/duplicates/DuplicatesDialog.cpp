@@ -167,6 +167,15 @@ DuplicatesDialog::DuplicatesDialog(RecordDocument& document, const Clock& clock,
     setObjectName(QStringLiteral("Form_Mukerrer"));
     setWindowTitle(QStringLiteral("Mükerrer Kayıtlar"));
     resize(900, 580);
+    // A person who leaves the file leaves the groups offered too.
+    connect(&document_.persons(), &PersonListModel::personAboutToBeRemoved, this,
+            [this](const PersonRecord* person) {
+                for (Group& g : groups_)
+                    if (!person)
+                        g.members.clear();
+                    else
+                        std::erase(g.members, person);
+            });
 
     List_Groups = new QListWidget(this);
     List_Groups->setWordWrap(true);
@@ -181,6 +190,9 @@ DuplicatesDialog::DuplicatesDialog(RecordDocument& document, const Clock& clock,
     Table_Compare->horizontalHeader()->setDefaultSectionSize(170);
     Table_Compare->horizontalHeader()->setMinimumSectionSize(120);
     Table_Compare->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A row fits the persons in sight: a group of hundreds would have every
+    // cell of the row laid out at each change.
+    Table_Compare->verticalHeader()->setResizeContentsPrecision(0);
     auto* compareLabel =
         new QLabel(QStringLiteral("Ka&rşılaştırma (≠: kişilerde farklı olan)"), this);
     compareLabel->setBuddy(Table_Compare);
@@ -394,11 +406,10 @@ void DuplicatesDialog::Button_BirlestirClick() {
         if (p == taken.front() || std::find(taken.begin(), taken.end(), p) == taken.end())
             rest.push_back(p);
     PersonRecord* kept = taken.front();
-    const std::vector<const PersonRecord*> gone(taken.begin() + 1, taken.end());
     mergeDuplicates(document_, *kept, {taken.begin() + 1, taken.end()}, clock_.stampNow());
     replaceGroup(row, rest);
     if (merged_)
-        merged_(kept, gone);
+        merged_(kept);
 }
 
 void DuplicatesDialog::Button_FarkliClick() {

@@ -27,7 +27,7 @@ public:
     ~DuplicatesDialog() override;
 
     // After a merge: the person kept, and where the dropped ones were.
-    using Merged = std::function<void(PersonRecord*, const std::vector<const PersonRecord*>&)>;
+    using Merged = std::function<void(PersonRecord* kept)>;
     void setMerged(Merged merged) { merged_ = std::move(merged); }
 
     // Looks for the groups, with a progress bar when that takes long;

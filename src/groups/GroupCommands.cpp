@@ -69,9 +69,8 @@ void GroupCommands::GrupEkleClick() {
         prompts_.showMessage(kSameName);
         return;
     }
-    GroupNode* node = groups.insertGroup(parent, focused ? focused->row() : -1, *name);
+    GroupNode* node = document_.addGroup(parent, focused ? focused->row() : -1, *name);
     tree_.focusGroup(node);
-    document_.setModified(true);
 }
 
 void GroupCommands::AltgrupEkleClick() {
@@ -85,10 +84,9 @@ void GroupCommands::AltgrupEkleClick() {
         prompts_.showMessage(kSameName);
         return;
     }
-    GroupNode* node = document_.groups().insertGroup(*focused, -1, *name);
+    GroupNode* node = document_.addGroup(*focused, -1, *name);
     tree_.expand(document_.groups().indexOf(focused));
     tree_.focusGroup(node);
-    document_.setModified(true);
 }
 
 void GroupCommands::GrupDuzeltClick() {
@@ -102,8 +100,7 @@ void GroupCommands::GrupDuzeltClick() {
         prompts_.showMessage(QStringLiteral("Aynı isim tekrar kullanılamaz"));
         return;
     }
-    groupops::renameGroup(document_, group, *name);
-    document_.setModified(true);
+    document_.renameGroup(group, *name);
 }
 
 void GroupCommands::GrupSilClick() {
@@ -130,10 +127,9 @@ void GroupCommands::GrupSilClick() {
         WaitCursor wait;
         // The persons go first, so the filter that runs when the focus
         // moves (with the row's removal or here) sees the final list.
-        groupops::deleteGroup(document_, group);
+        document_.deleteGroup(group);
         tree_.focusGroup(next);
     }
-    document_.setModified(true);
     Q_EMIT personsChanged();
 }
 

@@ -96,6 +96,17 @@ GroupTreeView::GroupTreeView(RecordDocument& document, QWidget* parent)
     setDragEnabled(true);
     setAcceptDrops(true);
     setDropIndicatorShown(true);
+    // Qt would make a neighbour current when the current group goes (or
+    // one above it); the group that went was the focused one, and no other
+    // becomes it by itself. This comes before the row's removal.
+    connect(&document.groups(), &GroupTreeModel::groupAboutToBeRemoved, this,
+            [this](const GroupNode* group) {
+                for (const GroupNode* g = focusedGroup(); g; g = g->parent)
+                    if (g == group) {
+                        clearFocusWithoutFilter();
+                        return;
+                    }
+            });
 }
 
 void GroupTreeView::setDropPartners(QAction* addCommand, Prompts* prompts) {
@@ -121,17 +132,16 @@ bool GroupTreeView::VST_GrupDragOver(const QMimeData* data, QObject* source,
 
 void GroupTreeView::VST_GrupDragDrop(const QMimeData* data, groupops::DropMode mode,
                                      GroupNode* target) {
-    document_.setModified(true);
     const std::vector<PersonRecord*> persons = document_.persons().draggedPersons(data);
     if (!persons.empty()) {
-        groupops::filePersons(document_, persons, target);
+        document_.filePersons(persons, target);
         VST_GrupFocusChanged();
         return;
     }
     GroupNode* dragged = focusedGroup();
     if (!dragged)
         return;
-    if (groupops::moveGroup(document_, dragged, target, mode) == groupops::MoveResult::SameName &&
+    if (document_.moveGroup(dragged, target, mode) == groupops::MoveResult::SameName &&
         prompts_)
         prompts_->showMessage(QStringLiteral("Aynı İsim Kullanılamaz"));
 }

@@ -5,7 +5,6 @@
 #include "platform/Errors.h"
 #include "platform/FileProblems.h"
 #include "store/GroupTree.h"
-#include "store/RecordDocument.h"
 
 #include <QFile>
 
@@ -195,20 +194,6 @@ AddressBookRead readAddressBook(QIODevice& device, const QString& groupPath, con
     }
 }
 
-void fileImportedPersons(RecordDocument& document,
-                         std::vector<std::unique_ptr<PersonRecord>> persons,
-                         const QString& groupPath) {
-    if (persons.empty())
-        return;
-    GroupTreeModel& groups = document.groups();
-    GroupNode* group = FindPersonGroup(groups.root(), groupPath);
-    // Only "Belli Değil" can be missing: any other path is a focused group.
-    if (!group)
-        group = groups.topLevelGroup(groupPath);
-    groups.addMembers(group, int(persons.size()));
-    document.persons().append(std::move(persons));
-}
-
 namespace {
 
 QString unreadableMessage(const QString& fileName, const QString& why) {
@@ -232,16 +217,10 @@ AddressBookRead readAddressBookFile(const QString& fileName, const QString& grou
     return read;
 }
 
-AddressBookImport importAddressBook(RecordDocument& document, const QString& fileName,
-                                    const QString& groupPath, const Clock& clock) {
+AddressBookRead readAddressBookAsFarAsItGoes(const QString& fileName, const QString& groupPath,
+                                             const Clock& clock) {
     AddressBookRead read = openAndRead(fileName, groupPath, clock);
-    AddressBookImport result;
-    result.count = int(read.persons.size());
     if (read.error)
-        result.error = unreadableMessage(fileName, *read.error);
-    fileImportedPersons(document, std::move(read.persons), groupPath);
-    // Persons kept after a failed read are unsaved changes too.
-    if (!result.error || result.count > 0)
-        document.setModified(true);
-    return result;
+        read.error = unreadableMessage(fileName, *read.error);
+    return read;
 }

@@ -38,9 +38,9 @@ struct AddressBookRead {
 // at the first byte 26; an incomplete last record makes no person.
 AddressBookRead readAddressBook(QIODevice& device, const QString& groupPath, const Clock& clock);
 
-// Appends the persons to the list (visible) and counts them into the group
-// of groupPath and its ancestors, creating that group when it is missing
-// ("Belli Değil").
+// Files the persons into the group of groupPath at the end of the list, as
+// one step of the document's history ("İçe Aktar"), creating that group
+// when it is missing ("Belli Değil").
 void fileImportedPersons(RecordDocument& document,
                          std::vector<std::unique_ptr<PersonRecord>> persons,
                          const QString& groupPath);
@@ -56,9 +56,14 @@ struct AddressBookImport {
 // whole.
 AddressBookRead readAddressBookFile(const QString& fileName, const QString& groupPath,
                                     const Clock& clock);
+// The same keeping what was read before a failure part way, with its
+// message in error (the file is read as "\"…\" dosyası okunamadı." says);
+// throws ZilvarenError only when the file cannot be opened.
+AddressBookRead readAddressBookAsFarAsItGoes(const QString& fileName, const QString& groupPath,
+                                             const Clock& clock);
 
-// One whole import of fileName into the document: read, file, and mark the
-// document modified. Throws ZilvarenError when the file cannot be opened;
-// nothing has changed then.
+// One whole import of fileName into the document: read, then filed as one
+// step. Throws ZilvarenError when the file cannot be opened; nothing has
+// changed then.
 AddressBookImport importAddressBook(RecordDocument& document, const QString& fileName,
                                     const QString& groupPath, const Clock& clock);

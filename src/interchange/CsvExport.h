@@ -39,8 +39,9 @@ public:
     void commit();
 
 private:
-    // Lines are handed to the file in pieces of about this size.
-    static constexpr qsizetype kWritePiece = 64 * 1024;
+    // Lines are handed to the file in pieces of about this size: as large
+    // as the file's own buffer, so they go to the disk without a copy.
+    static constexpr qsizetype kWritePiece = 1024 * 1024;
     SafeFile file_;
     QByteArray lines_;
 };

@@ -12,7 +12,7 @@
 #include "platform/Errors.h"
 #include "platform/FileProblems.h"
 #include "platform/TurkishText.h"
-#include "store/LoadedFile.h"
+#include "store/RecordFileRewrite.h"
 #include "store/RecordFileReader.h"
 
 #include <QCommandLineParser>

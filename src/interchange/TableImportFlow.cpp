@@ -46,7 +46,7 @@ void runTableImport(Prompts& prompts, const TableImportTarget& target) {
         };
         target.lock(true);
         const Unlock unlock{target.lock};
-        plan = planTableImport(table, *mapping, target.groupPath, nextRecordNumber(target.document),
+        plan = planTableImport(table, *mapping, target.groupPath, nextRecordNumber(target.document.persons()),
                                target.clock);
         if (!plan.unencodable.isEmpty()) {
             if (prompts.ask(unencodableQuestion(plan.unencodable, QStringLiteral("Bu satırlarda")),
@@ -56,10 +56,7 @@ void runTableImport(Prompts& prompts, const TableImportTarget& target) {
             replaceUnencodable(plan);
         }
         count = int(plan.persons.size());
-        if (count > 0) {
-            fileImportedPersons(target.document, std::move(plan.persons), target.groupPath);
-            target.document.setModified(true);
-        }
+        fileImportedPersons(target.document, std::move(plan.persons), target.groupPath);
     }
     prompts.showMessage(tableImportMessage(count, plan));
 }

@@ -29,6 +29,6 @@ struct TableImportTarget {
 
 // The whole command: the file dialog, reading, the mapping, the question
 // about characters the record file cannot hold, filing the persons into
-// the document as one change, the closing message. Cancel at any step
-// leaves the document as it was.
+// the document as one step of its history, the closing message. Cancel
+// at any step leaves the document as it was.
 void runTableImport(Prompts& prompts, const TableImportTarget& target);

@@ -6,7 +6,6 @@
 #include "platform/Errors.h"
 #include "platform/FileProblems.h"
 #include "platform/Prompts.h"
-#include "store/GroupTree.h"
 #include "store/RecordDocument.h"
 
 #include <QDir>
@@ -26,10 +25,6 @@ public:
 private:
     const std::function<void(bool)>& lock_;
 };
-
-QString shownPath(QString groupPath) {
-    return groupPath.replace(GroupPathSeparator, QStringLiteral(" / "));
-}
 
 } // namespace
 
@@ -56,7 +51,7 @@ void runVCardImport(Prompts& prompts, const VCardImportTarget& target) {
     {
         const WindowLock locked(target.lock);
         VCardImportPlan plan = planVCardImport(file, target.groupPath,
-                                               nextRecordNumber(target.document), target.clock);
+                                               nextRecordNumber(target.document.persons()), target.clock);
         if (plan.error) {
             prompts.showError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2")
                                   .arg(QDir::toNativeSeparators(*fileName), *plan.error));
@@ -77,21 +72,6 @@ void runVCardImport(Prompts& prompts, const VCardImportTarget& target) {
         }
     }
     prompts.showMessage(closing);
-}
-
-std::optional<std::vector<const PersonRecord*>>
-exportedPersons(Prompts& prompts, const std::vector<const PersonRecord*>& persons,
-                const QString& focusedGroupPath) {
-    if (focusedGroupPath.isEmpty())
-        return persons;
-    const PromptButton scope = prompts.ask(
-        QStringLiteral("Yalnızca \"%1\" grubu ve alt gruplarındaki kişiler mi aktarılsın?"
-                       "\r\rHayır: tüm kişiler aktarılır.")
-            .arg(shownPath(focusedGroupPath)),
-        PromptIcon::Information, {PromptButton::Yes, PromptButton::No, PromptButton::Cancel});
-    if (scope == PromptButton::Cancel)
-        return std::nullopt;
-    return scope == PromptButton::Yes ? personsInGroup(persons, focusedGroupPath) : persons;
 }
 
 void runVCardExport(Prompts& prompts, const VCardExportSource& source) {

@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
 class Clock;
@@ -40,10 +39,3 @@ struct VCardExportSource {
 // The whole command: which persons (the focused group or all), whether
 // pictures go along, the save dialog, writing, the closing message.
 void runVCardExport(Prompts& prompts, const VCardExportSource& source);
-
-// The persons an export writes: with a group focused the user is asked
-// whether only that group and its sub-groups go, or all; nullopt when the
-// user cancelled.
-std::optional<std::vector<const PersonRecord*>>
-exportedPersons(Prompts& prompts, const std::vector<const PersonRecord*>& persons,
-                const QString& focusedGroupPath);

@@ -7,7 +7,7 @@
 #include "platform/Errors.h"
 #include "platform/TurkishText.h"
 #include "store/BirthDate.h"
-#include "store/RecordDocument.h"
+#include "store/PersonListModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -354,9 +354,9 @@ void RecordNumbers::see(const QString& recordNo) {
         highest_ = n;
 }
 
-qint64 nextRecordNumber(const RecordDocument& document) {
+qint64 nextRecordNumber(const PersonListModel& persons) {
     RecordNumbers numbers;
-    for (const PersonRecord* p : document.persons().allPersons())
+    for (const PersonRecord* p : persons.allPersons())
         numbers.see(p->RecordNo);
     return numbers.next();
 }
@@ -435,18 +435,6 @@ std::vector<std::unique_ptr<PersonRecord>> takeVCardPersons(VCardImportPlan& pla
     }
     plan.persons.clear();
     return persons;
-}
-
-int commitVCardImport(RecordDocument& document, VCardImportPlan& plan,
-                      const QString& pictureFolder) {
-    if (plan.persons.empty())
-        return 0;
-    const QString groupPath = plan.persons.front().record->GroupPath;
-    std::vector<std::unique_ptr<PersonRecord>> persons = takeVCardPersons(plan, pictureFolder);
-    const int count = int(persons.size());
-    fileImportedPersons(document, std::move(persons), groupPath);
-    document.setModified(true);
-    return count;
 }
 
 QString vcardImportMessage(int imported, const VCardImportPlan& plan) {

@@ -13,6 +13,7 @@
 
 class Clock;
 class QIODevice;
+class PersonListModel;
 class RecordDocument;
 struct VCard;
 
@@ -80,8 +81,8 @@ private:
     qint64 highest_ = 0;
 };
 
-// The number after the highest numeric record number of the document.
-qint64 nextRecordNumber(const RecordDocument& document);
+// The number after the highest numeric record number of the persons.
+qint64 nextRecordNumber(const PersonListModel& persons);
 
 // Turns the characters 1254 cannot hold into '?', once the user has seen
 // them listed and chose to go on.

@@ -9,8 +9,10 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
+class Prompts;
 class QIODevice;
 
 struct VCardExportOptions {
@@ -61,8 +63,9 @@ public:
 private:
     SafeFile file_;
     VCardExportOptions options_;
-    // Cards are handed to the file in pieces of about this size.
-    static constexpr qsizetype kWritePiece = 64 * 1024;
+    // Cards are handed to the file in pieces of about this size: as large
+    // as the file's own buffer, so they go to the disk without a copy.
+    static constexpr qsizetype kWritePiece = 1024 * 1024;
     QByteArray cards_;
     VCardExportResult result_;
 };
@@ -76,6 +79,13 @@ VCardExportResult writeVCardFile(const QString& path,
 // The persons of a group and its sub-groups, in list order.
 std::vector<const PersonRecord*> personsInGroup(const std::vector<const PersonRecord*>& persons,
                                                 const QString& groupPath);
+
+// The persons an export writes: with a group focused the user is asked
+// whether only that group and its sub-groups go, or all; nullopt when the
+// user cancelled.
+std::optional<std::vector<const PersonRecord*>>
+exportedPersons(Prompts& prompts, const std::vector<const PersonRecord*>& persons,
+                const QString& focusedGroupPath);
 
 // The message after writing path.
 QString vcardExportMessage(const QString& path, const VCardExportResult& result);

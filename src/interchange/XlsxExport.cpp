@@ -1,7 +1,7 @@
 #include "interchange/XlsxExport.h"
 
 #include "interchange/CsvExport.h"
-#include "interchange/VCardFlow.h"
+#include "interchange/VCardWriter.h"
 #include "platform/Prompts.h"
 #include "store/BirthDate.h"
 #include "store/PersonTexts.h"

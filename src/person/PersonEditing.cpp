@@ -101,6 +101,7 @@ PersonEditing::PersonEditing(PersonEditor& pages, RecordDocument& document, Pers
     connectChangeNotifications();
     for (QLineEdit* e : {pages_.Edit_ID, pages_.Edit_Ad, pages_.Edit_Soyad, pages_.Edit_DogYer})
         upperCaseEntry(e);
+    leaveHistoryKeysToTheWindow();
 }
 
 bool PersonEditing::isEditing() const {
@@ -172,6 +173,43 @@ private:
 
 void PersonEditing::upperCaseEntry(QLineEdit* edit) { new TurkishUpperCaseEntry(edit); }
 
+namespace {
+
+// While viewing, Ctrl+Z and Ctrl+Y undo and redo the file's steps even
+// with the cursor in a detail field; during an add or edit they are the
+// field's own.
+class HistoryKeys : public QObject {
+public:
+    HistoryKeys(PersonEditing& editing) : QObject(&editing), editing_(editing) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride || editing_.isEditing())
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool history = key->matches(QKeySequence::Undo) ||
+                             key->matches(QKeySequence::Redo) ||
+                             (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier);
+        if (!history)
+            return false;
+        event->ignore(); // the window's shortcut takes it
+        return true;
+    }
+
+private:
+    PersonEditing& editing_;
+};
+
+} // namespace
+
+void PersonEditing::leaveHistoryKeysToTheWindow() {
+    auto* keys = new HistoryKeys(*this);
+    for (QLineEdit* e : pages_.fieldEdits())
+        e->installEventFilter(keys);
+    for (QWidget* w : std::initializer_list<QWidget*>{pages_.Memo_Note, pages_.DTP_DogTarihi})
+        w->installEventFilter(keys);
+}
+
 void PersonEditing::LockForEditing() {
     SB_Ekle->setEnabled(false);
     SB_Duzelt->setEnabled(false);
@@ -195,10 +233,9 @@ void PersonEditing::UnlockAfterEditing() {
 }
 
 void PersonEditing::createFirstGroup() {
-    GroupNode* node = document_.groups().insertGroup(document_.groups().root(), -1,
-                                                     QStringLiteral("Yeni Grup"));
+    GroupNode* node =
+        document_.addGroup(document_.groups().root(), -1, QStringLiteral("Yeni Grup"));
     groups_.focusGroup(node);
-    document_.setModified(true);
 }
 
 void PersonEditing::SB_EkleClick() {
@@ -357,17 +394,14 @@ void PersonEditing::SB_TamamClick() {
     }
 
     PersonRecord* target = editTarget_;
+    const RecordDocument::PictureChange pictures =
+        takePictureChanges_ ? takePictureChanges_() : RecordDocument::PictureChange{};
     if (adding) {
         values.RecordedAt = clock_.stampNow();
-        GroupNode* group = groups_.focusedGroup();
-        if (!group)
-            group = document_.groups().topLevelGroup(kNoGroupPath);
-        target = persons.append(std::make_unique<PersonRecord>(std::move(values)));
-        document_.groups().addMembers(group, 1);
+        target = document_.addPerson(std::make_unique<PersonRecord>(std::move(values)), pictures);
     } else {
         values.EditedAt = clock_.stampNow();
-        *target = std::move(values);
-        persons.personChanged(target);
+        document_.changePerson(target, std::move(values), pictures);
     }
     editTarget_ = nullptr;
     e.setInfo(PersonEditor::viewingCaption(*target), Qt::black);
@@ -377,7 +411,6 @@ void PersonEditing::SB_TamamClick() {
         VSTChange(target);
     else
         list_.focusPerson(target);
-    document_.setModified(true);
     Q_EMIT editConfirmed();
 }
 
@@ -408,9 +441,7 @@ void PersonEditing::SB_SilClick() {
 
     LockForEditing();
     pages_.PageControl_Main->setCurrentIndex(0);
-    document_.groups().addMembers(FindPersonGroup(document_.groups().root(), victim->GroupPath),
-                                  -1);
-    persons.remove(victim);
+    document_.removePersons({victim});
     // Qt would move the focus to a neighbour; afterwards no person is
     // focused until the user picks one.
     list_.clearFocusedPerson();
@@ -421,7 +452,6 @@ void PersonEditing::SB_SilClick() {
         pages_.ClearDetailPages();
     }
     UnlockAfterEditing();
-    document_.setModified(true);
 }
 
 void PersonEditing::VSTChange(PersonRecord* person) {
@@ -429,5 +459,4 @@ void PersonEditing::VSTChange(PersonRecord* person) {
         return;
     pages_.ShowPerson(*person);
     groups_.selectOnly(FindPersonGroup(document_.groups().root(), person->GroupPath));
-    document_.setModified(true);
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "store/PersonRecord.h"
+#include "store/RecordDocument.h"
 
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 class Clock;
@@ -12,7 +13,6 @@ class PersonEditor;
 class PersonListView;
 class Prompts;
 class QAction;
-class RecordDocument;
 
 // Adding, editing and deleting persons: the window's editing state and
 // the five commands that drive it.
@@ -57,6 +57,11 @@ public:
 
     // A "Yeni Grup" for a person added while the tree is empty.
     void createFirstGroup();
+    // What the picture commands did on disk during the add or edit, handed
+    // to the step "Tamam" makes.
+    void setPictureChanges(std::function<RecordDocument::PictureChange()> take) {
+        takePictureChanges_ = std::move(take);
+    }
 
 Q_SIGNALS:
     // The whole window is locked while an add or edit is open.
@@ -70,6 +75,7 @@ private:
     void UnlockAfterEditing();
     void connectChangeNotifications();
     void upperCaseEntry(class QLineEdit* edit);
+    void leaveHistoryKeysToTheWindow();
     void store(PersonRecord& p, bool adding) const;
 
     PersonEditor& pages_;
@@ -83,4 +89,5 @@ private:
     PersonRecord* editTarget_ = nullptr;
     // Anything typed or chosen since the add or edit started.
     bool changedDuringEdit_ = false;
+    std::function<RecordDocument::PictureChange()> takePictureChanges_;
 };

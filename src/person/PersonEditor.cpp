@@ -375,6 +375,9 @@ void PersonEditor::ShowPerson(PersonRecord& p) {
     Lb_EditTime->setText(QStringLiteral("Kayıt tarihi : ") + p.RecordedAt +
                          QStringLiteral("\nSon Düzeltme tarihi : ") + p.EditedAt);
     Memo_Note->setPlainText(p.Notes.join(QLatin1Char('\n')));
+    // A value longer than its field shows its beginning, not its end.
+    for (QLineEdit* e : fieldEdits())
+        e->setCursorPosition(0);
     editMode_ = previous;
 }
 

@@ -1,6 +1,6 @@
 #include "person/PersonListView.h"
 
-#include "store/PersonListModel.h"
+#include "store/RecordDocument.h"
 
 #include "groups/DropMode.h"
 
@@ -34,8 +34,9 @@ private:
 
 } // namespace
 
-PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
-    : PickedRowTreeView(parent), model_(model) {
+PersonListView::PersonListView(RecordDocument& document, QWidget* parent)
+    : PickedRowTreeView(parent), document_(document), model_(document.persons()) {
+    PersonListModel& model = model_;
     setObjectName(QStringLiteral("VST"));
     setAccessibleName(QStringLiteral("Personel Listesi"));
     setModel(&model);
@@ -66,10 +67,16 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
                 if (!restoring_ && !autoCurrentChange() && current.isValid())
                     setCurrent(model_.person(current));
             });
+    // Qt would make a neighbour current when the current row goes; the
+    // person who went was the current one, and no other becomes it. This
+    // comes before the row's removal, so Qt finds no current row to move.
     connect(&model, &PersonListModel::personAboutToBeRemoved, this,
             [this](const PersonRecord* person) {
-                if (!person || person == current_)
-                    current_ = nullptr;
+                if (person && person != model_.focusedPerson())
+                    return;
+                restoring_ = true;
+                selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+                restoring_ = false;
             });
     connect(&model, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { keptSelection_ = selectedPersons(); });
@@ -82,7 +89,7 @@ PersonListView::PersonListView(PersonListModel& model, QWidget* parent)
                 selection.select(i, i.siblingAtColumn(PersonListModel::ColumnCount - 1));
         }
         selectionModel()->select(selection, QItemSelectionModel::Select);
-        const QModelIndex focus = model_.indexOf(current_);
+        const QModelIndex focus = model_.indexOf(model_.focusedPerson());
         if (focus.isValid()) {
             selectionModel()->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
             scrollTo(focus, QAbstractItemView::PositionAtCenter);
@@ -111,7 +118,7 @@ bool PersonListView::VSTDragOver(QObject* source, std::optional<groupops::DropMo
 void PersonListView::VSTDragDrop(groupops::DropMode mode, const PersonRecord* target) {
     if (mode == groupops::DropMode::OnNode)
         return;
-    model_.movePersons(selectedPersons(), target, mode == groupops::DropMode::Below);
+    document_.movePersonsInList(selectedPersons(), target, mode == groupops::DropMode::Below);
 }
 
 void PersonListView::startDrag(Qt::DropActions) {
@@ -148,10 +155,14 @@ void PersonListView::dropEvent(QDropEvent* event) {
     VSTDragDrop(*mode, model_.person(index));
 }
 
+PersonRecord* PersonListView::focusedPerson() const {
+    return model_.focusedPerson();
+}
+
 void PersonListView::setCurrent(PersonRecord* person) {
-    if (person == current_)
+    if (person == model_.focusedPerson())
         return;
-    current_ = person;
+    model_.setFocusedPerson(person);
     Q_EMIT personFocused(person);
 }
 
@@ -169,7 +180,7 @@ void PersonListView::focusPerson(PersonRecord* person) {
 
 void PersonListView::clearFocusedPerson() {
     selectionModel()->clear();
-    current_ = nullptr;
+    model_.setFocusedPerson(nullptr);
 }
 
 void PersonListView::selectWithoutFocus(const PersonRecord* person) {
@@ -179,7 +190,7 @@ void PersonListView::selectWithoutFocus(const PersonRecord* person) {
 }
 
 PersonRecord* PersonListView::FindByInitial(QChar key) const {
-    const QModelIndex focused = model_.indexOf(current_);
+    const QModelIndex focused = model_.indexOf(model_.focusedPerson());
     const int start = focused.isValid() ? focused.row() + 1 : model_.rowCount();
     return model_.personAtRow(model_.rowWithInitial(start, key));
 }
@@ -202,6 +213,6 @@ void PersonListView::VSTHeaderClick(int column) {
         sortOrder_ = Qt::AscendingOrder;
     }
     header()->setSortIndicator(sortColumn_, sortOrder_);
-    model_.sortPersons(sortColumn_, sortOrder_);
+    document_.sortPersons(sortColumn_, sortOrder_);
     viewport()->update();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 class PersonListModel;
+class RecordDocument;
 struct PersonRecord;
 
 // The person list VST: three columns, sorted only by a header click, with
@@ -15,9 +16,9 @@ struct PersonRecord;
 class PersonListView : public PickedRowTreeView {
     Q_OBJECT
 public:
-    explicit PersonListView(PersonListModel& model, QWidget* parent = nullptr);
+    explicit PersonListView(RecordDocument& document, QWidget* parent = nullptr);
 
-    PersonRecord* focusedPerson() const { return current_; }
+    PersonRecord* focusedPerson() const;
     // Makes the person the current one; its row, when visible, becomes the
     // only selected row, scrolled to the centre.
     void focusPerson(PersonRecord* person);
@@ -57,8 +58,8 @@ Q_SIGNALS:
 private:
     void setCurrent(PersonRecord* person);
 
+    RecordDocument& document_;
     PersonListModel& model_;
-    PersonRecord* current_ = nullptr;
     // Filtering and reordering rebuild the rows; the current row and the
     // selection stay on their persons (hidden ones drop out).
     std::vector<PersonRecord*> keptSelection_;

@@ -39,8 +39,13 @@ PersonPictures::PersonPictures(PersonEditor& pages, PersonEditing& editing, Pers
     connect(panel->SB_ResimSil, &QToolButton::clicked, this, &PersonPictures::SB_ResimSilClick);
     connect(panel->ComboBox_Obje, &QComboBox::activated, this,
             &PersonPictures::ComboBox_ObjeChange);
-    connect(&editing_, &PersonEditing::editConfirmed, this, [this] {
-        pending_.confirmed(QDir::currentPath(), [this] { return everyPersonsEntries(); });
+    editing_.setPictureChanges([this] {
+        pictures::PendingFiles::Changes changes = pending_.take();
+        return RecordDocument::PictureChange{changes.copied, changes.removed};
+    });
+    // Pictures lie beside the record file, whose folder is the current one.
+    document_.setPictureRemover([](const QStringList& candidates, const QStringList& keep) {
+        return pictures::deleteUnnamed(QDir::currentPath(), candidates, keep);
     });
     connect(&editing_, &PersonEditing::editCancelled, this, [this] {
         pending_.cancelled(QDir::currentPath(), [this] { return everyPersonsEntries(); });

@@ -12,8 +12,9 @@ class RecordDocument;
 
 // The picture commands of the shown person: adding copies the file beside
 // the record file, deleting takes the entry out of the list. What happens
-// on disk waits for the end of the edit: "Tamam" deletes the files of
-// removed entries that no person names any more, "İptal" takes back the
+// on disk waits for the end of the edit: "Tamam" hands it to the edit's
+// step of the history (a file goes only once no step can bring its entry
+// back and the file on disk does not name it), "İptal" takes back the
 // copies no person names.
 class PersonPictures : public QObject {
     Q_OBJECT

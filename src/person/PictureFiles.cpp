@@ -108,22 +108,24 @@ QRect fitIntoFrame(const QSize& naturalSize, const QSize& frameSize) {
                  int(h));
 }
 
-void PendingFiles::confirmed(const QString& folder, const AllEntries& entries) {
-    deleteUnnamed(folder, removed_, entries);
+PendingFiles::Changes PendingFiles::take() {
+    Changes changes{copied_, removed_};
     copied_.clear();
     removed_.clear();
+    return changes;
 }
 
 void PendingFiles::cancelled(const QString& folder, const AllEntries& entries) {
-    deleteUnnamed(folder, copied_, entries);
+    deleteUnnamed(folder, copied_, entries());
     copied_.clear();
     removed_.clear();
 }
 
-void PendingFiles::deleteUnnamed(const QString& folder, const QStringList& candidates,
-                                 const AllEntries& entries) {
+QStringList deleteUnnamed(const QString& folder, const QStringList& candidates,
+                          const QStringList& keep) {
     QSet<QString> named;
     bool namedKnown = false;
+    QStringList kept;
     for (const QString& candidate : candidates) {
         if (!mayDeleteFile(candidate))
             continue;
@@ -133,16 +135,19 @@ void PendingFiles::deleteUnnamed(const QString& folder, const QStringList& candi
         if (!namedKnown) {
             // Compared as the files they reach, so case and spelling of the
             // entries do not matter.
-            for (const QString& e : entries()) {
+            for (const QString& e : keep) {
                 const QString f = resolve(folder, e);
                 if (!f.isEmpty())
                     named.insert(QFileInfo(f).canonicalFilePath());
             }
             namedKnown = true;
         }
-        if (!named.contains(QFileInfo(file).canonicalFilePath()))
+        if (named.contains(QFileInfo(file).canonicalFilePath()))
+            kept.append(candidate);
+        else
             QFile::remove(file);
     }
+    return kept;
 }
 
 } // namespace pictures

@@ -38,26 +38,34 @@ bool mayDeleteFile(const QString& entry);
 // keeping their proportions; smaller ones keep their size. Centred.
 QRect fitIntoFrame(const QSize& naturalSize, const QSize& frameSize);
 
+// Deletes the files of candidates that no entry of keep reaches (compared
+// as the files they reach); a path, a file of another kind or a missing
+// file is never touched. Returns the candidates kept because an entry
+// still names them.
+QStringList deleteUnnamed(const QString& folder, const QStringList& candidates,
+                          const QStringList& keep);
+
 // The file changes of one add or edit: files copied in, and entries taken
-// out of the person's list. Deletion waits for the confirmation; copies
-// are taken back when the edit is cancelled. A file that any person still
-// names is never deleted.
+// out of the person's list. Confirmed, they go with the edit's step of the
+// history, which deletes them only once nothing can bring them back;
+// cancelled, the copies no person names are taken back at once.
 class PendingFiles {
 public:
     // Every entry of every person, as they stand after the edit ended.
     using AllEntries = std::function<QStringList()>;
+    struct Changes {
+        QStringList copied;
+        QStringList removed;
+    };
 
     void copiedIn(const QString& name) { copied_.append(name); }
     void removedFromList(const QString& entry) { removed_.append(entry); }
     bool isEmpty() const { return copied_.isEmpty() && removed_.isEmpty(); }
 
-    void confirmed(const QString& folder, const AllEntries& entries);
+    Changes take();
     void cancelled(const QString& folder, const AllEntries& entries);
 
 private:
-    void deleteUnnamed(const QString& folder, const QStringList& candidates,
-                       const AllEntries& entries);
-
     QStringList copied_;
     QStringList removed_;
 };

@@ -34,6 +34,7 @@ PicturePanel::PicturePanel(QWidget* parent) : QWidget(parent) {
     SB_ResimSil->setAccessibleName(QStringLiteral("Resim Sil"));
     Lb_ResimNo = new QLabel(QStringLiteral("1/4"), this);
     Lb_ResimNo->setAlignment(Qt::AlignCenter);
+    Lb_ResimNo->setAccessibleDescription(QStringLiteral("Resim Sayısı"));
     ComboBox_Obje = new QComboBox(this);
     ComboBox_Obje->setAccessibleName(QStringLiteral("Resimler"));
 
@@ -56,6 +57,7 @@ void PicturePanel::setPictures(const QStringList& pictures, int selected) {
 
 void PicturePanel::clear() {
     ComboBox_Obje->clear();
+    Lb_ResimNo->setText(QStringLiteral("0"));
     ShowPicture();
 }
 

@@ -2,12 +2,30 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 
 namespace cp1254 {
 namespace {
+
+// Eight bytes and eight characters as vectors, which the compiler widens
+// and narrows in a few instructions.
+using Bytes8 = uchar __attribute__((vector_size(8)));
+using Units8 = quint16 __attribute__((vector_size(16)));
+
+constexpr quint64 kOnes = 0x0101010101010101ULL;
+constexpr quint64 kHighBytes = 0x8080808080808080ULL;
+// Four characters of which none is ASCII's when any of these bits is set.
+constexpr quint64 kNonAsciiUnits = 0xFF80FF80FF80FF80ULL;
+
+// Whether one of the eight bytes of word is byte.
+constexpr bool hasByte(quint64 word, char byte) {
+    const quint64 x = word ^ (kOnes * uchar(byte));
+    return ((x - kOnes) & ~x & kHighBytes) != 0;
+}
 
 struct Table {
     std::array<char16_t, 256> toUnicode{};
@@ -32,32 +50,47 @@ struct Table {
     }
 };
 
-const Table& table() {
+// Built at first use; after that one test of a pointer, which the
+// compiler keeps in line with the lookups.
+const Table* built = nullptr;
+
+const Table& build() {
     static const Table t;
+    built = &t;
     return t;
+}
+
+inline const Table& table() {
+    return built ? *built : build();
 }
 
 } // namespace
 
 void decodeInto(QByteArrayView bytes, char16_t* out) {
-    const Table& t = table();
     const auto* src = reinterpret_cast<const uchar*>(bytes.data());
     const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    // Most text is ASCII, which is its own code: eight bytes at a time.
-    for (; i + 8 <= n; i += 8) {
-        quint64 word;
-        std::memcpy(&word, src + i, 8);
-        if (word & 0x8080808080808080ULL) {
-            for (qsizetype k = i; k < i + 8; ++k)
-                out[k] = t.toUnicode[src[k]];
-        } else {
-            for (qsizetype k = i; k < i + 8; ++k)
-                out[k] = src[k];
-        }
+    if (n < 8) {
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = src[i] < 0x80 ? src[i] : table().toUnicode[src[i]];
+        return;
     }
-    for (; i < n; ++i)
-        out[i] = t.toUnicode[src[i]];
+    // Most text is ASCII, which is its own code: eight bytes are widened at
+    // once, then the few others looked up. The last eight end the text,
+    // overlapping the eight before them.
+    for (qsizetype i = 0; i < n; i = std::min(i + 8, n - 8)) {
+        Bytes8 b;
+        std::memcpy(&b, src + i, 8);
+        const Units8 u = __builtin_convertvector(b, Units8);
+        std::memcpy(out + i, &u, 16);
+        quint64 high;
+        std::memcpy(&high, src + i, 8);
+        for (high &= kHighBytes; high != 0; high &= high - 1) {
+            const qsizetype k = i + std::countr_zero(high) / 8;
+            out[k] = table().toUnicode[src[k]];
+        }
+        if (i == n - 8)
+            break;
+    }
 }
 
 void decodeInto(QByteArrayView bytes, QString& out) {
@@ -85,19 +118,59 @@ void appendEncoded(QByteArray& out, QStringView text, QString* unencodable) {
     encodeInto(out.data() + start, text, unencodable);
 }
 
-void encodeInto(char* dst, QStringView text, QString* unencodable) {
-    const Table& t = table();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        const qint16 byte = t.fromUnicode[c];
+namespace {
+
+template <bool BreaksAsBlanks> void encodeText(char* dst, QStringView text, QString* unencodable) {
+    const char16_t* src = text.utf16();
+    const qsizetype n = text.size();
+    const auto one = [&](qsizetype i) {
+        const char16_t c = src[i];
+        if (c < 0x80) { // its own byte
+            dst[i] = BreaksAsBlanks && (c == u'\r' || c == u'\n') ? ' ' : char(c);
+            return;
+        }
+        const qint16 byte = table().fromUnicode[c];
         if (byte >= 0) {
             dst[i] = char(byte);
-        } else {
-            dst[i] = '?';
-            if (unencodable && !unencodable->contains(text[i]))
-                unencodable->append(text[i]);
+            return;
         }
+        dst[i] = '?';
+        if (unencodable && !unencodable->contains(QChar(c)))
+            unencodable->append(QChar(c));
+    };
+    qsizetype i = 0;
+    // Eight ASCII characters are narrowed at once.
+    for (; i + 8 <= n; i += 8) {
+        quint64 words[2];
+        std::memcpy(words, src + i, 16);
+        if (((words[0] | words[1]) & kNonAsciiUnits) != 0) {
+            for (qsizetype k = i; k < i + 8; ++k)
+                one(k);
+            continue;
+        }
+        Units8 u;
+        std::memcpy(&u, src + i, 16);
+        const Bytes8 b = __builtin_convertvector(u, Bytes8);
+        std::memcpy(dst + i, &b, 8);
+        quint64 word;
+        std::memcpy(&word, &b, 8);
+        if (BreaksAsBlanks && (hasByte(word, '\r') || hasByte(word, '\n')))
+            for (qsizetype k = i; k < i + 8; ++k)
+                if (dst[k] == '\r' || dst[k] == '\n')
+                    dst[k] = ' ';
     }
+    for (; i < n; ++i)
+        one(i);
+}
+
+} // namespace
+
+void encodeInto(char* dst, QStringView text, QString* unencodable) {
+    encodeText<false>(dst, text, unencodable);
+}
+
+void encodeLineInto(char* dst, QStringView text, QString* unencodable) {
+    encodeText<true>(dst, text, unencodable);
 }
 
 QByteArray encode(QStringView text, QString* unencodable) {

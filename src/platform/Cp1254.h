@@ -23,6 +23,8 @@ QByteArray encode(QStringView text, QString* unencodable = nullptr);
 void appendEncoded(QByteArray& out, QStringView text, QString* unencodable = nullptr);
 // The same into room for text.size() bytes at out.
 void encodeInto(char* out, QStringView text, QString* unencodable = nullptr);
+// The same, a line break (CR or LF) written as a blank: a one-line value.
+void encodeLineInto(char* out, QStringView text, QString* unencodable = nullptr);
 
 bool canEncode(QChar c);
 // The byte that stands for c, or -1 when 1254 cannot hold it.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 QString systemReason(int error) {
     switch (error) {
@@ -58,6 +59,17 @@ std::optional<QString> unreadableReason(const QString& path) {
         return QStringLiteral("Bu sıradan bir dosya değil (aygıt, FIFO ya da soket).");
     if (st.st_size > kMaxReadableFileSize)
         return QStringLiteral("Dosya 1 GB'tan büyük; bu kadar büyük bir dosya okunmaz.");
+    return std::nullopt;
+}
+
+std::optional<QString> writeProtectionOf(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    const bool denied = ::access(name.constData(), W_OK) != 0 && (errno == EACCES || errno == EPERM);
+    if (denied || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return QStringLiteral("Dosya salt okunur.");
     return std::nullopt;
 }
 

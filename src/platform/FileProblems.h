@@ -14,6 +14,11 @@ QString systemReason(int error);
 // readable file of a sane size.
 std::optional<QString> unreadableReason(const QString& path);
 
+// "Dosya salt okunur." when path is a file its owner made read-only (no
+// write permission for this user, or none for anyone, which even root
+// respects here); nullopt otherwise, a missing file included.
+std::optional<QString> writeProtectionOf(const QString& path);
+
 class QFile;
 
 // Opens the file for reading after the checks above; nullopt when it is

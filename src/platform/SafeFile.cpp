@@ -2,11 +2,11 @@
 
 #include "platform/Errors.h"
 #include "platform/FileProblems.h"
+#include "platform/TemporaryFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -26,12 +26,20 @@ SafeFile::~SafeFile() {
 }
 
 bool SafeFile::open(OpenMode) {
+    // The owner made the file read-only: the rename would pass over that.
+    if (const auto reason = writeProtectionOf(path_)) {
+        failed_ = true;
+        setErrorString(*reason);
+        return false;
+    }
+    removeLeftoverTemporaries(path_);
     const QFileInfo target(path_);
-    const QByteArray stem =
-        QFile::encodeName(target.absoluteDir().filePath(QLatin1Char('.') + target.fileName()));
+    // A file without a name until it is whole: a save killed on the way
+    // leaves nothing behind. Where the file system cannot, a named one.
+    fd_ = ::open(QFile::encodeName(target.absolutePath()).constData(),
+                 O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     for (int attempt = 0; fd_ < 0; ++attempt) {
-        temporary_ =
-            stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        temporary_ = newTemporaryName(path_);
         fd_ = ::open(temporary_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && (errno != EEXIST || attempt == 20)) {
             temporary_.clear();
@@ -47,7 +55,7 @@ bool SafeFile::open(OpenMode) {
 }
 
 qint64 SafeFile::writeData(const char* data, qint64 size) {
-    if (failed_ || fd_ < 0)
+    if (failed_ || fd_ < 0 || flushed_)
         return -1; // failed, or flushed to the disk already
     if (buffer_.size() + size > kBufferSize && !flushBuffer())
         return -1;
@@ -107,24 +115,40 @@ void SafeFile::cancel() {
 }
 
 bool SafeFile::flushToDisk() {
-    if (failed_ || temporary_.isEmpty())
+    if (failed_ || fd_ < 0)
         return false;
-    if (fd_ < 0)
-        return true; // flushed before
+    if (flushed_)
+        return true;
     if (!flushBuffer())
         return false;
     if (::fdatasync(fd_) != 0)
         return fail(QStringLiteral("Dosya diske aktarılamadı"), errno);
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0)
-        return fail(QStringLiteral("Dosya kapatılamadı"), errno);
+    flushed_ = true;
     return true;
 }
 
 bool SafeFile::commit() {
     if (!flushToDisk())
         return false;
+    if (temporary_.isEmpty()) {
+        // The nameless file gets a name of its own beside the target; the
+        // rename below then replaces the target in one step.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+        for (int attempt = 0; temporary_.isEmpty(); ++attempt) {
+            temporary_ = newTemporaryName(path_);
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary_.constData(),
+                         AT_SYMLINK_FOLLOW) == 0)
+                break;
+            const int error = errno;
+            temporary_.clear();
+            if (error != EEXIST || attempt == 20)
+                return fail(QStringLiteral("Yeni dosyaya isim verilemedi"), error);
+        }
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        return fail(QStringLiteral("Dosya kapatılamadı"), errno);
     if (::rename(temporary_.constData(), QFile::encodeName(path_).constData()) != 0)
         return fail(QStringLiteral("Yeni dosya eskisinin yerine konamadı"), errno);
     temporary_.clear();

@@ -6,9 +6,10 @@
 #include "platform/Errors.h"
 
 // A file written so that its name holds either its old content or the
-// whole new one. The bytes go to a temporary file beside it; every write,
-// the flush to the disk and the close are checked, and only then does a
-// rename put the new file in place. A failure at any step leaves the old
+// whole new one. The bytes go to a temporary file beside it, nameless
+// where the file system allows; every write, the flush to the disk and the
+// close are checked, and only then does a rename put the new file in
+// place. A failure at any step leaves the old
 // file as it was and removes the temporary file; errorString() then names
 // the step and the reason in Turkish.
 class SafeFile : public QIODevice {
@@ -17,7 +18,7 @@ public:
     ~SafeFile() override;
 
     // Creates the temporary file (for writing only); false when it cannot
-    // be made.
+    // be made, or when the file is one its owner made read-only.
     bool open(OpenMode mode = WriteOnly) override;
     // Writes out what is buffered and waits until the new content is on
     // the disk; false when that failed.
@@ -45,10 +46,11 @@ private:
     void removeTemporary();
 
     QString path_;
-    QByteArray temporary_;
+    QByteArray temporary_; // empty while the file has no name
     QByteArray buffer_;
     int fd_ = -1;
     qint64 written_ = 0;
+    bool flushed_ = false;
     bool failed_ = false;
 };
 

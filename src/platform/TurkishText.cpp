@@ -138,37 +138,45 @@ TurkishCollator::TurkishCollator() : collator_(userLocale()) {
 // key as if text followed it after a blank.
 void appendTurkceFoldedKey(QString& key, QStringView text);
 void appendTurkceFoldedKey(QString& key, QStringView text) {
-    bool gap = !key.isEmpty();
+    const auto& upper = upperTable();
+    // Room for a blank before every character first, then what was used:
+    // two changes of size instead of one a character.
+    const qsizetype start = key.size();
+    key.resize(start + 2 * text.size());
+    QChar* const begin = key.data();
+    QChar* d = begin + start;
+    bool gap = start > 0;
     for (const QChar c : text) {
         if (!c.isLetterOrNumber()) {
-            gap = !key.isEmpty();
+            gap = d != begin;
             continue;
         }
         if (gap)
-            key.append(QLatin1Char(' '));
+            *d++ = u' ';
         gap = false;
-        const QChar upper = TurkceUpperChar(c);
-        switch (upper.unicode()) {
+        const char16_t u = upper[c.unicode()];
+        switch (u) {
         case u'Ç':
-            key.append(QLatin1Char('C'));
+            *d++ = u'C';
             break;
         case u'Ğ':
-            key.append(QLatin1Char('G'));
+            *d++ = u'G';
             break;
         case u'İ':
-            key.append(QLatin1Char('I'));
+            *d++ = u'I';
             break;
         case u'Ö':
-            key.append(QLatin1Char('O'));
+            *d++ = u'O';
             break;
         case u'Ş':
-            key.append(QLatin1Char('S'));
+            *d++ = u'S';
             break;
         case u'Ü':
-            key.append(QLatin1Char('U'));
+            *d++ = u'U';
             break;
         default:
-            key.append(upper);
+            *d++ = QChar(u);
         }
     }
+    key.resize(d - begin);
 }

@@ -20,7 +20,6 @@ namespace {
 
 const QColor kSortColumnColour(0xF7, 0xF7, 0xF7);
 // Where a result row keeps its person.
-constexpr int kPersonRole = Qt::UserRole + 1;
 
 // Result rows sort with the Turkish case-insensitive comparison, record
 // numbers as text.
@@ -128,18 +127,9 @@ bool TForm_Find::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TForm_Find::dropResultsOf(const std::vector<const PersonRecord*>& persons) {
-    QSet<quintptr> gone;
-    for (const PersonRecord* p : persons)
-        gone.insert(quintptr(p));
-    bool dropped = false;
-    for (int i = VST->topLevelItemCount() - 1; i >= 0; --i)
-        if (gone.contains(VST->topLevelItem(i)->data(0, kPersonRole).value<quintptr>())) {
-            delete VST->takeTopLevelItem(i);
-            dropped = true;
-        }
-    if (dropped)
-        Label_Count->setText(searchCountText(VST->topLevelItemCount()));
+void TForm_Find::refreshResults() {
+    if (!shownWord_.isEmpty())
+        showRows(searchPersons(document_.persons(), shownWord_, document_.find().checks));
 }
 
 void TForm_Find::showFileState() {
@@ -161,6 +151,7 @@ void TForm_Find::storeChecks() {
 }
 
 void TForm_Find::clearAll() {
+    shownWord_.clear();
     VST->clear();
     Label_Count->clear();
     ComboBox_Find->clear();
@@ -177,17 +168,21 @@ void TForm_Find::Button_FindClick() {
     ComboBox_Find->clear();
     ComboBox_Find->addItems(document_.find().items);
     ComboBox_Find->setCurrentIndex(0);
+    shownWord_ = document_.find().items.first();
+    showRows(result->rows);
+}
+
+void TForm_Find::showRows(const std::vector<SearchRow>& found) {
     VST->clear();
     QList<QTreeWidgetItem*> rows;
-    for (const SearchRow& r : result->rows) {
+    for (const SearchRow& r : found) {
         auto* item = new ResultRow(QStringList{r.RecordNo, r.FirstName, r.Surname, r.Places});
-        item->setData(0, kPersonRole, QVariant::fromValue(quintptr(r.person)));
         item->setTextAlignment(0, Qt::AlignCenter);
         item->setBackground(sortColumn_, kSortColumnColour);
         rows.append(item);
     }
     VST->addTopLevelItems(rows);
-    Label_Count->setText(result->countText);
+    Label_Count->setText(searchCountText(int(found.size())));
 }
 
 void TForm_Find::CheckBox_TamamiClick() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/PersonSearch.h"
 #include "store/RecordFile.h"
 
 #include <QDialog>
@@ -42,9 +43,9 @@ public:
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 
-    // The rows of persons merged into another go with them; the persons
-    // are gone, only their addresses are compared.
-    void dropResultsOf(const std::vector<const PersonRecord*>& persons);
+    // The persons changed under the results (a merge, an undo): the last
+    // search runs again, without being remembered once more.
+    void refreshResults();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,9 +53,12 @@ protected:
 private:
     void showFileState();
     void storeChecks();
+    void showRows(const std::vector<SearchRow>& rows);
 
     RecordDocument& document_;
     std::function<void(PersonRecord*)> jump_;
+    // The word the results were found with.
+    QString shownWord_;
     int sortColumn_ = 0;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

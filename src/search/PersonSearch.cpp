@@ -1,7 +1,7 @@
 #include "search/PersonSearch.h"
 
 #include "platform/TurkishText.h"
-#include "store/RecordDocument.h"
+#include "store/PersonListModel.h"
 
 #include <algorithm>
 
@@ -72,10 +72,8 @@ std::vector<SearchRow> searchPersons(const PersonListModel& persons, const QStri
     const QString key = TurkceUpperCase(word);
     std::vector<SearchRow> rows;
     persons.forEachPerson([&](const PersonRecord& p) {
-        if (std::optional<SearchRow> row = matchRow(p, key, checks)) {
-            row->person = &p;
+        if (std::optional<SearchRow> row = matchRow(p, key, checks))
             rows.push_back(std::move(*row));
-        }
     });
     return rows;
 }
@@ -96,16 +94,4 @@ void rememberSearchWord(QStringList& words, const QString& word, int limit) {
 QString searchCountText(int count) {
     return QStringLiteral("Arama Listesi Sonucu ") + QString::number(count) +
            QStringLiteral(" Adettir.");
-}
-
-std::optional<SearchResult> runSearch(RecordDocument& document, const QString& typedWord) {
-    const QString word = typedWord.trimmed();
-    if (word.isEmpty())
-        return std::nullopt;
-    rememberSearchWord(document.find().items, word, document.settings().findWords);
-    document.setModified(true);
-    SearchResult result;
-    result.rows = searchPersons(document.persons(), word, document.find().checks);
-    result.countText = searchCountText(int(result.rows.size()));
-    return result;
 }

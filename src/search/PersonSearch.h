@@ -22,8 +22,6 @@ struct SearchRow {
     QString FirstName;
     QString Surname;
     QString Places; // the labels of the matching fields, e.g. "- Ad -- Soyad -"
-    // The person itself when the rows come from the open file.
-    const PersonRecord* person = nullptr;
 };
 
 // The labels of the fields of person that contain key, in the dialog's
@@ -55,6 +53,6 @@ struct SearchResult {
 
 // Button_FindClick: searches for typedWord (trimmed) with the document's
 // ticked boxes, remembers the word in the document's find state (limit:
-// the settings' find-word count) and marks the document modified. A blank
+// the settings' find-word count), which leaves the document unsaved. A blank
 // word changes nothing and gives nullopt.
 std::optional<SearchResult> runSearch(RecordDocument& document, const QString& typedWord);

@@ -97,17 +97,33 @@ GroupNode* GroupTreeModel::insertGroup(GroupNode& parent, int position, const QS
     return node;
 }
 
-void GroupTreeModel::removeGroup(GroupNode* node) {
-    if (!node || node->isRoot())
-        return;
+void GroupTreeModel::insertGroup(GroupNode& parent, int position, std::unique_ptr<GroupNode> node) {
+    const int row = position < 0 ? int(parent.children.size()) : position;
+    beginInsertRows(parent.isRoot() ? QModelIndex() : indexOf(&parent), row, row);
+    node->parent = &parent;
+    parent.children.insert(parent.children.begin() + row, std::move(node));
+    endInsertRows();
+}
+
+std::unique_ptr<GroupNode> GroupTreeModel::takeGroup(GroupNode* node) {
+    Q_EMIT groupAboutToBeRemoved(node);
     GroupNode* parent = node->parent;
     const int row = node->row();
     for (const GroupNode* f = focused_; f; f = f->parent)
         if (f == node)
             focused_ = nullptr;
     beginRemoveRows(indexOf(parent), row, row);
+    std::unique_ptr<GroupNode> taken = std::move(parent->children[size_t(row)]);
     parent->children.erase(parent->children.begin() + row);
+    taken->parent = nullptr;
     endRemoveRows();
+    return taken;
+}
+
+bool GroupTreeModel::contains(const GroupNode* node) const {
+    while (node && node->parent)
+        node = node->parent;
+    return node == root_.get();
 }
 
 bool GroupTreeModel::moveGroup(GroupNode* node, GroupNode& newParent, int position) {

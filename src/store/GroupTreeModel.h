@@ -43,8 +43,14 @@ public:
     // Inserts a new group under parent (the root for a top-level group) at
     // position (-1: last).
     GroupNode* insertGroup(GroupNode& parent, int position, const QString& name);
-    // Removes a group with all its sub-groups.
-    void removeGroup(GroupNode* node);
+    // Puts a group taken out before back under parent at position, with its
+    // sub-groups.
+    void insertGroup(GroupNode& parent, int position, std::unique_ptr<GroupNode> node);
+    // Takes a group with all its sub-groups out of the tree; the focus goes
+    // when it lies inside.
+    std::unique_ptr<GroupNode> takeGroup(GroupNode* node);
+    // Whether the group is in the tree (not taken out).
+    bool contains(const GroupNode* node) const;
     // Moves a group with its sub-groups to position (-1: last) under
     // newParent. False when newParent lies inside the moved subtree.
     bool moveGroup(GroupNode* node, GroupNode& newParent, int position);
@@ -56,6 +62,10 @@ public:
     void addMembers(GroupNode* node, int delta);
     // Repaints every count (after a change made to many groups at once).
     void countsChanged();
+
+Q_SIGNALS:
+    // The group with its sub-groups is about to leave the tree.
+    void groupAboutToBeRemoved(const GroupNode* group);
 
 private:
     void emitRowChanged(const GroupNode* node);

@@ -2,13 +2,11 @@
 
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
-#include "store/RecordFileWriter.h"
 
-#include <QFileInfo>
-#include <QIODevice>
 
-std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path) {
-    RecordFileData data = readRecordFile(path);
+std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path,
+                                             const PasswordSource& password) {
+    RecordFileData data = readRecordFile(path, password);
     if (data.error)
         throw ZilvarenError(*data.error);
     return fromData(data);
@@ -16,72 +14,15 @@ std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path) {
 
 std::unique_ptr<LoadedFile> LoadedFile::fromData(RecordFileData& data) {
     auto file = std::make_unique<LoadedFile>();
-    file->focusedGroup = data.groupToSelect;
+    file->key = data.key;
+    GroupNode* group = data.groupToSelect;
     const std::optional<QString> recordNo = data.focusedRecordNo;
     file->document.load(data);
-    file->focusedPerson = file->document.personToFocus(recordNo);
+    file->document.groups().setFocusedGroup(group);
+    file->document.persons().setFocusedPerson(file->document.personToFocus(recordNo));
     return file;
 }
 
 void LoadedFile::save(const QString& path) const {
-    saveRecordFile(path, document.compose(focusedPerson, focusedGroup));
-}
-
-void rewriteRecordFile(const QString& source, const QString& target,
-                       const std::function<RecordFileEdit()>& editing) {
-    // The person to focus is the first that has the record number the file
-    // names, else the first of all. The number comes before the persons in
-    // every file this program writes; a file that names it later, or names
-    // another among its persons, is read a second time, with the number
-    // the first reading learnt.
-    std::optional<std::optional<QString>> learnt;
-    for (;;) {
-        const RecordFileEdit edit = editing ? editing() : RecordFileEdit{};
-        RecordFileWriter body;
-        // The written file is about as large as the one read; the room to
-        // spare, for imported persons, costs nothing until it is used.
-        const qint64 size = QFileInfo(source).size();
-        body.reserve(size + size / 4 + (1 << 20));
-        std::optional<QString> first, focused, comparedWith;
-        bool numberMoved = false;
-        RecordFileData data =
-            readRecordFile(source, [&](PersonRecord& p, const RecordFileData& before) {
-                const std::optional<QString>& wanted = learnt ? *learnt : before.focusedRecordNo;
-                if (!first)
-                    comparedWith = wanted;
-                else if (wanted != comparedWith)
-                    numberMoved = true;
-                const bool isFocused = !focused && comparedWith && p.RecordNo == *comparedWith;
-                if (edit.person)
-                    edit.person(p);
-                if (!first)
-                    first = p.RecordNo;
-                if (isFocused)
-                    focused = p.RecordNo;
-                body.person(p);
-            });
-        if (data.error)
-            throw ZilvarenError(*data.error);
-        if (!learnt && first && (numberMoved || data.focusedRecordNo != comparedWith)) {
-            learnt = data.focusedRecordNo;
-            continue;
-        }
-        if (edit.append)
-            for (const auto& p : edit.append(data))
-                body.person(*p);
-        body.trailer();
-        if (!focused)
-            focused = first;
-        FindState find;
-        FileSettings settings;
-        mergeFileState(data, find, settings);
-        RecordFileWriter head;
-        head.header(focused ? &*focused : nullptr, *data.groups, data.groupToSelect, find, settings,
-                    data.differentPersons);
-        saveRecordFile(target, [&head, &body](QIODevice& out) {
-            return out.write(head.bytes().data(), head.bytes().size()) == head.bytes().size() &&
-                   out.write(body.bytes().data(), body.bytes().size()) == body.bytes().size();
-        });
-        return;
-    }
+    saveRecordFile(path, document.compose(), key.get());
 }

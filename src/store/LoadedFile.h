@@ -1,42 +1,25 @@
 #pragma once
 
 #include "store/RecordDocument.h"
+#include "store/RecordFileReader.h"
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 // A record file read whole, with the person and group it was saved with
-// as the selection (the file's "1 IDNO " person or the first; its header
-// group). This is how the command-line tool opens and saves files.
+// focused in its models (the file's "1 IDNO " person or the first; its
+// header group). This is how the command-line tool opens and saves files.
 struct LoadedFile {
     RecordDocument document;
-    PersonRecord* focusedPerson = nullptr;
-    GroupNode* focusedGroup = nullptr;
+    // The key a protected file was opened with, and is saved with again.
+    std::shared_ptr<const FileKey> key;
 
     // Throws ZilvarenError when the file is missing, unreadable or reading
-    // stopped at a malformed line.
-    static std::unique_ptr<LoadedFile> read(const QString& path);
+    // stopped at a malformed line; a protected file is opened with password.
+    static std::unique_ptr<LoadedFile> read(const QString& path,
+                                            const PasswordSource& password = {});
     // The same from a file that was read (whatever it held, error or not).
     static std::unique_ptr<LoadedFile> fromData(RecordFileData& data);
     // Saves as the program's save does (backup kept as ".BAK").
     void save(const QString& path) const;
 };
-
-// What a command changes in a file while it is rewritten.
-struct RecordFileEdit {
-    // Changes each person as it is read (the bulk tools).
-    std::function<void(PersonRecord&)> person;
-    // The persons to add at the end (imports), given the file as read; may
-    // add the group they go into. Throws ZilvarenError to write nothing.
-    std::function<std::vector<std::unique_ptr<PersonRecord>>(RecordFileData&)> append;
-};
-
-// Reads source and saves it to target, with the same bytes as reading it
-// into a LoadedFile, changing that and saving it, but without keeping the
-// persons: each block is written as it is read, and the header, which
-// needs the whole file, is put before them at the end. editing makes the
-// edit of one reading (a file may be read twice). Nothing is written
-// unless the whole file could be read; throws ZilvarenError.
-void rewriteRecordFile(const QString& source, const QString& target,
-                       const std::function<RecordFileEdit()>& editing = {});

@@ -190,6 +190,7 @@ void PersonListModel::rebuildVisible() {
 
 void PersonListModel::setPersons(std::vector<std::unique_ptr<PersonRecord>> persons) {
     Q_EMIT personAboutToBeRemoved(nullptr);
+    focused_ = nullptr;
     beginResetModel();
     persons_.clear();
     persons_.reserve(persons.size());
@@ -282,12 +283,19 @@ void PersonListModel::append(std::vector<std::unique_ptr<PersonRecord>> persons)
 
 void PersonListModel::remove(const PersonRecord* person) {
     const int pos = listPosition(person);
-    if (pos < 0)
-        return;
+    if (pos >= 0)
+        takeAt(pos);
+}
+
+std::unique_ptr<PersonRecord> PersonListModel::takeAt(int pos) {
+    PersonRecord* person = persons_[size_t(pos)].record.get();
     Q_EMIT personAboutToBeRemoved(person);
+    if (person == focused_)
+        focused_ = nullptr;
     const QModelIndex row = indexOf(person);
     if (row.isValid())
         beginRemoveRows({}, row.row(), row.row());
+    std::unique_ptr<PersonRecord> taken = std::move(persons_[size_t(pos)].record);
     persons_.erase(persons_.begin() + pos);
     if (row.isValid()) {
         visible_.erase(visible_.begin() + row.row());
@@ -295,30 +303,74 @@ void PersonListModel::remove(const PersonRecord* person) {
         rowsChanged();
         endRemoveRows();
     }
+    return taken;
 }
 
-int PersonListModel::removePersons(const std::function<bool(const PersonRecord&)>& doomed) {
+std::vector<PersonListModel::PlacedPerson>
+PersonListModel::takePersons(const std::function<bool(const PersonRecord&)>& doomed) {
     std::vector<bool> going(persons_.size());
-    int count = 0;
+    size_t count = 0;
     size_t at = 0;
     forEachPerson([&](const PersonRecord& p) {
         if ((going[at++] = doomed(p)))
             ++count;
     });
+    std::vector<PlacedPerson> taken;
     if (count == 0)
-        return 0;
+        return taken;
+    if (count == 1) {
+        // One row goes as one row, not as a reset of the whole list.
+        const int i = int(std::find(going.begin(), going.end(), true) - going.begin());
+        taken.push_back({i, takeAt(i)});
+        return taken;
+    }
+    taken.reserve(count);
     beginResetModel();
     for (size_t i = 0; i < persons_.size(); ++i)
-        if (going[i])
+        if (going[i]) {
             Q_EMIT personAboutToBeRemoved(persons_[i].record.get());
+            if (persons_[i].record.get() == focused_)
+                focused_ = nullptr;
+        }
     size_t kept = 0;
-    for (size_t i = 0; i < persons_.size(); ++i)
-        if (!going[i])
+    for (size_t i = 0; i < persons_.size(); ++i) {
+        if (going[i])
+            taken.push_back({int(i), std::move(persons_[i].record)});
+        else
             persons_[kept++] = std::move(persons_[i]);
+    }
     persons_.resize(kept);
     rebuildVisible();
     endResetModel();
-    return count;
+    return taken;
+}
+
+void PersonListModel::insertPersons(std::vector<PlacedPerson> persons) {
+    if (persons.empty())
+        return;
+    // Persons for the end arrive as rows, not as a reset of the list.
+    if (persons.front().position == int(persons_.size())) {
+        std::vector<std::unique_ptr<PersonRecord>> atEnd;
+        for (PlacedPerson& p : persons)
+            atEnd.push_back(std::move(p.record));
+        append(std::move(atEnd));
+        return;
+    }
+    beginResetModel();
+    std::vector<Entry> merged;
+    merged.reserve(persons_.size() + persons.size());
+    size_t from = 0;
+    for (PlacedPerson& p : persons) {
+        while (int(merged.size()) < p.position && from < persons_.size())
+            merged.push_back(std::move(persons_[from++]));
+        const qint16 initial = initialOf(*p.record);
+        merged.push_back({std::move(p.record), initial, false});
+    }
+    while (from < persons_.size())
+        merged.push_back(std::move(persons_[from++]));
+    persons_ = std::move(merged);
+    rebuildVisible();
+    endResetModel();
 }
 
 void PersonListModel::movePersons(const std::vector<PersonRecord*>& persons,

@@ -54,6 +54,11 @@ public:
     }
     bool isHidden(int listPosition) const { return persons_[size_t(listPosition)].hidden; }
 
+    // The current person: the one the window shows and the file names as
+    // focused. Cleared when that person leaves the list.
+    PersonRecord* focusedPerson() const { return focused_; }
+    void setFocusedPerson(PersonRecord* person) { focused_ = person; }
+
     PersonRecord* personAtRow(int row) const;
     PersonRecord* person(const QModelIndex& index) const;
     // Type-ahead: the first visible row from start on (wrapping to the top)
@@ -78,9 +83,20 @@ public:
     // The same for many, as one change of the list.
     void append(std::vector<std::unique_ptr<PersonRecord>> persons);
     void remove(const PersonRecord* person);
-    // Removes every person for which doomed is true, in one change of the
-    // list; returns how many went.
-    int removePersons(const std::function<bool(const PersonRecord&)>& doomed);
+
+    // A person out of the list, with the position it had (or is to have).
+    struct PlacedPerson {
+        int position;
+        std::unique_ptr<PersonRecord> record;
+    };
+    // Takes every person for which doomed is true out of the list, in one
+    // change, with their positions in ascending order.
+    std::vector<PlacedPerson> takePersons(const std::function<bool(const PersonRecord&)>& doomed);
+    // Puts persons taken out back at their positions (ascending), visible,
+    // in one change.
+    void insertPersons(std::vector<PlacedPerson> persons);
+    // The position of a person in the list; -1 when it is not in it.
+    int listPosition(const PersonRecord* person) const;
     // Moves each person, in list order, directly before (or after) the
     // target: dropped below, they end up in reverse order.
     void movePersons(const std::vector<PersonRecord*>& persons, const PersonRecord* target,
@@ -103,9 +119,10 @@ private:
     void rebuildVisible();
     // The rows moved: the row index is stale.
     void rowsChanged();
-    int listPosition(const PersonRecord* person) const;
+    std::unique_ptr<PersonRecord> takeAt(int listPosition);
 
     std::vector<Entry> persons_;
+    PersonRecord* focused_ = nullptr;
     std::vector<PersonRecord*> visible_;
     // The code page byte of each visible person's first letter ('?' for
     // one the code page lacks, -1 for no name): type-ahead walks these,

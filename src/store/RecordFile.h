@@ -6,7 +6,10 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
+
+class FileKey;
 
 // The find dialog's check boxes as the record file names them.
 enum FindCheck {
@@ -63,6 +66,10 @@ struct RecordFileData {
     // before stays.
     std::optional<QString> error;
     int errorLine = 0;
+
+    // The key of the password the file was protected with; null for a
+    // plain file. What is written from it is protected with it again.
+    std::shared_ptr<const FileKey> key;
 };
 
 // What the writer needs: everything of one open file, and the selection.
@@ -75,3 +82,10 @@ struct RecordFileSnapshot {
     const FileSettings& settings;
     const DifferentPersons& differentPersons;
 };
+
+// What loading data does to the find state and the settings: its words
+// come after those already there, and only what the file sets changes.
+void mergeFileState(const RecordFileData& data, FindState& find, FileSettings& settings);
+
+// The find-word limit of the settings, always inside 10..250.
+int clampFindWords(int value);

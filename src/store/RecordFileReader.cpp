@@ -3,6 +3,7 @@
 #include "platform/Cp1254.h"
 #include "platform/FileProblems.h"
 #include "store/BirthDate.h"
+#include "store/ProtectedFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <exception>
 #include <limits>
@@ -64,6 +66,13 @@ public:
             data_.error = e.message();
             data_.errorLine = lineNumber_;
         }
+        // Some other file (an address book, a picture): taking it for an
+        // empty record file would let the next save destroy it. An empty
+        // file has nothing to lose.
+        if (!recordLineSeen_ && lineNumber_ > 0) {
+            const auto* file = qobject_cast<const QFileDevice*>(&device_);
+            throw RecordFileError(notARecordFileMessage(file ? file->fileName() : QString()));
+        }
         return std::move(data_);
     }
 
@@ -73,6 +82,8 @@ private:
     // Appends the next piece of the device to the buffer, first dropping
     // what the walk has passed; returns how far the kept bytes moved.
     qsizetype readMore() {
+        if (!decoded_)
+            decodeLine(); // its bytes are about to go
         const qsizetype moved = next_;
         buffer_.remove(0, next_);
         next_ = 0;
@@ -94,8 +105,9 @@ private:
             readMore();
         return next_ < buffer_.size();
     }
-    // The first CR or LF at or after from, else size; eight bytes at a time
-    // while none is among them.
+    // The first CR or LF at or after from, else size; eight bytes at a time,
+    // the first of them found by its bit (a false find only ever follows a
+    // true one).
     static qsizetype lineEnd(const char* data, qsizetype from, qsizetype size) {
         constexpr quint64 kOnes = 0x0101010101010101ULL;
         constexpr quint64 kHighs = 0x8080808080808080ULL;
@@ -105,8 +117,9 @@ private:
             std::memcpy(&word, data + i, 8);
             const quint64 cr = word ^ (kOnes * '\r');
             const quint64 lf = word ^ (kOnes * '\n');
-            if ((((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs)
-                break;
+            const quint64 found = (((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHighs;
+            if (found)
+                return i + std::countr_zero(found) / 8;
         }
         while (i < size && data[i] != '\r' && data[i] != '\n')
             ++i;
@@ -115,6 +128,7 @@ private:
     // A line ends at CR, LF or CR LF; text after the last line end is a
     // line too.
     bool advance() {
+        decoded_ = true; // the line before is done with
         if (!hasNext())
             return false;
         qsizetype end = next_;
@@ -135,13 +149,30 @@ private:
             next_ += data[next_] == '\r' && next_ + 1 < buffer_.size() && data[next_ + 1] == '\n'
                          ? 2
                          : 1;
-        current_.resize(end - start);
-        cp1254::decodeInto(QByteArrayView(buffer_).sliced(start, end - start), current_.data());
+        lineStart_ = start;
+        lineSize_ = end - start;
+        decoded_ = false;
         ++lineNumber_;
         return true;
     }
-    // The line the walk stands on; valid until the next advance().
-    QStringView current() const { return QStringView(current_.constData(), current_.size()); }
+    // The line the walk stands on, decoded when first asked for: most lines
+    // of a person's block are a tag, whose value goes straight into its
+    // field. Valid until the next advance().
+    QStringView current() {
+        if (!decoded_)
+            decodeLine();
+        return QStringView(current_.constData(), current_.size());
+    }
+    void decodeLine() {
+        current_.resize(lineSize_);
+        cp1254::decodeInto(bytes(), current_.data());
+        decoded_ = true;
+    }
+    // The bytes of the line the walk stands on; valid until the walk looks
+    // at the next line.
+    QByteArrayView bytes() const {
+        return QByteArrayView(buffer_.constData() + lineStart_, lineSize_);
+    }
     bool nextStartsWith(char c) {
         // Every marker character is ASCII, the same byte in the code page.
         return hasNext() && buffer_.constData()[next_] == c;
@@ -151,25 +182,26 @@ private:
     static QStringView chars(QStringView l, qsizetype first, qsizetype count) {
         return first - 1 < l.size() ? l.mid(first - 1, count) : QStringView();
     }
-    // Tags are short ASCII: compared unit by unit, which is what a line
-    // costs most of the time.
-    // Whether characters 3 to 6 (1-based) are the tag of a level-2 line.
-    static bool tagIs(QStringView l, const char16_t (&tag)[5]) {
-        if (l.size() < 6)
-            return false;
-        const char16_t* at = l.utf16() + 2;
-        return at[0] == tag[0] && at[1] == tag[1] && at[2] == tag[2] && at[3] == tag[3];
-    }
     template <size_t N> static bool hasTag(QStringView l, const char16_t (&tag)[N]) {
-        constexpr qsizetype size = N - 1;
-        if (l.size() < size)
-            return false;
-        const char16_t* line = l.utf16();
-        for (qsizetype i = 0; i < size; ++i)
-            if (line[i] != tag[i])
-                return false;
-        return true;
+        return l.size() >= qsizetype(N - 1) && std::equal(tag, tag + N - 1, l.utf16());
     }
+    // A person's lines are told apart by their bytes, every tag being
+    // ASCII: the level, then characters 3 to 6 (1-based) as one number, 0
+    // for a shorter line.
+    static constexpr quint32 key(const char (&tag)[5]) {
+        return quint32(uchar(tag[0])) | quint32(uchar(tag[1])) << 8 | quint32(uchar(tag[2])) << 16 |
+               quint32(uchar(tag[3])) << 24;
+    }
+    static quint32 tagKey(QByteArrayView b) {
+        if (b.size() < 6)
+            return 0;
+        const char tag[5] = {b[2], b[3], b[4], b[5], 0};
+        return key(tag);
+    }
+    static bool isLevel(QByteArrayView b, char level) {
+        return b.size() >= 2 && b[0] == level && b[1] == ' ';
+    }
+    static bool isEntry(QByteArrayView b) { return isLevel(b, '2') && tagKey(b) == key("CONT"); }
     // Values drawn from a small set (names, places, firms, group paths,
     // time stamps) are kept once and shared by every person that has them.
     QString shared(QStringView l, qsizetype n) {
@@ -187,26 +219,28 @@ private:
     // A value of the person being read. Persons handed on one by one are
     // one record filled again and again, whose texts keep their room;
     // kept persons share the values that repeat.
-    void setValue(QString& field, QStringView l, qsizetype n, bool repeats) {
+    // The value is from character n on.
+    void setValue(QString& field, qsizetype n, bool repeats) {
         if (!visit_) {
+            const QStringView l = current();
             field = repeats ? shared(l, n) : from(l, n);
             return;
         }
-        const QStringView value = chars(l, n, -1);
+        const QByteArrayView value = n - 1 < lineSize_ ? bytes().sliced(n - 1) : QByteArrayView();
         field.resize(value.size());
         if (!value.isEmpty())
-            std::copy(value.begin(), value.end(), field.begin());
+            cp1254::decodeInto(value, reinterpret_cast<char16_t*>(field.data()));
     }
     // An entry of one of the person's lists, as the list's used'th.
-    void addEntry(QStringList& list, qsizetype& used, QStringView l) {
+    void addEntry(QStringList& list, qsizetype& used) {
         if (!visit_) {
-            entries_.append(from(l, 8));
+            entries_.append(from(current(), 8));
             return;
         }
         if (used < list.size())
-            setValue(list[used], l, 8, false);
+            setValue(list[used], 8, false);
         else
-            list.append(from(l, 8));
+            list.append(from(current(), 8));
         ++used;
     }
     void endList(QStringList& list, qsizetype used) {
@@ -223,45 +257,50 @@ private:
               &p.HomeAddress1, &p.HomeAddress2, &p.HomeCity, &p.HomePostCode, &p.WorkAddress1,
               &p.WorkAddress2, &p.WorkCity, &p.WorkPostCode, &p.GroupPath, &p.RecordedAt,
               &p.EditedAt, &p.Identity})
-            field->resize(0);
+            if (!field->isEmpty())
+                field->resize(0);
         p.BirthDate = 0;
         p.PictureIndex = 0;
         p.Sex = p.MaritalStatus = QChar();
         contactsUsed_ = picturesUsed_ = notesUsed_ = 0;
     }
 
-    // Moves over the following level-2 lines, handing each to f.
+    // Moves over the following level-2 lines, calling f on each.
     template <typename F> void runOfLevel2(F&& f) {
         while (nextStartsWith('2')) {
             advance();
-            f(current());
+            f();
         }
     }
 
     void walk() {
         while (advance()) {
             QStringView l = current();
+            if (hasTag(l, u"0 HEAD") || hasTag(l, u"0 ID ") || hasTag(l, u"0 TRLR"))
+                recordLineSeen_ = true;
             if (hasTag(l, u"1 IDNO "))
                 data_.focusedRecordNo = from(l, 8);
             if (hasTag(l, u"1 GRUP ")) {
                 data_.focusedGroupPath = from(l, 8);
-                runOfLevel2([this](QStringView g) {
+                runOfLevel2([this] {
+                    const QStringView g = current();
                     if (hasTag(g, u"2 GRUP"))
                         groupLine(from(g, 8));
                 });
                 l = current();
             }
             if (hasTag(l, u"1 FIND ")) {
-                runOfLevel2([this](QStringView f) { findLine(f); });
+                runOfLevel2([this] { findLine(current()); });
                 l = current();
             }
             if (hasTag(l, u"1 SETS ")) {
-                runOfLevel2([this](QStringView s) { settingsLine(s); });
+                runOfLevel2([this] { settingsLine(current()); });
                 l = current();
             }
             if (hasTag(l, u"1 DIST")) {
                 QStringList identities;
-                runOfLevel2([&identities](QStringView d) {
+                runOfLevel2([this, &identities] {
+                    const QStringView d = current();
                     if (hasTag(d, u"2 IDEN"))
                         identities.append(from(d, 8));
                 });
@@ -366,55 +405,74 @@ private:
             advance();
             // One tag a line; the view is of this line only, so no test may
             // follow a run that moved on.
-            const QStringView l = current();
-            if (hasTag(l, u"1 NAME"))
-                setValue(p.FirstName, l, 8, true);
-            else if (hasTag(l, u"1 SURN"))
-                setValue(p.Surname, l, 8, true);
-            else if (hasTag(l, u"1 SEX "))
-                p.Sex = l.size() >= 7 ? l[6] : QChar();
-            else if (hasTag(l, u"1 FAMS "))
-                p.MaritalStatus = l.size() >= 8 ? l[7] : QChar();
-            else if (hasTag(l, u"1 BIRT"))
-                runOfLevel2([&p, this](QStringView b) {
-                    if (tagIs(b, u"PLAC"))
-                        setValue(p.BirthPlace, b, 8, true);
-                    else if (tagIs(b, u"DATE"))
-                        p.BirthDate = birthDate(b);
+            const QByteArrayView l = bytes();
+            if (!isLevel(l, '1'))
+                continue;
+            switch (tagKey(l)) {
+            case key("NAME"):
+                setValue(p.FirstName, 8, true);
+                break;
+            case key("SURN"):
+                setValue(p.Surname, 8, true);
+                break;
+            case key("SEX "):
+                p.Sex = l.size() >= 7 ? current()[6] : QChar();
+                break;
+            case key("FAMS"):
+                if (l.size() >= 7 && l[6] == ' ')
+                    p.MaritalStatus = l.size() >= 8 ? current()[7] : QChar();
+                break;
+            case key("BIRT"):
+                runOfLevel2([&p, this] {
+                    const quint32 tag = tagKey(bytes());
+                    if (tag == key("PLAC"))
+                        setValue(p.BirthPlace, 8, true);
+                    else if (tag == key("DATE"))
+                        p.BirthDate = birthDate(current());
                 });
-            else if (hasTag(l, u"1 ADRS"))
-                runOfLevel2([&p, this](QStringView a) { addressLine(p, a); });
-            else if (hasTag(l, u"1 PHON")) {
-                runOfLevel2([&p, this](QStringView c) {
-                    if (hasTag(c, u"2 CONT"))
-                        addEntry(p.Contacts, contactsUsed_, c);
+                break;
+            case key("ADRS"):
+                runOfLevel2([&p, this] { addressLine(p); });
+                break;
+            case key("PHON"):
+                runOfLevel2([&p, this] {
+                    if (isEntry(bytes()))
+                        addEntry(p.Contacts, contactsUsed_);
                 });
                 endList(p.Contacts, contactsUsed_);
-            } else if (hasTag(l, u"1 OBJE")) {
-                runOfLevel2([&p, this](QStringView o) {
-                    if (hasTag(o, u"2 CONT"))
-                        addEntry(p.Pictures, picturesUsed_, o);
-                    else if (hasTag(o, u"2 INDX"))
-                        p.PictureIndex = parseFileInteger(o.mid(7)).value_or(0);
+                break;
+            case key("OBJE"):
+                runOfLevel2([&p, this] {
+                    const QByteArrayView o = bytes();
+                    if (isEntry(o))
+                        addEntry(p.Pictures, picturesUsed_);
+                    else if (isLevel(o, '2') && tagKey(o) == key("INDX"))
+                        p.PictureIndex = parseFileInteger(current().mid(7)).value_or(0);
                 });
                 endList(p.Pictures, picturesUsed_);
-            } else if (hasTag(l, u"1 GRUP"))
-                setValue(p.GroupPath, l, 8, true);
-            else if (hasTag(l, u"1 TIME"))
-                runOfLevel2([&p, this](QStringView t) {
-                    if (tagIs(t, u"RECD"))
-                        setValue(p.RecordedAt, t, 8, true);
-                    else if (tagIs(t, u"EDIT"))
-                        setValue(p.EditedAt, t, 8, true);
+                break;
+            case key("GRUP"):
+                setValue(p.GroupPath, 8, true);
+                break;
+            case key("TIME"):
+                runOfLevel2([&p, this] {
+                    const quint32 tag = tagKey(bytes());
+                    if (tag == key("RECD"))
+                        setValue(p.RecordedAt, 8, true);
+                    else if (tag == key("EDIT"))
+                        setValue(p.EditedAt, 8, true);
                 });
-            else if (hasTag(l, u"1 NOTE")) {
-                runOfLevel2([&p, this](QStringView n) {
-                    if (hasTag(n, u"2 CONT"))
-                        addEntry(p.Notes, notesUsed_, n);
+                break;
+            case key("NOTE"):
+                runOfLevel2([&p, this] {
+                    if (isEntry(bytes()))
+                        addEntry(p.Notes, notesUsed_);
                 });
                 endList(p.Notes, notesUsed_);
-            } else if (hasTag(l, u"1 IDEN")) {
-                setValue(p.Identity, l, 8, false);
+                break;
+            case key("IDEN"):
+                setValue(p.Identity, 8, false);
+                break;
             }
         }
     }
@@ -429,22 +487,22 @@ private:
         entries_.clear();
     }
 
-    void addressLine(PersonRecord& p, QStringView a) {
-        QString* field = tagIs(a, u"HOM1")   ? &p.HomeAddress1
-                         : tagIs(a, u"HOM2") ? &p.HomeAddress2
-                         : tagIs(a, u"HOM3") ? &p.HomePostCode
-                         : tagIs(a, u"HOM4") ? &p.HomeCity
-                         : tagIs(a, u"COMP") ? &p.Firm
-                         : tagIs(a, u"SECT") ? &p.Department
-                         : tagIs(a, u"TITL") ? &p.Profession
-                         : tagIs(a, u"WRK1") ? &p.WorkAddress1
-                         : tagIs(a, u"WRK2") ? &p.WorkAddress2
-                         : tagIs(a, u"WRK3") ? &p.WorkPostCode
-                         : tagIs(a, u"WRK4") ? &p.WorkCity
-                                             : nullptr;
+    void addressLine(PersonRecord& p) {
+        static constexpr std::pair<quint32, QString PersonRecord::*> kFields[] = {
+            {key("HOM1"), &PersonRecord::HomeAddress1}, {key("HOM2"), &PersonRecord::HomeAddress2},
+            {key("HOM3"), &PersonRecord::HomePostCode}, {key("HOM4"), &PersonRecord::HomeCity},
+            {key("COMP"), &PersonRecord::Firm},         {key("SECT"), &PersonRecord::Department},
+            {key("TITL"), &PersonRecord::Profession},   {key("WRK1"), &PersonRecord::WorkAddress1},
+            {key("WRK2"), &PersonRecord::WorkAddress2}, {key("WRK3"), &PersonRecord::WorkPostCode},
+            {key("WRK4"), &PersonRecord::WorkCity}};
+        const quint32 tag = tagKey(bytes());
+        QString* field = nullptr;
+        for (const auto& [fieldTag, member] : kFields)
+            if (fieldTag == tag)
+                field = &(p.*member);
         // Street lines are mostly one person's own; the rest repeat.
         if (field)
-            setValue(*field, a, 8,
+            setValue(*field, 8,
                      field != &p.HomeAddress1 && field != &p.HomeAddress2 &&
                          field != &p.WorkAddress1 && field != &p.WorkAddress2);
     }
@@ -482,7 +540,11 @@ private:
     // The line the walk stands on; a plain buffer, as every line of the
     // file passes through it.
     QVarLengthArray<char16_t, 256> current_;
+    qsizetype lineStart_ = 0;
+    qsizetype lineSize_ = 0;
+    bool decoded_ = true;
     int lineNumber_ = 0;
+    bool recordLineSeen_ = false;
     RecordFileData data_;
     QHash<QString, GroupNode*> resolved_;
     QHash<QStringView, QString> pool_;
@@ -492,6 +554,12 @@ private:
 };
 
 } // namespace
+
+QString notARecordFileMessage(const QString& path) {
+    return QStringLiteral("\"%1\" bir kayıt dosyası değil: içinde kayıt dosyasının hiçbir "
+                          "satırı (\"0 HEAD\", \"0 ID\", \"0 TRLR\") yok. Dosya açılmadı.")
+        .arg(path);
+}
 
 RecordFileData parseRecordText(const QString& text) {
     QByteArray bytes = cp1254::encode(text);
@@ -510,19 +578,43 @@ RecordFileData readRecordFile(QIODevice& device, const PersonVisitor& visit) {
 
 namespace {
 
-template <typename Read> RecordFileData readFile(const QString& path, Read&& read) {
+// The key a password gives for a protected file, asked until one does.
+std::shared_ptr<const FileKey> keyOf(QIODevice& file, const QString& path,
+                                     const PasswordSource& password) {
+    const QByteArray header = file.peek(kProtectedHeaderSize);
+    for (bool again = false;; again = true) {
+        std::optional<SecretBytes> given = password ? password(path, again) : std::nullopt;
+        if (!given)
+            throw PasswordNotGiven();
+        if (std::optional<FileKey> key = keyForFile(header, *given, path))
+            return std::make_shared<const FileKey>(std::move(*key));
+    }
+}
+
+template <typename Read>
+RecordFileData readFile(const QString& path, const PasswordSource& password, Read&& read) {
     QFile file(path);
     if (const auto reason = openToRead(file))
         throw RecordFileError(QStringLiteral("\"%1\" dosyası okunamadı.\r%2").arg(path, *reason));
-    return read(file);
+    if (!isProtectedRecordFile(file.peek(kProtectedHeaderSize)))
+        return read(file);
+    std::shared_ptr<const FileKey> key = keyOf(file, path, password);
+    QByteArray plain = unprotectRecordFile(file, *key, path);
+    QBuffer buffer(&plain);
+    buffer.open(QIODevice::ReadOnly);
+    RecordFileData data = read(buffer);
+    data.key = std::move(key);
+    return data;
 }
 
 } // namespace
 
-RecordFileData readRecordFile(const QString& path) {
-    return readFile(path, [](QIODevice& file) { return readRecordFile(file); });
+RecordFileData readRecordFile(const QString& path, const PasswordSource& password) {
+    return readFile(path, password, [](QIODevice& file) { return readRecordFile(file); });
 }
 
-RecordFileData readRecordFile(const QString& path, const PersonVisitor& visit) {
-    return readFile(path, [&visit](QIODevice& file) { return readRecordFile(file, visit); });
+RecordFileData readRecordFile(const QString& path, const PersonVisitor& visit,
+                              const PasswordSource& password) {
+    return readFile(path, password,
+                    [&visit](QIODevice& file) { return readRecordFile(file, visit); });
 }

@@ -2,13 +2,12 @@
 
 #include "platform/FileProblems.h"
 #include "platform/SafeFile.h"
+#include "platform/TemporaryFiles.h"
+#include "store/ProtectedFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-
-#include <optional>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -20,8 +19,8 @@ ZilvarenError backupFailed(int error) {
     return ZilvarenError(QStringLiteral("Unable to create backup file.\r") + systemReason(error));
 }
 
-ZilvarenError cannotCreate(const QString& path, int error) {
-    return ZilvarenError(QStringLiteral("Cannot create file %1\r").arg(path) + systemReason(error));
+ZilvarenError cannotCreate(const QString& path, const QString& reason) {
+    return ZilvarenError(QStringLiteral("Cannot create file %1\r").arg(path) + reason);
 }
 
 bool syncPath(const QByteArray& path, int flags) {
@@ -33,22 +32,17 @@ bool syncPath(const QByteArray& path, int flags) {
     return ok;
 }
 
-// The old content under a second, temporary name, made before anything is
-// written (a flushed copy where the file system has no hard links). It
-// becomes the ".BAK" only once the new content is on the disk, so a failed
-// save leaves the backup that was there before.
+// The old content under a second, temporary name (a flushed copy where
+// the file system has no hard links), made once the new content is on the
+// disk: it becomes the ".BAK" just before the new file takes the name, so
+// a failed save leaves the backup that was there before.
 class PendingBackup {
 public:
     explicit PendingBackup(const QString& target)
         : backup_(QFile::encodeName(backupFileName(target))) {
-        const QFileInfo info(backupFileName(target));
-        const QByteArray stem =
-            QFile::encodeName(info.absoluteDir().filePath(QLatin1Char('.') + info.fileName()));
+        removeLeftoverTemporaries(backupFileName(target));
+        temporary_ = newTemporaryName(backupFileName(target));
         const QByteArray from = QFile::encodeName(target);
-        do
-            temporary_ = stem + '.' +
-                         QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
-        while (QFileInfo::exists(QFile::decodeName(temporary_)));
         if (::link(from.constData(), temporary_.constData()) == 0)
             return;
         const int linkError = errno;
@@ -110,27 +104,30 @@ QString saveTargetOf(const QString& path) {
     return resolved.isEmpty() ? info.symLinkTarget() : resolved;
 }
 
-void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent) {
+void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                    const FileKey* key) {
+    if (key) {
+        saveRecordFile(path, [&](QIODevice& out) {
+            // A refusal of out leaves its reason in out.
+            ProtectedFileWriter sealed(out, *key);
+            return writeContent(sealed) && sealed.finish();
+        });
+        return;
+    }
     const QString target = saveTargetOf(path);
     if (QFileInfo(target).isDir())
-        throw cannotCreate(path, EISDIR);
-    std::optional<PendingBackup> backup;
-    if (QFileInfo::exists(target))
-        backup.emplace(target);
+        throw cannotCreate(path, systemReason(EISDIR));
     SafeFile file(target);
-    const auto failed = [&path, &file] {
-        return ZilvarenError(QStringLiteral("Cannot create file %1\r").arg(path) +
-                             file.errorString());
-    };
+    const auto failed = [&path, &file] { return cannotCreate(path, file.errorString()); };
     if (!file.open() || !writeContent(file) || !file.flushToDisk())
         throw failed();
-    if (backup)
-        backup->keep();
+    if (QFileInfo::exists(target))
+        PendingBackup(target).keep();
     if (!file.commit())
         throw failed();
 }
 
-void saveRecordFile(const QString& path, const QByteArray& content) {
-    saveRecordFile(path,
-                   [&content](QIODevice& out) { return out.write(content) == content.size(); });
+void saveRecordFile(const QString& path, const QByteArray& content, const FileKey* key) {
+    saveRecordFile(
+        path, [&content](QIODevice& out) { return out.write(content) == content.size(); }, key);
 }

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class FileKey;
 class QIODevice;
 
 // The name of the backup kept beside a record file: its extension replaced
@@ -23,13 +24,16 @@ QString recoveryFileName(const QString& path);
 QString saveTargetOf(const QString& path);
 
 // Writes a record file so that its name holds the old or the new content
-// at every instant: the previous file gets a second name (or a copy), the
-// new content goes to a temporary file that reaches the disk, then the
-// second name becomes the ".BAK", the new file replaces the old one by a
-// rename, and the folder is flushed after it. A failure at any step
-// leaves the file and its ".BAK" as they were. Throws ZilvarenError naming the step that failed
+// at every instant: the new content goes to a temporary file that reaches
+// the disk, then the previous file gets a second name (or a copy) that
+// becomes the ".BAK", the new file replaces the old one by a rename, and
+// the folder is flushed after it. A failure at any step leaves the file
+// and its ".BAK" as they were; a file its owner made read-only is refused
+// ("Dosya salt okunur."), as every file written through SafeFile is. Throws ZilvarenError naming the step that failed
 // ("Unable to create backup file.", "Cannot create file %s") and the
 // reason; the file on disk is then unchanged. writeContent puts the new
 // content into the device, false when the device refused it.
-void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent);
-void saveRecordFile(const QString& path, const QByteArray& content);
+// With a key, the file is written in the protected form.
+void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
+                    const FileKey* key = nullptr);
+void saveRecordFile(const QString& path, const QByteArray& content, const FileKey* key = nullptr);

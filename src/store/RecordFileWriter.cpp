@@ -5,7 +5,28 @@
 #include "store/BirthDate.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
+
+namespace {
+
+// "dd MM yyyy", as QDate::toString writes it: the locale's machinery costs
+// more than the rest of a person's block.
+QString dateText(double birthDate) {
+    const QDate date = birthdate::toDate(birthDate);
+    int y = 0, m = 0, d = 0;
+    date.getDate(&y, &m, &d);
+    if (!date.isValid() || y < 1 || y > 9999)
+        return date.toString(u"dd MM yyyy");
+    const char16_t text[] = {
+        char16_t(u'0' + d / 10),   char16_t(u'0' + d % 10),       u' ',
+        char16_t(u'0' + m / 10),   char16_t(u'0' + m % 10),       u' ',
+        char16_t(u'0' + y / 1000), char16_t(u'0' + y / 100 % 10), char16_t(u'0' + y / 10 % 10),
+        char16_t(u'0' + y % 10)};
+    return QString(reinterpret_cast<const QChar*>(text), qsizetype(std::size(text)));
+}
+
+} // namespace
 
 RecordFileWriter::RecordFileWriter(QString* unencodable) : unencodable_(unencodable) {}
 
@@ -28,122 +49,119 @@ char* RecordFileWriter::room(qsizetype n) {
     return d;
 }
 
-void RecordFileWriter::line(QStringView tag, QStringView value) {
-    char* d = room(tag.size() + value.size() + 2);
-    cp1254::encodeInto(d, tag, unencodable_);
+void RecordFileWriter::line(std::string_view tag, QStringView value) {
+    char* d = room(qsizetype(tag.size()) + value.size() + 2);
+    std::memcpy(d, tag.data(), tag.size());
     d += tag.size();
-    cp1254::encodeInto(d, value, unencodable_);
-    for (char* end = d + value.size(); d < end; ++d)
-        if (*d == '\r' || *d == '\n')
-            *d = ' ';
+    cp1254::encodeLineInto(d, value, unencodable_);
+    d += value.size();
     d[0] = '\r';
     d[1] = '\n';
 }
 
-void RecordFileWriter::optional(QStringView tag, const QString& value) {
+void RecordFileWriter::optional(std::string_view tag, const QString& value) {
     if (!value.isEmpty())
         line(tag, value);
 }
 
-void RecordFileWriter::list(QStringView tag, const QStringList& values) {
+void RecordFileWriter::list(std::string_view tag, const QStringList& values) {
     for (const QString& v : values)
         line(tag, v);
 }
 
 void RecordFileWriter::flag(QStringView key, bool on) {
-    line(u"2 CHEK ", key.toString() + QLatin1Char('=') + QLatin1Char(on ? '1' : '0'));
+    line("2 CHEK ", key.toString() + QLatin1Char('=') + QLatin1Char(on ? '1' : '0'));
 }
 
 void RecordFileWriter::number(QStringView key, int value) {
-    line(u"2 CHEK ", key.toString() + QLatin1Char('=') + QString::number(value));
+    line("2 CHEK ", key.toString() + QLatin1Char('=') + QString::number(value));
 }
 
 void RecordFileWriter::person(const PersonRecord& p) {
-    line(u"0 ID ", p.RecordNo);
-    line(u"1 NAME ", p.FirstName);
-    optional(u"1 SURN ", p.Surname);
+    line("0 ID ", p.RecordNo);
+    line("1 NAME ", p.FirstName);
+    optional("1 SURN ", p.Surname);
     // Every given date is written, those before 30.12.1899 too.
     const bool hasDate = p.BirthDate != 0;
     if (!p.BirthPlace.isEmpty() || hasDate) {
-        line(u"1 BIRT");
-        optional(u"2 PLAC ", p.BirthPlace);
+        line("1 BIRT");
+        optional("2 PLAC ", p.BirthPlace);
         if (hasDate)
-            line(u"2 DATE ", birthdate::toDate(p.BirthDate).toString(u"dd MM yyyy"));
+            line("2 DATE ", dateText(p.BirthDate));
     }
     if (!p.Sex.isNull())
-        line(u"1 SEX ", QString(p.Sex));
+        line("1 SEX ", QStringView(&p.Sex, 1));
     if (!p.MaritalStatus.isNull())
-        line(u"1 FAMS ", QString(p.MaritalStatus));
+        line("1 FAMS ", QStringView(&p.MaritalStatus, 1));
     if (!p.Contacts.isEmpty()) {
-        line(u"1 PHON");
-        list(u"2 CONT ", p.Contacts);
+        line("1 PHON");
+        list("2 CONT ", p.Contacts);
     }
     if (!p.Pictures.isEmpty()) {
-        line(u"1 OBJE");
-        list(u"2 CONT ", p.Pictures);
-        line(u"2 INDX ", QString::number(p.PictureIndex));
+        line("1 OBJE");
+        list("2 CONT ", p.Pictures);
+        line("2 INDX ", QString::number(p.PictureIndex));
     }
     const QString* address[] = {&p.HomeAddress1, &p.HomeAddress2, &p.HomePostCode, &p.HomeCity,
                                 &p.Firm,         &p.Department,   &p.Profession,   &p.WorkAddress1,
                                 &p.WorkAddress2, &p.WorkPostCode, &p.WorkCity};
-    const char16_t* tags[] = {u"2 HOM1 ", u"2 HOM2 ", u"2 HOM3 ", u"2 HOM4 ",
-                              u"2 COMP ", u"2 SECT ", u"2 TITL ", u"2 WRK1 ",
-                              u"2 WRK2 ", u"2 WRK3 ", u"2 WRK4 "};
+    const char* tags[] = {"2 HOM1 ", "2 HOM2 ", "2 HOM3 ", "2 HOM4 ", "2 COMP ", "2 SECT ",
+                          "2 TITL ", "2 WRK1 ", "2 WRK2 ", "2 WRK3 ", "2 WRK4 "};
     bool anyAddress = false;
     for (const QString* v : address)
         anyAddress = anyAddress || !v->isEmpty();
     if (anyAddress) {
-        line(u"1 ADRS");
+        line("1 ADRS");
         for (size_t i = 0; i < std::size(address); ++i)
             optional(tags[i], *address[i]);
     }
-    line(u"1 GRUP ", p.GroupPath);
+    line("1 GRUP ", p.GroupPath);
     if (!p.RecordedAt.isEmpty() || !p.EditedAt.isEmpty()) {
-        line(u"1 TIME");
-        optional(u"2 RECD ", p.RecordedAt);
-        optional(u"2 EDIT ", p.EditedAt);
+        line("1 TIME");
+        optional("2 RECD ", p.RecordedAt);
+        optional("2 EDIT ", p.EditedAt);
     }
     if (!p.Notes.isEmpty()) {
-        line(u"1 NOTE");
-        list(u"2 CONT ", p.Notes);
+        line("1 NOTE");
+        list("2 CONT ", p.Notes);
     }
-    optional(u"1 IDEN ", p.Identity);
+    optional("1 IDEN ", p.Identity);
 }
 
 void RecordFileWriter::header(const QString* focusedRecordNo, const GroupNode& groups,
                               const GroupNode* focusedGroup, const FindState& find,
                               const FileSettings& settings, const DifferentPersons& different) {
-    line(u"0 HEAD");
-    line(u"1 SOUR Velmora");
-    line(u"2 VERS 1.0");
-    line(u"2 NAME Velmora");
-    line(u"2 CORP Orvak Software");
-    line(u"3 ADDR ", kMakerStreet);
-    line(u"4 CONT ", kMakerCity);
+    line("0 HEAD");
+    line("1 SOUR Velmora");
+    line("2 VERS 1.0");
+    line("2 NAME Velmora");
+    line("2 CORP Orvak Software");
+    line("3 ADDR ", kMakerStreet);
+    line("4 CONT ", kMakerCity);
     if (focusedRecordNo)
-        line(u"1 IDNO ", *focusedRecordNo);
-    line(u"1 GRUP ", focusedGroup ? BuildGroupPath(focusedGroup) : QString());
-    forEachGroup(groups, [this](const GroupNode& g) { line(u"2 GRUP ", BuildGroupPath(&g)); });
+        line("1 IDNO ", *focusedRecordNo);
+    line("1 GRUP ", focusedGroup ? BuildGroupPath(focusedGroup) : QString());
+    forEachGroup(groups, [this](const GroupNode& g) { line("2 GRUP ", BuildGroupPath(&g)); });
 
-    line(u"1 FIND ");
-    list(u"2 ITEM ", find.items);
+    line("1 FIND ");
+    list("2 ITEM ", find.items);
     for (int c = 0; c < FindCheckCount; ++c)
         flag(kFindCheckKeys[size_t(c)], find.checks[size_t(c)]);
 
-    line(u"1 SETS ");
+    line("1 SETS ");
     flag(u"SaveAndClose", settings.saveAndClose);
     number(u"FindWords", settings.findWords);
     number(u"Panel_Grup_Height", settings.panelGrupHeight);
     number(u"Panel_Main_Width", settings.panelMainWidth);
 
     for (const QStringList& identities : different) {
-        line(u"1 DIST");
-        list(u"2 IDEN ", identities);
+        line("1 DIST");
+        list("2 IDEN ", identities);
     }
 }
 
 void RecordFileWriter::trailer() {
-    line(u"0 TRLR");
+    line("0 TRLR");
 }
 
 QByteArray composeRecordFile(const RecordFileSnapshot& s, QString* unencodable) {

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include <string_view>
+
 class QIODevice;
 
 // The maker's address in the header block.
@@ -33,9 +35,10 @@ public:
     void trailer();
 
 private:
-    void line(QStringView tag, QStringView value = {});
-    void optional(QStringView tag, const QString& value);
-    void list(QStringView tag, const QStringList& values);
+    // Tags are ASCII, their own bytes.
+    void line(std::string_view tag, QStringView value = {});
+    void optional(std::string_view tag, const QString& value);
+    void list(std::string_view tag, const QStringList& values);
     void flag(QStringView key, bool on);
     void number(QStringView key, int value);
 

@@ -3,7 +3,6 @@
 #include "interchange/VCardImport.h"
 #include "interchange/VCardWriter.h"
 #include "platform/Clock.h"
-#include "store/GroupOperations.h"
 #include "store/PersonKeys.h"
 #include "store/PersonMerge.h"
 #include "store/RecordDocument.h"
@@ -75,7 +74,7 @@ struct SyncEngine::Run {
         bool merge = false; // the person keeps its own pictures too
     };
     std::vector<Change> changes;
-    std::vector<const PersonRecord*> removals;
+    std::vector<PersonRecord*> removals;
     QSet<QString> digestsToMake; // identities whose digest is known once applied
 
     void step(const QString& what) {
@@ -261,8 +260,10 @@ struct SyncEngine::Run {
             card.record->Identity = fetched.href;
         QString id = identityAt.value(fetched.href, card.record->Identity);
         PersonRecord* person = byIdentity.value(id);
+        bool matchedByName = false;
         if (!person && !e.state_.cards.contains(id)) {
             if ((person = matchUnsynced(*card.record))) {
+                matchedByName = true;
                 // The person takes the card's identity.
                 byIdentity.remove(identity(person));
                 identityOf.insert(person, id);
@@ -288,9 +289,12 @@ struct SyncEngine::Run {
             record(id, fetched.href, fetched.etag, {});
         } else if (sameContent(*person, card)) {
             record(id, fetched.href, fetched.etag, personDigest(*person));
-        } else if (!synced) {
+        } else if (!synced && matchedByName) {
             // The same person on both sides at a first sync: one person,
-            // with what either side has, on both.
+            // with what either side has, on both. A card that already has
+            // the person's identity (written by a sync that was cut short,
+            // or before the state was lost) may have been changed by
+            // another client since: that is a conflict like any other.
             PersonRecord merged = *person;
             mergeInto(merged, *card.record);
             merged.EditedAt = stamp;
@@ -452,9 +456,10 @@ struct SyncEngine::Run {
         return pictures;
     }
 
-    // The card's values into a person of the file: its number and first
+    // The card's values for a person of the file: its number and first
     // record time stay.
-    void applyValues(PersonRecord& person, PersonRecord&& values, const QStringList& pictures) {
+    PersonRecord valuesFor(const PersonRecord& person, PersonRecord&& values,
+                           const QStringList& pictures) {
         values.RecordNo = person.RecordNo;
         values.RecordedAt = person.RecordedAt;
         if (values.EditedAt.isEmpty())
@@ -462,7 +467,7 @@ struct SyncEngine::Run {
         values.Pictures = pictures;
         values.PictureIndex =
             pictures.isEmpty() ? 0 : std::clamp(person.PictureIndex, 0, int(pictures.size()) - 1);
-        person = std::move(values);
+        return std::move(values);
     }
 
     void apply() {
@@ -480,25 +485,19 @@ struct SyncEngine::Run {
             throw;
         }
 
+        RecordDocument::Step all(doc, QStringLiteral("Sunucuyla Eşitle"));
+        std::vector<std::pair<PersonRecord*, QString>> identities;
         for (auto it = identityOf.cbegin(); it != identityOf.cend(); ++it)
-            const_cast<PersonRecord*>(it.key())->Identity = it.value();
-        std::vector<const PersonRecord*> moved;
-        for (const Change& c : changes)
-            if (c.person)
-                moved.push_back(c.person);
-        groupops::countPersons(doc, moved, -1);
+            if (it.key()->Identity != it.value())
+                identities.emplace_back(const_cast<PersonRecord*>(it.key()), it.value());
+        doc.changeField(&PersonRecord::Identity, std::move(identities));
+        std::vector<std::pair<PersonRecord*, PersonRecord>> values;
         for (size_t i = 0; i < changes.size(); ++i)
-            if (changes[i].person)
-                applyValues(*changes[i].person, std::move(*changes[i].values), pictures[i]);
-        groupops::countPersons(doc, moved, +1);
-        for (const PersonRecord* p : moved)
-            doc.persons().personChanged(p);
-
-        groupops::countPersons(doc, removals, -1);
-        const QSet<const PersonRecord*> doomed(removals.begin(), removals.end());
-        if (!doomed.isEmpty())
-            doc.persons().removePersons(
-                [&doomed](const PersonRecord& p) { return doomed.contains(&p); });
+            if (PersonRecord* person = changes[i].person)
+                values.emplace_back(person, valuesFor(*person, std::move(*changes[i].values),
+                                                      pictures[i]));
+        doc.changePersons(std::move(values));
+        doc.removePersons(removals);
 
         RecordNumbers numbers;
         for (const PersonRecord* p : doc.persons().allPersons())
@@ -516,12 +515,7 @@ struct SyncEngine::Run {
             p.Pictures = pictures[i];
             added.push_back(std::move(changes[i].values));
         }
-        std::vector<const PersonRecord*> newOnes;
-        for (const auto& p : added)
-            newOnes.push_back(p.get());
-        groupops::countPersons(doc, newOnes, +1);
-        if (!added.empty())
-            doc.persons().append(std::move(added));
+        doc.addPersons(std::move(added));
 
         QHash<QString, const PersonRecord*> now;
         for (const PersonRecord* p : doc.persons().allPersons())
@@ -529,8 +523,6 @@ struct SyncEngine::Run {
         for (const QString& id : digestsToMake)
             if (const PersonRecord* p = now.value(id))
                 next.cards[id].digest = personDigest(*p);
-        if (!changes.empty() || !removals.empty() || !identityOf.isEmpty())
-            doc.setModified(true);
     }
 };
 
@@ -546,6 +538,8 @@ SyncReport SyncEngine::run(const SyncTarget& target) {
     run.sendLocalChanges();
     run.next.token = listing.token;
     run.apply();
+    // The server holds what was done: undoing it here would part the two.
+    document_.endHistory();
     state_ = std::move(run.next);
     return run.report;
 }

@@ -9,6 +9,13 @@
 #include <QProgressDialog>
 
 bool SyncFlow::fileReady() {
+    if (s_.readOnly()) {
+        s_.prompts.showMessage(
+            QStringLiteral("Bu pencere dosyayı salt okunur açtı: dosya başka bir pencerede açık. "
+                           "Eşitleme, sunucudan gelenleri dosyaya yazar; salt okunur bir kopya "
+                           "eşitlenemez.\rDosyayı açık tutan pencereden eşitleyiniz."));
+        return false;
+    }
     if (!s_.savedFile().isEmpty() && !s_.document.isModified())
         return true;
     if (s_.prompts.ask(QStringLiteral("Eşitlemeden önce dosyanın kaydedilmesi gerekir; "
@@ -20,9 +27,9 @@ bool SyncFlow::fileReady() {
     return s_.save() && !s_.savedFile().isEmpty();
 }
 
-void SyncFlow::run() {
+bool SyncFlow::run() {
     if (!fileReady())
-        return;
+        return false;
     const QString file = s_.savedFile();
     const QString stateFile = SyncState::fileFor(file);
     SyncState state;
@@ -30,11 +37,13 @@ void SyncFlow::run() {
         state = SyncState::read(stateFile);
     } catch (const ZilvarenError& e) {
         s_.prompts.showError(e.message());
-        return;
+        return false;
     }
     // The address and user of the last sync of this file; the password
     // from the key store, or asked.
     SyncLogin login{state.server, state.user, {}, false};
+    if (login.server.isEmpty() && login.user.isEmpty())
+        login = {s_.typed.server, s_.typed.user, {}, false};
     bool ask = login.server.isEmpty() || login.user.isEmpty();
     if (!ask) {
         const std::optional<QString> password =
@@ -47,8 +56,9 @@ void SyncFlow::run() {
         if (ask) {
             const std::optional<SyncLogin> given = s_.askLogin(login, problem);
             if (!given)
-                return;
+                return false;
             login = *given;
+            s_.typed = {login.server, login.user, {}, false};
         }
         ask = true;
         SyncState working = state;
@@ -100,7 +110,7 @@ void SyncFlow::run() {
             s_.prompts.showError(QStringLiteral("Eşitleme yapılamadı; dosyada hiçbir şey "
                                                 "değişmedi.\r") +
                                  e.message());
-            return;
+            return false;
         }
         progress.close();
         s_.passwords.write(passwordKey(login.server, login.user), login.password, login.remember);
@@ -109,15 +119,15 @@ void SyncFlow::run() {
             s_.prompts.showError(QStringLiteral("Sunucudan gelenler dosyaya kaydedilemedi; "
                                                 "değişiklikler pencerede duruyor. Bir sonraki "
                                                 "eşitleme kaldığı yerden sürer."));
-            return;
+            return false;
         }
         try {
             working.write(stateFile);
         } catch (const ZilvarenError& e) {
             s_.prompts.showError(e.message());
-            return;
+            return false;
         }
         s_.prompts.showMessage(report.summary());
-        return;
+        return true;
     }
 }

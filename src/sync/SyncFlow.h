@@ -23,6 +23,8 @@ struct SyncFlowServices {
     QWidget* parent;
     // The record file on disk, empty when there is none.
     std::function<QString()> savedFile;
+    // Another window holds the file: this one never writes to it.
+    std::function<bool()> readOnly;
     // The file saved as the usual save does it (with ".BAK"); false when
     // it was not.
     std::function<bool()> save;
@@ -33,6 +35,9 @@ struct SyncFlowServices {
     std::function<std::unique_ptr<DavTransport>(const SyncLogin&)> transport;
     // Shows the persons again once the sync changed them.
     std::function<void()> refresh;
+    // The address and user last typed in this session (never the
+    // password), offered again when the file has no sync of its own yet.
+    SyncLogin& typed;
 };
 
 // "Dosya → Sunucuyla Eşitle…": saves what is unsaved first (after
@@ -42,7 +47,8 @@ struct SyncFlowServices {
 class SyncFlow {
 public:
     explicit SyncFlow(SyncFlowServices services) : s_(std::move(services)) {}
-    void run();
+    // True when the sync went through.
+    bool run();
 
 private:
     bool fileReady();

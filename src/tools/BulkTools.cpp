@@ -1,13 +1,12 @@
 #include "tools/BulkTools.h"
 
-#include "store/RecordDocument.h"
+#include "store/PersonRecord.h"
 
 #include <QStringList>
 #include <QVarLengthArray>
 
 #include <algorithm>
 
-#include <functional>
 
 namespace {
 
@@ -21,11 +20,6 @@ bool allDigits(QStringView text) {
 QString withoutSpaces(QString text) {
     text.remove(QLatin1Char(' '));
     return text;
-}
-
-void forEachContactEntry(RecordDocument& document, void (*tool)(PersonRecord&)) {
-    document.persons().forEachPerson(tool);
-    document.setModified(true);
 }
 
 // The groups of regroupDigits, appended to out.
@@ -79,25 +73,6 @@ void splitContactNumbers(PersonRecord& person) {
         entry = splitContactEntry(entry);
 }
 
-void removeContactSpaces(RecordDocument& document) {
-    forEachContactEntry(document, removeContactSpaces);
-}
-
-void splitContactNumbers(RecordDocument& document) {
-    forEachContactEntry(document, splitContactNumbers);
-}
-
 QString renumberedRecordNo(int position) {
     return QString::number(position).rightJustified(5, QLatin1Char('0'));
-}
-
-void renumberRecords(RecordDocument& document) {
-    PersonListModel& persons = document.persons();
-    if (persons.personCount() == 0)
-        return;
-    int number = 0;
-    persons.forEachPerson(
-        [&number](PersonRecord& p) { p.RecordNo = renumberedRecordNo(++number); });
-    persons.allPersonsChanged();
-    document.setModified(true);
 }

@@ -14,17 +14,16 @@ QString regroupDigits(QStringView digits);
 QString splitContactEntry(const QString& entry);
 
 // "Telefon bölümlerinde boşlukları yoket": every space of every contact
-// entry, kind words included, of every person (hidden ones too). Marks the
-// document modified.
+// entry, kind words included, of every person (hidden ones too), as one
+// step of the document's history (none when nothing changes).
 void removeContactSpaces(RecordDocument& document);
 
 // "Telefon bölümlerinde standart boşluklara böl": the spaces go, then the
-// all-digit values are regrouped. Marks the document modified.
+// all-digit values are regrouped; one step.
 void splitContactNumbers(RecordDocument& document);
 
 // Record numbers "00001", "00002", ... in list order, hidden persons
-// included. With no persons nothing happens; otherwise the document is
-// marked modified.
+// included; one step (none when every number is right already).
 void renumberRecords(RecordDocument& document);
 
 // The same tools on one person, for a file rewritten a person at a time.

@@ -2,7 +2,7 @@
 
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
-#include "store/LoadedFile.h"
+#include "store/RecordFileRewrite.h"
 #include "store/PersonRecord.h"
 #include "tools/BulkTools.h"
 

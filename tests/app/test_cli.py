@@ -1,5 +1,8 @@
 #!/usr/bin/env python3
-"""End-to-end checks of zilvaren-cli dump and save."""
+"""End-to-end checks of zilvaren-cli (dump, save and the other commands), and
+of what both programs answer to --help and --version.
+
+Arguments: zilvaren-cli, zilvaren, the project's version."""
 import json
 import os
 import shutil
@@ -7,7 +10,7 @@ import subprocess
 import sys
 import tempfile
 
-CLI = sys.argv[1]
+CLI, GUI, VERSION = sys.argv[1:4]
 failures = 0
 
 
@@ -21,6 +24,24 @@ def check(cond, what):
 def run(*args):
     return subprocess.run([CLI, *args], capture_output=True)
 
+
+# --help and --version answer on standard output and exit 0, the window's
+# program too, without a display; a wrong command line is an error.
+NO_DISPLAY = {k: v for k, v in os.environ.items()
+              if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+for program, name in ((CLI, "zilvaren-cli"), (GUI, "zilvaren")):
+    for flag in ("--help", "-h"):
+        r = subprocess.run([program, flag], capture_output=True, env=NO_DISPLAY, timeout=30)
+        check(r.returncode == 0 and r.stdout.decode().startswith("usage: %s " % name)
+              and r.stderr == b"", "%s %s: usage on standard output, exit 0: %r"
+              % (name, flag, (r.returncode, r.stdout[:80], r.stderr[:200])))
+    r = subprocess.run([program, "--version"], capture_output=True, env=NO_DISPLAY, timeout=30)
+    check(r.returncode == 0 and r.stdout.decode() == "%s %s\n" % (name, VERSION),
+          "%s --version: %r" % (name, (r.returncode, r.stdout, r.stderr[:200])))
+for args in ((), ("kaydet", "a.qdb"), ("--yardim",)):
+    r = subprocess.run([CLI, *args], capture_output=True)
+    check(r.returncode == 2 and r.stdout == b"" and r.stderr.startswith(b"usage: zilvaren-cli "),
+          "a wrong command line %r: usage on standard error, exit 2" % (args,))
 
 SAMPLE = ("0 HEAD\r\n1 IDNO 2\r\n1 GRUP Aile\r\n2 GRUP Aile\r\n1 FIND \r\n2 ITEM ışık\r\n"
           "0 ID 1\r\n1 NAME ŞÜKRÜ\r\n1 GRUP Aile\xffKuz\r\n0 ID 2\r\n1 NAME ALİ\r\n"
@@ -65,6 +86,31 @@ with tempfile.TemporaryDirectory() as d:
     check(r.returncode != 0 and not os.path.exists(os.path.join(d, "never.qdb")),
           "save of a bad file writes nothing")
     check(run("save", os.path.join(d, "missing.qdb"), out).returncode != 0, "missing input")
+
+    # A file its owner made read-only is not replaced, in a writable folder
+    # and by root too; nothing beside it changes.
+    locked = os.path.join(d, "kilitli.qdb")
+    with open(locked, "wb") as f:
+        f.write(SAMPLE)
+    os.chmod(locked, 0o444)
+    r = run("save", src, locked)
+    check(r.returncode == 1 and "Dosya salt okunur." in r.stderr.decode("utf-8"),
+          "a read-only file is refused: " + r.stderr.decode("utf-8"))
+    with open(locked, "rb") as f:
+        check(f.read() == SAMPLE, "the read-only file keeps its content")
+    check(sorted(n for n in os.listdir(d) if "kilitli" in n) == ["kilitli.qdb"],
+          "no backup and no temporary file beside it")
+
+    # A file that is not a record file is refused by name, never rewritten.
+    book = os.path.join(d, "rehber.txt")
+    with open(book, "wb") as f:
+        f.write(b"Ad;Soyad;Cep Telefonu\r\nAli;Kaya;0532 111 22 33\r\n")
+    for args in (["dump", book], ["save", book, book]):
+        r = run(*args)
+        check(r.returncode == 1 and "bir kayıt dosyası değil" in r.stderr.decode("utf-8")
+              and book in r.stderr.decode("utf-8"), "not a record file: " + args[0])
+    with open(book, "rb") as f:
+        check(f.read().startswith(b"Ad;Soyad"), "the other file is left as it was")
 
     # A backup opened to recover from is saved with its own backup beside it.
     bak = os.path.join(d, "personel.BAK")
@@ -125,7 +171,7 @@ with tempfile.TemporaryDirectory() as d:
     after = json.loads(run("dump", odd).stdout.decode("utf-8"))["groups"]
     check(before == after, "empty-named groups round-trip: %r" % after)
 
-# An existing file in a read-only folder: the backup is the step that fails.
+# An existing file in a read-only folder: the new file cannot be made.
 # Root ignores permissions, so the check runs as an unprivileged user.
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 if (os.geteuid() == 0 and shutil.which("setpriv")
@@ -140,8 +186,8 @@ if (os.geteuid() == 0 and shutil.which("setpriv")
     r = subprocess.run(NOBODY + [CLI, "save", src, src], capture_output=True)
     message = r.stderr.decode("utf-8", "replace")
     check(r.returncode != 0, "read-only folder: save fails")
-    check("Unable to create backup file." in message and "Erişim izni yok." in message,
-          "read-only folder: the backup step and the reason are named: " + message)
+    check("Cannot create file" in message and "Erişim izni yok." in message,
+          "read-only folder: the step and the reason are named: " + message)
     with open(src, "rb") as f:
         check(f.read() == SAMPLE, "read-only folder: the file is untouched")
     shutil.rmtree(d)

@@ -138,7 +138,7 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("Yeni Düzenleniyor, Değiştirilemez.")}));
         QCOMPARE(t.RadioGroup_Resim->checkedId(), 1);
 
-        w.document().setModified(false);
+        w.document().markSaved();
         t.Button_Tlf_Bosluk_Yap->click();
         QCOMPARE(w.document().persons().personAt(0)->Contacts.first(),
                  QStringLiteral("GSM\t0 532 123 45 67"));
@@ -190,7 +190,7 @@ private Q_SLOTS:
         TForm_Main& w = open(sample());
         TForm_Find& f = app_->find();
         f.checks[CheckAdSoyad]->click();
-        w.document().setModified(false);
+        w.document().markSaved();
         f.show();
         f.ComboBox_Find->setEditText(QStringLiteral(" ali "));
         QTest::keyClick(f.ComboBox_Find, Qt::Key_Return); // where the focused box gets its keys

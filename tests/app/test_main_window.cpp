@@ -115,8 +115,9 @@ private Q_SLOTS:
         QCOMPARE(w.statusText(3), QStringLiteral("1"));
         w.personList().focusPerson(w.document().persons().personAt(0));
         QCOMPARE(w.editor().Edit_Ad->text(), QStringLiteral("VELİ"));
-        QVERIFY(w.document().isModified());
-        QVERIFY(w.commands().ToolButton_Kaydet->isEnabled());
+        // Choosing a person changes nothing that needs saving.
+        QVERIFY(!w.document().isModified());
+        QVERIFY(!w.commands().ToolButton_Kaydet->isEnabled());
     }
 
     void unreadableFileChangesNothing() {
@@ -136,6 +137,20 @@ private Q_SLOTS:
         QCOMPARE(w.files().CurrentFileName(), file_);
         QVERIFY(w.files().recentFiles().isEmpty());
         QCOMPARE(w.document().persons().personCount(), 3);
+
+        // Nor does a file that is not a record file: it is named, and the
+        // open file stays.
+        const QString book = dir_->filePath(QStringLiteral("rehber.txt"));
+        writeFile(book, "Ad;Soyad\r\nAli;Kaya\r\n");
+        prompts_->clear();
+        prompts_->answerText(book);
+        w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
+        QCOMPARE(prompts_->messages().size(), 1);
+        QVERIFY(prompts_->messages().first().startsWith(u'"' + book +
+                                                        QStringLiteral("\" bir kayıt dosyası")));
+        QCOMPARE(w.files().CurrentFileName(), file_);
+        QCOMPARE(w.document().persons().personCount(), 3);
+        QCOMPARE(readFile(book), QByteArray("Ad;Soyad\r\nAli;Kaya\r\n"));
     }
 
     // A file read only in part is never put over the file without the user
@@ -159,7 +174,7 @@ private Q_SLOTS:
         QCOMPARE(w.document().persons().personCount(), 1);
         QVERIFY(!w.document().isModified());
 
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answerCancel(); // the save dialog, on quitting
         QVERIFY(!closeWindow());
         QCOMPARE(readFile(file_), before);
@@ -270,7 +285,12 @@ private Q_SLOTS:
         QVERIFY(w.files().isReadOnly());
         QVERIFY(w.windowTitle().endsWith(QStringLiteral("(salt okunur)")));
         QCOMPARE(w.document().persons().personCount(), 3);
-        w.document().setModified(true);
+        // A sync would write to the held file: said so, nothing asked.
+        prompts_->clear();
+        w.commands().Menu_Sync->trigger();
+        QCOMPARE(prompts_->shown().size(), 1);
+        QVERIFY(prompts_->messages().last().contains(QStringLiteral("salt okunur bir kopya")));
+        w.document().markUnsaved();
         prompts_->clear();
         prompts_->answerText(file_);
         prompts_->answer(PromptButton::Yes);
@@ -335,7 +355,7 @@ private Q_SLOTS:
         setRecent({file_});
         TForm_Main& w = makeWindow();
         w.openStartupFile();
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answer(PromptButton::Cancel);
         w.files().DosyaAcNew(FileCommands::OpenSender::OpenCommand);
         QCOMPARE(prompts_->shown().size(), 1); // no file dialog after Cancel
@@ -356,7 +376,7 @@ private Q_SLOTS:
         TForm_Main& w = makeWindow();
         w.openStartupFile();
         const QByteArray before = readFile(file_);
-        w.document().setModified(true);
+        w.document().markUnsaved();
         w.files().Button_KaydetClick(FileCommands::SaveSender::Save);
         QVERIFY(prompts_->shown().isEmpty()); // an existing file is written directly
         QVERIFY(!w.document().isModified());
@@ -374,12 +394,31 @@ private Q_SLOTS:
                         " İsimli bir dosya mevcuttur.\rSilinerek Değiştirilmesini İstermisiniz ?"));
         QCOMPARE(prompts_->shown()[0].fileRequest.fileName, file_);
         QCOMPARE(readFile(dir_->filePath(QStringLiteral("personel.BAK"))).size(), saved.size());
+
+        // A file its owner made read-only is not saved over; "Kaydet" stays
+        // on, and "Farklı Kaydet" writes elsewhere.
+        QFile(file_).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        const QByteArray locked = readFile(file_);
+        w.document().markUnsaved();
+        prompts_->clear();
+        w.commands().Menu_Kaydet->trigger();
+        QCOMPARE(prompts_->messages().size(), 1);
+        QVERIFY2(prompts_->messages().first().endsWith(QStringLiteral("\rDosya salt okunur.")),
+                 qPrintable(prompts_->messages().first()));
+        QVERIFY(w.document().isModified());
+        QVERIFY(w.commands().Menu_Kaydet->isEnabled());
+        QCOMPARE(readFile(file_), locked);
+        const QString elsewhere = dir_->filePath(QStringLiteral("kopya.qdb"));
+        prompts_->answerText(elsewhere);
+        w.commands().Menu_FKaydet->trigger();
+        QVERIFY(!w.document().isModified());
+        QVERIFY(readFile(elsewhere).contains("1 IDNO 17\r\n"));
     }
 
     void saveAsCancelledWritesNothing() {
         TForm_Main& w = makeWindow();
         w.openStartupFile();
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answerCancel();
         w.files().Button_KaydetClick(FileCommands::SaveSender::Save);
         QCOMPARE(prompts_->shown().size(), 1);
@@ -403,7 +442,7 @@ private Q_SLOTS:
         // An "Unnamed.qdb" lying in the folder is never written over without
         // the save dialog, and never enters the recent list.
         writeFile(QDir::current().filePath(FileCommands::kUnnamed), "keep");
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answerCancel();
         w.commands().Menu_Kaydet->trigger();
         QCOMPARE(prompts_->shown().last().text, QStringLiteral("Zilvaren Dosyası Kaydet"));
@@ -426,7 +465,7 @@ private Q_SLOTS:
         TForm_Main& w = makeWindow();
         QCOMPARE(w.files().recentFiles(), recent.mid(1));
         w.openStartupFile();
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answer(PromptButton::Cancel);
         QVERIFY(!closeWindow());
         // Kept open: nothing written.
@@ -443,7 +482,7 @@ private Q_SLOTS:
         TForm_Main& w = makeWindow();
         w.openStartupFile();
         w.document().settings().saveAndClose = true;
-        w.document().setModified(true);
+        w.document().markUnsaved();
         prompts_->answerCancel(); // the save dialog of an unnamed file
         QVERIFY(!closeWindow());
         QVERIFY(w.document().isModified());

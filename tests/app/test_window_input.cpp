@@ -432,6 +432,11 @@ private Q_SLOTS:
         QCOMPARE(w.size(), QSize(651, 513));
         QVERIFY(w.minimumSizeHint().width() <= 651 && w.minimumSizeHint().height() <= 513);
         QVERIFY(w.editor().Lb_Info->toolTip().startsWith(QStringLiteral("1 - Muhammed Abdullah")));
+        // A name longer than its field shows its beginning.
+        for (QLineEdit* e : {w.editor().Edit_Ad, w.editor().Edit_Soyad}) {
+            QCOMPARE(e->cursorPosition(), 0);
+            QVERIFY(e->inputMethodQuery(Qt::ImCursorRectangle).toRect().x() < 10);
+        }
     }
 
     void storedPlacementOffTheScreenIsBroughtBack() {

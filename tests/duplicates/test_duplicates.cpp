@@ -170,7 +170,7 @@ private Q_SLOTS:
         QVERIFY(!numbered(doc, "2")->Identity.isEmpty());
         QVERIFY(numbered(doc, "2")->Identity != QStringLiteral("kopya"));
 
-        const QString saved = cp1254::decode(doc.compose(nullptr, nullptr));
+        const QString saved = cp1254::decode(doc.compose());
         QVERIFY(saved.contains(QStringLiteral("\r\n1 DIST\r\n2 IDEN kopya\r\n2 IDEN ")));
         RecordFileData data = parseRecordText(saved);
         const auto reread = LoadedFile::fromData(data);

@@ -588,6 +588,20 @@ class App:
                 return text
         return None
 
+    def status_texts(self):
+        bar = self.find(role_name="status bar", root=self.window)
+        return [a.name for a in walk(bar) if role(a) == "label"]
+
+    def status_counts(self):
+        """The status bar's two counts: all persons, and those in the list."""
+        texts = self.status_texts()
+        return int(texts[texts.index("Tplm Adet") + 1]), int(texts[texts.index("Listede Adet") + 1])
+
+    def status_note(self):
+        """What the status bar's last panel says."""
+        texts = self.status_texts()
+        return texts[texts.index("Listede Adet") + 2] if len(texts) > texts.index("Listede Adet") + 2 else ""
+
     # -- detail pages
     def record_no(self):
         return text_of(self.edit("Kayıt No"))

@@ -49,7 +49,7 @@ def merged_column(app, table):
 
 
 def case_merge_and_mark_different(t):
-    app = t.new_app(header_idno="1", header_group="", groups=["Aile", "İş"], persons=PERSONS)
+    app = t.new_app(header_idno="1", header_group="Aile", groups=["Aile", "İş"], persons=PERSONS)
     t.check(find_rows(app, "sukru") == ["2", "6"], "find lists both SUKRU rows")
 
     app.menu("Personel", "Mükerrer Kayıtlar…")
@@ -82,9 +82,12 @@ def case_merge_and_mark_different(t):
             preview["Telefon - Mail - Web"] == "GSM: 0532 111 22 33\nEv: 0212 000 00 00",
             "preview: the kept writing, the earliest record time, the numbers once", preview)
 
+    t.check(app.status_counts() == (6, 2), "six persons counted, two of Aile listed",
+            app.status_counts())
     app.click(app.find("Birleştir", "push button", root=dlg))
     wait_for(lambda: [i.name for i in items(app, groups)][0].endswith("\naynı ad"), 5,
              "what is left of the group offered again")
+    t.check(app.status_counts() == (5, 1), "the counts follow the merge", app.status_counts())
     t.check(app.record_no() == "1" and "01.02.2008" in app.edit_time_text(),
             "the window shows the merged person", app.edit_time_text())
     app.click(items(app, groups)[0])

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Opening files, the person list (sorting, type-ahead) and quitting."""
 import os
+import re
 import subprocess
 
 from harness import (App, Runner, SEP, Failure, extents, has_state, person, persons_by_no,
@@ -73,6 +74,20 @@ def case_file_on_the_command_line(t):
     t.check(app.window.name == "Zilvaren - " + given, "the given file, as an absolute path",
             app.window.name)
     t.check(app.list_nos() == ["5"], "its persons are listed", app.list_nos())
+
+    # The task bar matches the window to the entry that started it, and
+    # shows the program's icon.
+    entry_path = os.path.join(os.path.dirname(__file__), "..", "..", "data",
+                              "com.orvak.Velmora.desktop")
+    with open(entry_path, encoding="utf-8") as f:
+        entry_class = re.search(r"^StartupWMClass=(.*)$", f.read(), re.M)
+    props = subprocess.run(["xprop", "-id", app.wid, "WM_CLASS", "_NET_WM_ICON"],
+                           capture_output=True, text=True).stdout
+    window_class = re.search(r'^WM_CLASS\(STRING\) = "[^"]*", "([^"]*)"$', props, re.M)
+    t.check(entry_class and window_class and entry_class.group(1) == window_class.group(1),
+            "the window's class is the entry's StartupWMClass", props[:300])
+    t.check(re.search(r"^_NET_WM_ICON\(CARDINAL\) = ", props, re.M),
+            "the window carries an icon", props[:300])
     app.stop()
 
     # A missing file is named, and the program starts unnamed.

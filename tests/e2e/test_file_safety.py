@@ -27,7 +27,8 @@ def case_second_window_opens_read_only(t):
         wait_for(lambda: "(salt okunur)" in second.window.name, 10, "read-only caption")
         t.check(second.list_nos() == ["1", "2"], "the held file is shown", second.list_nos())
         # A change, then Ctrl+S: the save dialog, never a write over the file.
-        second.click_person("2")
+        second.click(second.tool("Grup Ekle"))
+        second.input_box("Yeni")
         second.focus_window()
         second.key("ctrl+s")
         dialog = second.dialog(lambda w: w.name == "Zilvaren Dosyası Kaydet", 10, "save dialog")
@@ -37,6 +38,9 @@ def case_second_window_opens_read_only(t):
     finally:
         second.stop()
     # The first window still saves over its own file.
+    first.click(first.tool("Grup Ekle"))
+    first.input_box("Yeni")
+    first.click_group("Aile")
     first.click_person("2")
     first.save()
     t.check(first.dump()["focusedRecordNo"] == "2", "the holder saves as usual")
@@ -93,6 +97,9 @@ def case_save_on_a_full_disk_keeps_file_and_changes(t):
         with open(fill, "wb") as f:
             f.write(b"x" * (st.f_bavail * st.f_frsize - 512))
         files = sorted(os.listdir(full))
+        app.click(app.tool("Grup Ekle"))
+        app.input_box("Yeni")
+        app.click_group("Aile")
         app.click_person("2")
         app.focus_window()
         app.key("ctrl+s")

@@ -140,12 +140,23 @@ def case_delete_waits_for_tamam(t):
     t.check(not has_state(button(app, "Resim Sil"), "enabled"), "nothing left to delete")
     app.click(app.tool("Tamam"))
     wait_for(lambda: app.caption() == "1 - Ali Kaya", 5, "confirmed")
-    t.check(wait_for(lambda: not os.path.exists(photo), 5, "file deleted") is True,
-            "Tamam deletes the file beside the record file")
-    t.check(os.path.exists(inner), "a file in a sub-folder is never deleted")
+    # "Geri Al" brings the pictures back, so their files stay...
+    t.check(os.path.exists(photo), "the file stays while the step can be undone")
+    app.focus_window()
+    app.key("ctrl+z")
+    wait_for(lambda: picture_hint(app), 5, "picture shown again after Ctrl+Z")
+    t.check(has_state(button(app, "Resim Sil"), "enabled"), "Ctrl+Z brings the pictures back")
+    app.key("ctrl+y")
+    wait_for(lambda: not has_state(button(app, "Resim Sil"), "enabled"), 5, "redone")
     app.save(by_button=True)
     p = persons_by_no(app.dump())["1"]
     t.check(p["Pictures"] == [], "saved without pictures", p["Pictures"])
+    t.check(os.path.exists(photo), "saved, the step can still be undone: the file stays")
+    # ...until nothing can: the saved file is closed.
+    app.click(app.tool("Yeni Dosya"))
+    t.check(wait_for(lambda: not os.path.exists(photo), 5, "file deleted") is True,
+            "the file goes once no step can bring it back")
+    t.check(os.path.exists(inner), "a file in a sub-folder is never deleted")
 
 
 if __name__ == "__main__":

@@ -9,7 +9,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    const RecordFileData d = readRecordFile(buffer);
+    RecordFileData d;
+    try {
+        d = readRecordFile(buffer);
+    } catch (const RecordFileError&) {
+        return 0; // not a record file
+    }
     quint64 filed = 0;
     for (const auto& g : d.groups->children)
         filed += g->MemberCount;

@@ -19,13 +19,18 @@ RecordFileData readBytes(QByteArray bytes) {
 
 QByteArray written(RecordFileData& data) {
     const auto file = LoadedFile::fromData(data);
-    return file->document.compose(file->focusedPerson, file->focusedGroup);
+    return file->document.compose();
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    RecordFileData first = readBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    RecordFileData first;
+    try {
+        first = readBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    } catch (const RecordFileError&) {
+        return 0; // not a record file
+    }
     if (first.error)
         return 0;
     const QByteArray once = written(first);

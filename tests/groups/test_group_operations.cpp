@@ -35,13 +35,13 @@ private Q_SLOTS:
     void renameRewritesThePathsBelowOnly() {
         RecordDocument doc;
         load(doc);
-        renameGroup(doc, group(doc, "Aile"), QStringLiteral("Ev"));
+        doc.renameGroup(group(doc, "Aile"), QStringLiteral("Ev"));
         QCOMPARE(pathOf(doc, 0), QStringLiteral("Ev"));
         QCOMPARE(pathOf(doc, 1), QStringLiteral("Ev")); // "aile" matched by its key
         QCOMPARE(pathOf(doc, 2), path("Ev|Kuzenler"));
         QCOMPARE(pathOf(doc, 4), QStringLiteral("Aileler"));
         QCOMPARE(brokenCount(doc), QString());
-        renameGroup(doc, group(doc, "Ev"), QStringLiteral("EV"));
+        doc.renameGroup(group(doc, "Ev"), QStringLiteral("EV"));
         QCOMPARE(pathOf(doc, 2), path("EV|Kuzenler"));
     }
 
@@ -57,11 +57,11 @@ private Q_SLOTS:
     void deleteRemovesPersonsBelowAndLowersAncestors() {
         RecordDocument doc;
         load(doc);
-        QCOMPARE(deleteGroup(doc, group(doc, "Aile|Kuzenler")), 2);
+        QCOMPARE(doc.deleteGroup(group(doc, "Aile|Kuzenler")), 2);
         QCOMPARE(group(doc, "Aile")->MemberCount, 2u);
         QCOMPARE(doc.persons().personCount(), 4);
         QCOMPARE(brokenCount(doc), QString());
-        QCOMPARE(deleteGroup(doc, group(doc, "Aile")), 2);
+        QCOMPARE(doc.deleteGroup(group(doc, "Aile")), 2);
         QCOMPARE(doc.persons().personCount(), 2); // Aileler and Eski stay
         QVERIFY(group(doc, "Aileler"));
         QCOMPARE(brokenCount(doc), QString());
@@ -71,13 +71,13 @@ private Q_SLOTS:
         RecordDocument doc;
         load(doc);
         PersonListModel& persons = doc.persons();
-        filePersons(doc, {persons.personAt(2), persons.personAt(3), persons.personAt(0)},
+        doc.filePersons({persons.personAt(2), persons.personAt(3), persons.personAt(0)},
                     group(doc, "Eski"));
         QCOMPARE(group(doc, "Eski")->MemberCount, 4u);
         QCOMPARE(group(doc, "Aile")->MemberCount, 1u);
         QCOMPARE(group(doc, "Aile|Kuzenler")->MemberCount, 0u);
         QCOMPARE(brokenCount(doc), QString());
-        filePersons(doc, {persons.personAt(5)}, group(doc, "Eski")); // already there
+        doc.filePersons({persons.personAt(5)}, group(doc, "Eski")); // already there
         QCOMPARE(group(doc, "Eski")->MemberCount, 4u);
     }
 
@@ -85,15 +85,15 @@ private Q_SLOTS:
         RecordDocument doc;
         RecordFileData d = parseRecordText(QStringLiteral("1 GRUP \r\n2 GRUP A\r\n0 ID 1\r\n0 TRLR\r\n"));
         doc.load(d);
-        doc.groups().removeGroup(FindPersonGroup(doc.groups().root(), kNoGroupPath));
-        filePersons(doc, {doc.persons().personAt(0)}, FindPersonGroup(doc.groups().root(), QStringLiteral("A")));
+        doc.groups().takeGroup(FindPersonGroup(doc.groups().root(), kNoGroupPath));
+        doc.filePersons({doc.persons().personAt(0)}, FindPersonGroup(doc.groups().root(), QStringLiteral("A")));
         QCOMPARE(doc.groups().root().children[0]->MemberCount, 1u);
     }
 
     void movingAGroupUnderAnother() {
         RecordDocument doc;
         load(doc);
-        QCOMPARE(moveGroup(doc, group(doc, "Aile"), group(doc, "Eski"), DropMode::OnNode),
+        QCOMPARE(doc.moveGroup(group(doc, "Aile"), group(doc, "Eski"), DropMode::OnNode),
                  MoveResult::Moved);
         QCOMPARE(pathOf(doc, 0), path("Eski|Aile"));
         QCOMPARE(pathOf(doc, 2), path("Eski|Aile|Kuzenler"));
@@ -106,13 +106,13 @@ private Q_SLOTS:
     void movingASubGroupToTheTop() {
         RecordDocument doc;
         load(doc);
-        QCOMPARE(moveGroup(doc, group(doc, "Aile|Kuzenler"), group(doc, "Aile"), DropMode::Above),
+        QCOMPARE(doc.moveGroup(group(doc, "Aile|Kuzenler"), group(doc, "Aile"), DropMode::Above),
                  MoveResult::Moved);
         QCOMPARE(doc.groups().root().children[0]->Name, QStringLiteral("Kuzenler"));
         QCOMPARE(pathOf(doc, 2), QStringLiteral("Kuzenler"));
         QCOMPARE(group(doc, "Aile")->MemberCount, 2u);
         QCOMPARE(brokenCount(doc), QString());
-        QCOMPARE(moveGroup(doc, group(doc, "Kuzenler"), group(doc, "Eski"), DropMode::Below),
+        QCOMPARE(doc.moveGroup(group(doc, "Kuzenler"), group(doc, "Eski"), DropMode::Below),
                  MoveResult::Moved);
         QCOMPARE(doc.groups().root().children.back()->Name, QStringLiteral("Kuzenler"));
     }
@@ -120,12 +120,12 @@ private Q_SLOTS:
     void refusedMoves() {
         RecordDocument doc;
         load(doc);
-        QCOMPARE(moveGroup(doc, group(doc, "Aile"), group(doc, "Aile|Kuzenler"), DropMode::OnNode),
+        QCOMPARE(doc.moveGroup(group(doc, "Aile"), group(doc, "Aile|Kuzenler"), DropMode::OnNode),
                  MoveResult::InsideItself);
-        QCOMPARE(moveGroup(doc, group(doc, "Aile"), group(doc, "Aile|Kuzenler"), DropMode::Below),
+        QCOMPARE(doc.moveGroup(group(doc, "Aile"), group(doc, "Aile|Kuzenler"), DropMode::Below),
                  MoveResult::InsideItself);
         doc.groups().insertGroup(*group(doc, "Eski"), -1, QStringLiteral("KUZENLER"));
-        QCOMPARE(moveGroup(doc, group(doc, "Aile|Kuzenler"), group(doc, "Eski"), DropMode::OnNode),
+        QCOMPARE(doc.moveGroup(group(doc, "Aile|Kuzenler"), group(doc, "Eski"), DropMode::OnNode),
                  MoveResult::SameName);
         QCOMPARE(pathOf(doc, 2), path("Aile|Kuzenler"));
         QCOMPARE(brokenCount(doc), QString());

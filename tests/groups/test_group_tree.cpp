@@ -116,7 +116,7 @@ private Q_SLOTS:
 
     void renamingAndDeleting() {
         TForm_Main& w = open();
-        w.document().setModified(false);
+        w.document().markSaved();
         prompts_->answerText(QStringLiteral("AİLE"));
         cmd().GrupDuzeltClick();
         QCOMPARE(prompts_->shown().first().fileRequest.fileName, QStringLiteral("Aile")); // default
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(prompts_->messages(),
                  QStringList({QStringLiteral("Aynı isim tekrar kullanılamaz")}));
 
-        w.document().setModified(false);
+        w.document().markSaved();
         prompts_->answer(PromptButton::Cancel);
         cmd().GrupSilClick();
         QCOMPARE(w.document().persons().personCount(), 4);
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QVERIFY(tree().VST_GrupDragOver(drag.get(), &list, DropMode::OnNode, group("Eski")));
         QVERIFY(!tree().VST_GrupDragOver(drag.get(), &list, DropMode::Above, group("Eski")));
         QVERIFY(!tree().VST_GrupDragOver(drag.get(), &list, std::nullopt, nullptr));
-        w.document().setModified(false);
+        w.document().markSaved();
         tree().VST_GrupDragDrop(drag.get(), DropMode::OnNode, group("Eski"));
         QCOMPARE(group("Eski")->MemberCount, 3u);
         QCOMPARE(group("Aile")->MemberCount, 1u);

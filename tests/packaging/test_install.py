@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """The install tree and the Debian package as a user meets them: installed
 into a temporary prefix, the desktop entry, the file type and the metainfo
-validated, the file type queried with xdg-mime, and the package's Depends
-and contents read back."""
+validated, the file type queried with xdg-mime, the package's Depends and
+contents read back, and Debian's checker (lintian) run over the package."""
 import glob
 import os
 import shutil
@@ -42,12 +42,22 @@ try:
     check(code == 0 and os.path.exists(os.path.join(staged, "opt/velmora/bin/zilvaren")),
           "DESTDIR is honoured", out)
     share = os.path.join(prefix, "share")
-    expected = ["bin/zilvaren", "bin/zilvaren-cli", "share/applications/%s.desktop" % APP,
+    expected = ["bin/zilvaren", "bin/zilvaren-cli", "libexec/zilvaren/zilvaren-cli-desktop",
+                "share/applications/%s.desktop" % APP,
                 "share/mime/packages/%s.xml" % APP, "share/metainfo/%s.metainfo.xml" % APP,
-                "share/icons/hicolor/scalable/apps/%s.svg" % APP, "share/man/man1/zilvaren-cli.1"]
+                "share/icons/hicolor/scalable/apps/%s.svg" % APP,
+                "share/man/man1/zilvaren.1.gz", "share/man/man1/zilvaren-cli.1.gz",
+                "share/doc/zilvaren/copyright", "share/doc/zilvaren/changelog.gz"]
     expected += ["share/icons/hicolor/%dx%d/apps/%s.png" % (n, n, APP) for n in (16, 32, 48, 64, 128, 256)]
     missing = [f for f in expected if not os.path.exists(os.path.join(prefix, f))]
     check(not missing, "every file is installed", missing)
+    # The installed command line finds its print and sync program.
+    pdf = os.path.join(work, "liste.pdf")
+    record = os.path.join(work, "kayit.qdb")
+    with open(record, "wb") as f:
+        f.write(b"0 HEAD\r\n0 ID 1\r\n1 NAME ALI\r\n0 TRLR\r\n")
+    code, out = run(os.path.join(prefix, "bin/zilvaren-cli"), "print", record, "-o", pdf)
+    check(code == 0 and os.path.exists(pdf), "the installed zilvaren-cli prints", out)
 
     desktop = os.path.join(share, "applications", APP + ".desktop")
     code, out = run("desktop-file-validate", desktop)
@@ -87,9 +97,17 @@ try:
               "Depends come from the libraries linked", depends)
         code, contents = run("dpkg-deb", "-c", debs[0])
         check(all(f in contents for f in ("./usr/bin/zilvaren", "./usr/bin/zilvaren-cli",
+                                           "./usr/libexec/zilvaren/zilvaren-cli-desktop",
                                            "./usr/share/applications/%s.desktop" % APP,
                                            "./usr/share/mime/packages/%s.xml" % APP)),
               "the package holds the programs and their desktop files", contents)
+        # Debian's own checker: no error and no warning.
+        if shutil.which("lintian"):
+            code, out = run("lintian", "--tag-display-limit", "0", debs[0])
+            found = [l for l in out.splitlines() if l.startswith(("E:", "W:"))]
+            check(not found, "lintian reports no error and no warning", "\n".join(found))
+        else:
+            print("skip: lintian is not installed (scripts/install-deps.sh installs it)")
 finally:
     shutil.rmtree(work, ignore_errors=True)
 

@@ -125,7 +125,7 @@ private Q_SLOTS:
 
     void typingStartsAnEditAndCancelRestores() {
         TForm_Main& w = open(fivePersons());
-        w.document().setModified(false);
+        w.document().markSaved();
         type(e().Edit_Firma, QStringLiteral("Orvak"));
         QCOMPARE(e().Lb_Info->text(), QStringLiteral("Kayıt Düzeltiliyor"));
         QVERIFY(ed().isEditing());

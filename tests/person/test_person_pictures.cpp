@@ -1,5 +1,6 @@
 #include "PictureSamples.h"
 #include "WindowFixture.h"
+#include "app/MainCommands.h"
 #include "app/TForm_Main.h"
 #include "person/PersonEditing.h"
 #include "person/PersonEditor.h"
@@ -137,7 +138,7 @@ private Q_SLOTS:
         confirm();
         QCOMPARE(person(0)->Pictures, QStringList({u"other.jpg"_s}));
 
-        w_->document().setModified(false);
+        w_->document().markSaved();
         clickAdd(file(u"other.jpg"_s));
         QCOMPARE(fx_.prompts->messages(), QStringList({kAlreadyThere}));
         QCOMPARE(e().EditMode(), int(PersonEditor::Viewing));
@@ -177,6 +178,16 @@ private Q_SLOTS:
         QVERIFY(panel().Image_Resim->isHidden());
         confirm();
         QVERIFY(person(0)->Pictures.isEmpty());
+        // Undoing brings the entries back, so their files stay...
+        QVERIFY(QFileInfo::exists(file(u"photo.jpg"_s)));
+        w_->document().history().undo();
+        QCOMPARE(person(0)->Pictures, QStringList({u"photo.jpg"_s, u"second.bmp"_s}));
+        w_->document().history().redo();
+        QVERIFY(person(0)->Pictures.isEmpty());
+        // ...until nothing can: the file is saved without them and closed.
+        w_->commands().Menu_Kaydet->trigger();
+        QVERIFY(QFileInfo::exists(file(u"photo.jpg"_s)));
+        w_->Button_YeniClick();
         QVERIFY(!QFileInfo::exists(file(u"photo.jpg"_s)));
         QVERIFY(!QFileInfo::exists(file(u"second.bmp"_s)));
         QVERIFY(QFileInfo::exists(file(u"p.qdb"_s)));
@@ -193,7 +204,11 @@ private Q_SLOTS:
         QVERIFY(!panel().Image_Resim->isHidden()); // shown despite the case
         clickDelete(PromptButton::Yes);
         confirm();
-        QVERIFY(!QFileInfo::exists(file(u"photo.jpg"_s)));
+        QVERIFY(QFileInfo::exists(file(u"photo.jpg"_s)));
+        // Closed without saving: the file on disk still names it.
+        fx_.prompts->answer(PromptButton::No);
+        w_->Button_YeniClick();
+        QVERIFY(QFileInfo::exists(file(u"photo.jpg"_s)));
     }
 
     void nothingOutsideTheFolderIsDeleted() {
@@ -236,7 +251,7 @@ private Q_SLOTS:
 
     void choosingAPictureIsStoredAtOnce() {
         open({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s});
-        w_->document().setModified(false);
+        w_->document().markSaved();
         QComboBox* combo = panel().ComboBox_Obje;
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_Down);

@@ -147,7 +147,11 @@ private Q_SLOTS:
         pending.removedFromList(u"sub\\deep.jpg"_s);
         pending.removedFromList(u"kayit.qdb"_s);
         pending.copiedIn(u"kept.jpg"_s);
-        pending.confirmed(folder, [&] { return entries; });
+        const PendingFiles::Changes confirmed = pending.take();
+        QVERIFY(pending.isEmpty());
+        // Once nothing can bring them back, only files no entry names go.
+        const QStringList kept2 = deleteUnnamed(folder, confirmed.removed, entries);
+        QCOMPARE(kept2, QStringList{u"shared.jpg"_s});
         QVERIFY(!QFileInfo::exists(own));
         for (const QString& f : {shared, outside, sub, record, kept})
             QVERIFY2(QFileInfo::exists(f), qPrintable(f));

@@ -1,10 +1,16 @@
 #include "TestSupport.h"
 #include "platform/Cp1254.h"
+#include "platform/SecretBytes.h"
 #include "platform/SettingsStore.h"
 #include "platform/TurkishText.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <array>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -25,6 +31,46 @@ private Q_SLOTS:
         QCOMPARE(text.at(0xFF), QChar(u'ÿ'));
     }
 
+    // Runs of text are converted eight characters at a time where they can
+    // be: a byte (or a character) of every kind at every place of a run
+    // gives what it gives alone, a line break in a one-line value becomes
+    // a blank, and a character the code page lacks is reported wherever it is.
+    void conversionAtEveryPlace() {
+        std::array<QChar, 256> single;
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            single[size_t(b)] = cp1254::decode(QByteArrayView(&byte, 1)).at(0);
+        }
+        for (int size = 1; size <= 20; ++size) {
+            for (int at = 0; at < size; ++at) {
+                for (int b = 0; b < 256; ++b) {
+                    QByteArray bytes(size, 'k');
+                    bytes[at] = char(b);
+                    QString expected(size, u'k');
+                    expected[at] = single[size_t(b)];
+                    const QString text = cp1254::decode(bytes);
+                    QString bad;
+                    QByteArray line(size, '\0');
+                    cp1254::encodeLineInto(line.data(), text);
+                    QByteArray lineExpected = bytes;
+                    if (b == '\r' || b == '\n')
+                        lineExpected[at] = ' ';
+                    if (text != expected || cp1254::encode(text, &bad) != bytes || !bad.isEmpty() ||
+                        line != lineExpected)
+                        QFAIL(qPrintable(
+                            QStringLiteral("byte %1 at %2 of %3").arg(b).arg(at).arg(size)));
+                }
+                QString text(size, u'k');
+                text[at] = u'ж';
+                QString bad;
+                QByteArray expected(size, 'k');
+                expected[at] = '?';
+                QCOMPARE(cp1254::encode(text, &bad), expected);
+                QCOMPARE(bad, QStringLiteral("ж"));
+            }
+        }
+    }
+
     void unencodableCharactersAreReported() {
         QString bad;
         const QByteArray bytes = cp1254::encode(u"Ağ€→ж→", &bad);
@@ -40,7 +86,8 @@ private Q_SLOTS:
         QTest::newRow("dotless i") << QStringLiteral("ışık") << QStringLiteral("IŞIK");
         QTest::newRow("Turkish letters") << QStringLiteral("çğöşü") << QStringLiteral("ÇĞÖŞÜ");
         QTest::newRow("separator kept") << path("aile|kuzen") << path("AİLE|KUZEN");
-        QTest::newRow("sharp s keeps length") << QStringLiteral("straße") << QStringLiteral("STRAßE");
+        QTest::newRow("sharp s keeps length")
+            << QStringLiteral("straße") << QStringLiteral("STRAßE");
     }
     void upperCaseKey() {
         QFETCH(QString, text);
@@ -60,7 +107,8 @@ private Q_SLOTS:
         QTest::newRow("inside") << QStringLiteral("kuzey ışık") << QStringLiteral("IŞI");
         QTest::newRow("at the end") << QStringLiteral("istanbul") << QStringLiteral("BUL");
         QTest::newRow("dotted i is not I") << QStringLiteral("istanbul") << QStringLiteral("IST");
-        QTest::newRow("restarts after a partial match") << QStringLiteral("aaab") << QStringLiteral("AAB");
+        QTest::newRow("restarts after a partial match")
+            << QStringLiteral("aaab") << QStringLiteral("AAB");
         QTest::newRow("longer than the text") << QStringLiteral("ab") << QStringLiteral("ABC");
         QTest::newRow("empty key") << QStringLiteral("ab") << QString();
         QTest::newRow("empty text") << QString() << QStringLiteral("A");
@@ -112,10 +160,11 @@ private Q_SLOTS:
     void titleCase_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
-        QTest::newRow("two words") << QStringLiteral("AHMET YILMAZ") << QStringLiteral("Ahmet Yılmaz");
+        QTest::newRow("two words")
+            << QStringLiteral("AHMET YILMAZ") << QStringLiteral("Ahmet Yılmaz");
         QTest::newRow("dotted capital") << QStringLiteral("İSMAİL") << QStringLiteral("İsmail");
-        QTest::newRow("Turkish capitals") << QStringLiteral("ÇAĞLAR ŞÜKRÜ ÖZ")
-                                          << QStringLiteral("Çağlar Şükrü Öz");
+        QTest::newRow("Turkish capitals")
+            << QStringLiteral("ÇAĞLAR ŞÜKRÜ ÖZ") << QStringLiteral("Çağlar Şükrü Öz");
         QTest::newRow("after digit stays") << QStringLiteral("7A") << QStringLiteral("7A");
         QTest::newRow("lower stays") << QStringLiteral("ahmet") << QStringLiteral("ahmet");
     }
@@ -151,9 +200,8 @@ private Q_SLOTS:
             raw.endGroup();
         }
         SettingsStore store;
-        QCOMPARE(store.recentFiles(),
-                 QStringList({QStringLiteral("f0"), QStringLiteral("f1"), QStringLiteral("f2"),
-                              QStringLiteral("f10")}));
+        QCOMPARE(store.recentFiles(), QStringList({QStringLiteral("f0"), QStringLiteral("f1"),
+                                                   QStringLiteral("f2"), QStringLiteral("f10")}));
         store.writeRecentFiles({QStringLiteral("a"), QStringLiteral("b")});
         QCOMPARE(store.recentFiles(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
 
@@ -172,6 +220,48 @@ private Q_SLOTS:
         QCOMPARE(*back.comPort, 3);
         QCOMPARE(*back.quickDial, true);
         QVERIFY(!store.portDevice(2));
+    }
+
+    // Other programs read the password as UTF-8: no Turkish letter may be
+    // lost or confused with another.
+    void passwordIsUtf8_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("Turkish letters") << QStringLiteral("ğüşıöç ĞÜŞİÖÇ");
+        QTest::newRow("beyond the BMP") << QStringLiteral("anahtar \U0001F511");
+    }
+    void passwordIsUtf8() {
+        QFETCH(QString, typed);
+        const SecretBytes secret = SecretBytes::fromText(typed);
+        const auto bytes = secret.read();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())),
+                 typed.toUtf8());
+    }
+
+    // Between readings the pages of a secret cannot be touched at all; a
+    // reading inside another keeps them open until the outer one ends.
+    void secretIsClosedBetweenReadings() {
+        const SecretBytes secret = SecretBytes::fromText(u"parola");
+        const unsigned char* at = nullptr;
+        {
+            const auto outer = secret.read();
+            at = outer.data();
+            {
+                const auto inner = secret.read();
+            }
+            QCOMPARE(outer.data()[0], 'p');
+        }
+        const pid_t child = fork();
+        if (child == 0) {
+            std::signal(SIGSEGV, SIG_DFL);
+            volatile unsigned char touched = *at;
+            (void)touched;
+            _exit(0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), SIGSEGV);
     }
 };
 

@@ -176,6 +176,36 @@ private Q_SLOTS:
         QVERIFY(!child(*d.groups, QStringLiteral("A")));
     }
 
+    // Bytes with no line of a record file are refused whole, so the next
+    // save cannot put an empty record file over an address book or a
+    // picture; an empty file has nothing to lose.
+    void otherFilesAreNotRecordFiles_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("address book") << QByteArray("Ad;Soyad;Cep\r\nAli;Kaya;0532\r\n") << true;
+        QTest::newRow("picture") << QByteArray("\xFF\xD8\xFF\xE0\0\x10JFIF\0\n\x01\x02", 14)
+                                 << true;
+        QTest::newRow("settings only") << QByteArray("1 SETS \r\n2 CHEK FindWords=x\r\n") << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("trailer only") << QByteArray("0 TRLR\r\n") << false;
+        QTest::newRow("person only") << QByteArray("0 ID 1\n1 NAME A\n") << false;
+    }
+    void otherFilesAreNotRecordFiles() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, refused);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("rehber.txt"));
+        writeFile(file, bytes);
+        try {
+            readRecordFile(file);
+            QVERIFY(!refused);
+        } catch (const RecordFileError& e) {
+            QVERIFY(refused);
+            QVERIFY2(e.message().startsWith(u'"' + file + QStringLiteral("\" bir kayıt dosyası değil")),
+                     qPrintable(e.message()));
+        }
+    }
+
     void errorsStopReadingAndKeepWhatWasRead_data() {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("message");
@@ -197,11 +227,12 @@ private Q_SLOTS:
                            QStringLiteral("0 ID 2"),  QStringLiteral("0 TRLR")}
             << QStringLiteral("'1x' is not a valid integer value") << 1;
         QTest::newRow("number cut to its length")
-            << QStringList{QStringLiteral("1 SETS "),
+            << QStringList{QStringLiteral("0 HEAD"), QStringLiteral("1 SETS "),
                            QStringLiteral("2 CHEK Panel_Main_Width=123456789012345678901")}
             << QStringLiteral("'12345678901234567' is not a valid integer value") << 0;
         QTest::newRow("empty number")
-            << QStringList{QStringLiteral("1 SETS "), QStringLiteral("2 CHEK FindWords")}
+            << QStringList{QStringLiteral("0 HEAD"), QStringLiteral("1 SETS "),
+                           QStringLiteral("2 CHEK FindWords")}
             << QStringLiteral("'' is not a valid integer value") << 0;
     }
     void errorsStopReadingAndKeepWhatWasRead() {
@@ -310,19 +341,23 @@ private Q_SLOTS:
         QTest::addColumn<int>("persons");
         QTest::newRow("empty") << QByteArray() << 0;
         QTest::newRow("lone CR and LF") << QByteArray("0 ID 1\r1 NAME A\n0 ID 2\n\n1 NAME B") << 2;
-        QTest::newRow("ends inside a run") << QByteArray("1 FIND \r\n2 ITEM x") << 0;
+        QTest::newRow("ends inside a run") << QByteArray("0 HEAD\r\n1 FIND \r\n2 ITEM x") << 0;
         QTest::newRow("ends inside a block") << QByteArray("0 ID 1\r\n1 PHON\r\n2 CONT x") << 1;
         QTest::newRow("empty lines") << QByteArray("\r\n\r\n0 ID 1\r\n\r\n1 NAME A\r\n\r\n") << 1;
         QByteArray binary;
         for (int i = 0; i < 4096; ++i)
             binary.append(char((i * 7919) % 256));
-        QTest::newRow("binary") << binary << 0;
+        QTest::newRow("binary") << binary << -1; // not a record file
     }
     void oddFilesDoNotCrash() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, persons);
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
+        if (persons < 0) {
+            QVERIFY_THROWS_EXCEPTION(RecordFileError, readRecordFile(buffer));
+            return;
+        }
         const RecordFileData d = readRecordFile(buffer);
         QVERIFY(!d.error);
         QCOMPARE(int(d.persons.size()), persons);

@@ -2,6 +2,7 @@
 #include "platform/Cp1254.h"
 #include "store/BirthDate.h"
 #include "store/LoadedFile.h"
+#include "store/RecordFileRewrite.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
 #include "store/RecordFileWriter.h"
@@ -198,8 +199,8 @@ private Q_SLOTS:
         QCOMPARE(readFile(again), readFile(out));
 
         auto first = LoadedFile::read(out);
-        QCOMPARE(first->focusedPerson->RecordNo, QStringLiteral("2"));
-        QCOMPARE(BuildGroupPath(first->focusedGroup), path("Aile|Kuz"));
+        QCOMPARE(first->document.persons().focusedPerson()->RecordNo, QStringLiteral("2"));
+        QCOMPARE(BuildGroupPath(first->document.groups().focusedGroup()), path("Aile|Kuz"));
         QCOMPARE(first->document.find().items, QStringList({QStringLiteral("ışık")}));
         QVERIFY(first->document.find().checks[CheckGrup]);
         QVERIFY(first->document.settings().saveAndClose);

@@ -4,12 +4,10 @@
 #include "interchange/InterchangeCommands.h"
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
-#include "print/PrintCommand.h"
 #include "search/FindCommand.h"
-#include "store/LoadedFile.h"
+#include "store/RecordFileRewrite.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordJson.h"
-#include "sync/SyncCommand.h"
 #include "telephony/DialCommand.h"
 #include "tools/ToolsCommand.h"
 
@@ -19,28 +17,31 @@
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: zilvaren-cli dump FILE.qdb\n"
+    "       zilvaren-cli save IN.qdb OUT.qdb\n"
+    "       zilvaren-cli import FILE.qdb ADDRESSBOOK.txt [--group PATH] -o OUT.qdb\n"
+    "       zilvaren-cli export FILE.qdb [-o Export.csv]\n"
+    "       zilvaren-cli import-vcard FILE.qdb CARDS.vcf [--group PATH] "
+    "[--replace-unencodable] -o OUT.qdb\n"
+    "       zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n"
+    "       zilvaren-cli import-csv FILE.qdb IN.csv [--map COLUMN=FIELD ...] [--group PATH] "
+    "[--replace-unencodable] -o OUT.qdb | --show-map\n"
+    "       zilvaren-cli export-xlsx FILE.qdb [--group PATH] -o OUT.xlsx\n"
+    "       zilvaren-cli export-ics FILE.qdb -o OUT.ics\n"
+    "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
+    "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
+    "       zilvaren-cli duplicates FILE.qdb\n"
+    "       zilvaren-cli merge FILE.qdb KEEP DROP [DROP...] -o OUT.qdb\n"
+    "       zilvaren-cli print FILE.qdb [--group PATH] [--person NO | --style "
+    "list|phones|labels|birthdays [--address home|work] [--month N]] -o OUT.pdf\n"
+    "       zilvaren-cli sync FILE.qdb --url URL --user NAME [--password-file PATH]\n"
+    "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n"
+    "       zilvaren-cli --help | --version\n";
+
+// A wrong command line: the usage, as an error.
 int usage() {
-    std::fprintf(
-        stderr,
-        "usage: zilvaren-cli dump FILE.qdb\n"
-        "       zilvaren-cli save IN.qdb OUT.qdb\n"
-        "       zilvaren-cli import FILE.qdb ADDRESSBOOK.txt [--group PATH] -o OUT.qdb\n"
-        "       zilvaren-cli export FILE.qdb [-o Export.csv]\n"
-        "       zilvaren-cli import-vcard FILE.qdb CARDS.vcf [--group PATH] "
-        "[--replace-unencodable] -o OUT.qdb\n"
-        "       zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n"
-        "       zilvaren-cli import-csv FILE.qdb IN.csv [--map COLUMN=FIELD ...] [--group PATH] "
-        "[--replace-unencodable] -o OUT.qdb | --show-map\n"
-        "       zilvaren-cli export-xlsx FILE.qdb [--group PATH] -o OUT.xlsx\n"
-        "       zilvaren-cli export-ics FILE.qdb -o OUT.ics\n"
-        "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
-        "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
-        "       zilvaren-cli duplicates FILE.qdb\n"
-        "       zilvaren-cli merge FILE.qdb KEEP DROP [DROP...] -o OUT.qdb\n"
-        "       zilvaren-cli print FILE.qdb [--group PATH] [--person NO | --style "
-        "list|phones|labels|birthdays [--address home|work] [--month N]] -o OUT.pdf\n"
-        "       zilvaren-cli sync FILE.qdb --url URL --user NAME [--password-file PATH]\n"
-        "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -96,6 +97,14 @@ int runCli(const QStringList& args) {
         return usage();
     const QString command = args[0];
     const QStringList rest = args.mid(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("--version")) {
+        std::puts("zilvaren-cli " ZILVAREN_VERSION);
+        return 0;
+    }
     if (command == QLatin1String("dump"))
         return dump(rest);
     if (command == QLatin1String("save"))
@@ -120,13 +129,7 @@ int runCli(const QStringList& args) {
         return runFindCommand(rest);
     if (command == QLatin1String("dial"))
         return runDialCommand(rest);
-    if (command == QLatin1String("sync"))
-        return runSyncCommand(rest);
-    if (command == QLatin1String("print"))
-        return runPrintCommand(rest);
     if (command == QLatin1String("duplicates"))
         return runDuplicatesCommand(rest);
-    if (command == QLatin1String("merge"))
-        return runMergeCommand(rest);
     return usage();
 }

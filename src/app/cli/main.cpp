@@ -4,28 +4,37 @@
 #include "platform/Allocator.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
+#include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// Printing, sync and merging need the libraries of pages, fonts, the
+// network and the document's history, whose loading alone would cost every
+// other command more than a tenth of its time: they run in a program of
+// their own (ZILVAREN_CLI_DESKTOP, relative to this one's folder).
+[[noreturn]] void handOverToDesktopCommands(char** argv) {
+    char self[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self);
+    std::string path(self, n > 0 ? size_t(n) : 0);
+    path = path.substr(0, path.rfind('/') + 1) + ZILVAREN_CLI_DESKTOP;
+    ::execv(path.c_str(), argv);
+    std::fprintf(stderr, "zilvaren-cli: %s: %s\n", path.c_str(), std::strerror(errno));
+    std::exit(1);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && (std::strcmp(argv[1], "print") == 0 || std::strcmp(argv[1], "sync") == 0 ||
+                     std::strcmp(argv[1], "merge") == 0))
+        handOverToDesktopCommands(argv);
     tuneAllocatorForRecords();
-    // Qt would take options of its own (--style among them) out of the
-    // arguments: it is given the program's name alone.
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args.append(QString::fromLocal8Bit(argv[i]));
-    int qtArgc = 1;
-    // Printing lays pages out with fonts, which need the GUI part of Qt;
-    // it runs without a display.
-    std::unique_ptr<QCoreApplication> app;
-    if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(qtArgc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(qtArgc, argv);
-    }
-    return runCli(args);
+    QCoreApplication app(argc, argv);
+    return runCli(QCoreApplication::arguments().mid(1));
 }

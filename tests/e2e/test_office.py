@@ -57,6 +57,17 @@ def case_table_import_and_phone_list(t):
             "persons and the empty row counted", text)
     app.answer(box, "OK", "Tamam")
     wait_for(lambda: len(app.list_nos()) == 4, 5, "imported persons listed in the group")
+    # One step of the history: Ctrl+Z takes all three back, Ctrl+Y files them again.
+    undo = app.find(role_name="menu item", visible=False,
+                    pred=lambda a: a.name.replace("&", "").startswith("Geri Al"))
+    t.check(undo.name.replace("&", "") == "Geri Al: İçe Aktar (3 kişi)",
+            "Geri Al names the import", undo.name)
+    app.focus_window()
+    app.key("ctrl+z")
+    wait_for(lambda: app.list_nos() == ["1"], 5, "the import undone")
+    t.check(app.status_counts() == (2, 1), "the group's count without them", app.status_counts())
+    app.key("ctrl+y")
+    wait_for(lambda: len(app.list_nos()) == 4, 5, "the import redone")
     app.save()
     new = app.dump()["persons"][2:]
     t.check([(p["RecordNo"], p["FirstName"], p["Surname"], p["GroupPath"], p["Contacts"])

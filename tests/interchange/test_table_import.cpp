@@ -151,8 +151,8 @@ private Q_SLOTS:
         QCOMPARE(int(first.persons.size()), 2);
     }
 
-    // The import reaches the document as one change, and only once the
-    // user has seen the letters the record file cannot hold.
+    // The import reaches the document as one step of its history, and only
+    // once the user has seen the letters the record file cannot hold.
     void fileImportsAsOneChange() {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("t.csv"));
@@ -190,6 +190,7 @@ private Q_SLOTS:
         runTableImport(prompts, target);
         QCOMPARE(doc.persons().personCount(), 2);
         QCOMPARE(inserted.count(), 1);
+        QCOMPARE(doc.history().count(), 1);
         QVERIFY(doc.isModified());
         QCOMPARE(doc.persons().personAt(0)->FirstName, QStringLiteral("????"));
         QCOMPARE(doc.groups().root().children[0]->MemberCount, 2u);

@@ -5,6 +5,7 @@
 #include "BenchReport.h"
 #include "CliBench.h"
 #include "OfficeBench.h"
+#include "ProtectedFileBench.h"
 #include "SyncBench.h"
 #include "VCardBench.h"
 
@@ -23,6 +24,7 @@
 #include "platform/ScriptedPrompts.h"
 #include "platform/ShellOpener.h"
 #include "search/FindDialog.h"
+#include "store/ProtectedFile.h"
 #include "store/RecordFileReader.h"
 #include "tools/ToolsDialog.h"
 
@@ -211,6 +213,45 @@ int accessibleFilterChild(const QString& path, int reps) {
     return 0;
 }
 
+// The protected form beside the plain one: the key, derived once per
+// opening, on its own; opening and saving without it against the plain.
+template <typename Add>
+void benchProtectedFile(WindowBench& w, const QString& path, int reps, const Add& add) {
+    QFile plainFile(path);
+    if (!plainFile.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    const ProtectedFormTimes form = timeProtectedForm(plainFile.readAll());
+    add(QStringLiteral("protected: key derivation (Argon2id), once per opening"), form.deriveKeyMs,
+        Target{});
+    add(QStringLiteral("protected: sealing the bytes"), form.protectMs, Target{});
+    add(QStringLiteral("protected: opening the sealed bytes"), form.unprotectMs, Target{});
+
+    const QString password = QStringLiteral("Bench parolası");
+    const auto key =
+        std::make_shared<const FileKey>(deriveNewFileKey(SecretBytes::fromText(password)));
+    RecordDocument& doc = w.main().document();
+    doc.protect(key);
+    add(QStringLiteral("protected: save (backup and flush included)"),
+        medianMs(
+            reps, [&] { w.main().commands().ToolButton_Kaydet->trigger(); },
+            [&] { doc.markUnsaved(); }),
+        Target{Target::Operation, 1.3, QStringLiteral("save (backup and flush included)")});
+    RecordDocument opened;
+    const double openMs = medianMs(reps, [&] {
+        RecordFileData data =
+            readRecordFile(path, [&](const QString&, bool) -> std::optional<SecretBytes> {
+                return SecretBytes::fromText(password);
+            });
+        opened.load(data);
+    });
+    add(QStringLiteral("protected: open into the models, key derivation left out"),
+        openMs - form.deriveKeyMs,
+        Target{Target::Operation, 1.3, QStringLiteral("open into the models")});
+    // The rows after this one open the plain file again.
+    doc.protect(nullptr);
+    w.main().commands().ToolButton_Kaydet->trigger();
+}
+
 void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
     const int n = kSizes[sizeIndex];
     const int reps = n >= 100000 ? 5 : 11;
@@ -251,6 +292,8 @@ void benchSize(size_t sizeIndex, const QString& folder, BenchReport& report) {
             reps, [&] { w.main().commands().ToolButton_Kaydet->trigger(); },
             [&] { doc.markUnsaved(); }),
         timesB(15));
+
+    benchProtectedFile(w, path, reps, add);
 
     const FilterTimes plain = timeFilter(w, reps);
     add(QStringLiteral("group filter (~300 members)"), plain.filterMs, timesB(0.5));

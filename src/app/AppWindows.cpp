@@ -3,6 +3,7 @@
 #include "app/MainCommands.h"
 
 #include "app/AboutBox.h"
+#include "app/FileProtection.h"
 #include "person/ContactList.h"
 #include "search/FindDialog.h"
 #include "telephony/DialWindow.h"
@@ -30,6 +31,11 @@ AppWindows::AppWindows(const MainWindowServices& services)
                      &TForm_Telefon::openFor);
     find_->setJump([m](PersonRecord* p) { m->jumpToPerson(p); });
     tools_->setAfterBulkChange([m] { m->showFocusedPerson(); });
+    SettingsStore& settings = services.settings;
+    tools_->setIdleLock(settings.idleLockMinutes(), [m, &settings](int minutes) {
+        settings.writeIdleLockMinutes(minutes);
+        m->protection().setIdleMinutes(minutes);
+    });
 }
 
 AppWindows::~AppWindows() = default;

@@ -3,10 +3,13 @@
 #include "app/ActivityNote.h"
 #include "app/FileShell.h"
 #include "platform/Prompts.h"
+#include "platform/qt/WaitCursor.h"
+#include "store/ProtectedFile.h"
 #include "store/RecordDocument.h"
 #include "store/RecordFile.h"
 #include "store/RecordFileReader.h"
 #include "store/RecordFileSaver.h"
+#include "sync/SyncState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -142,11 +145,13 @@ void FileCommands::DosyaAcNew(OpenSender sender, const QString& recentPath) {
             const QString recovery = unnamedRecoveryFileName();
             if (chooseRecoveredContent(QString(), recovery) == recovery) {
                 try {
-                    RecordFileData data = readRecordFile(recovery);
+                    RecordFileData data = readRecordFile(recovery, askPassword());
                     window_.showLoadedFile(data);
+                    savedKey_.reset();
                     document_.markUnsaved();
                     restoredRecovery_ = recovery;
-                } catch (const RecordFileError& e) {
+                } catch (const PasswordNotGiven&) {
+                } catch (const ZilvarenError& e) {
                     prompts_.showError(e.message());
                 }
             }
@@ -254,8 +259,18 @@ void FileCommands::reportPartialRead(const QString& path, const RecordFileData& 
             .arg(personsRead));
 }
 
-// Reads the file first: a file that cannot be read at all changes nothing,
-// not even the current name.
+PasswordSource FileCommands::askPassword() {
+    return [this](const QString& path, bool again) {
+        if (again)
+            prompts_.showError(wrongPasswordMessage());
+        // The key is made under the wait cursor; the question is not.
+        const WaitCursorPause pause;
+        return prompts_.password(QStringLiteral("Parola"),
+                                 QStringLiteral("\"%1\" dosyası parola ile korunuyor.\rParola:")
+                                     .arg(QFileInfo(path).fileName()));
+    };
+}
+
 bool FileCommands::load(const QString& path) {
     // Opening the file this window already holds again keeps its lock.
     const bool holdingIt = lock_ && !readOnly_ && isRealFileName(currentFileName_) &&
@@ -265,30 +280,52 @@ bool FileCommands::load(const QString& path) {
     if (!holdingIt && !lockForOpening(path, &lock, &readOnly))
         return false;
     const QString source = chooseRecoveredContent(path, ::recoveryFileName(path));
+    try {
+        show(path, source, askPassword(), [&] {
+            if (!holdingIt) {
+                lock_ = std::move(lock);
+                readOnly_ = readOnly;
+            }
+        });
+    } catch (const PasswordNotGiven&) {
+        return false;
+    } catch (const ZilvarenError& e) {
+        prompts_.showError(e.message());
+        return false;
+    }
+    return true;
+}
+
+void FileCommands::reopenAfterLock(const PasswordSource& password) {
+    const QString path = isRealFileName(currentFileName_) ? currentFileName_ : QString();
+    const QString recovery = recoveryFileName();
+    show(path, QFileInfo::exists(recovery) ? recovery : path, password, [] {});
+}
+
+// Reads the file first: a file that cannot be read at all changes nothing,
+// not even the current name.
+void FileCommands::show(const QString& path, const QString& source,
+                        const PasswordSource& password, const std::function<void()>& adopt) {
     RecordFileData data;
     qsizetype personsRead = 0;
     {
         // Reading and showing a large file holds the window for a while.
-        const ActivityNote note(window_, QStringLiteral("Dosya açılıyor: ") + path);
-        try {
-            data = readRecordFile(source);
-        } catch (const RecordFileError& e) {
-            prompts_.showError(e.message());
-            return false;
-        }
-        if (!holdingIt) {
-            lock_ = std::move(lock);
-            readOnly_ = readOnly;
-        }
+        const ActivityNote note(window_, QStringLiteral("Dosya açılıyor: ") + source);
+        data = readRecordFile(source, password);
+        adopt();
         partialRead_ = data.error.has_value();
         personsRead = qsizetype(data.persons.size());
-        if (path != currentFileName_)
+        if (path.isEmpty())
+            setCaption();
+        else if (path != currentFileName_)
             SetCurrentFileName(path);
         else
             setCaption();
         // The file that was open lets go of its pictures in its own folder.
         document_.closeHistory();
-        QDir::setCurrent(QFileInfo(path).absolutePath());
+        if (!path.isEmpty())
+            QDir::setCurrent(QFileInfo(path).absolutePath());
+        savedKey_ = source == path ? data.key : nullptr;
         window_.showLoadedFile(data);
     }
     restoredRecovery_.clear();
@@ -299,7 +336,6 @@ bool FileCommands::load(const QString& path) {
     }
     if (partialRead_)
         reportPartialRead(source, data, personsRead);
-    return true;
 }
 
 void FileCommands::Button_KaydetClick(SaveSender sender) {
@@ -327,15 +363,31 @@ void FileCommands::Button_KaydetClick(SaveSender sender) {
     }
     try {
         const ActivityNote note(window_, QStringLiteral("Dosya kaydediliyor: ") + currentFileName_);
-        saveRecordFile(currentFileName_, window_.composeFile());
+        saveRecordFile(currentFileName_, window_.composeFile(), document_.fileKey().get());
     } catch (const ZilvarenError& e) {
         prompts_.showError(e.message());
         return;
     }
     partialRead_ = false;
     document_.markSaved();
+    resealSyncState();
     if (!restoredRecovery_.isEmpty()) {
         QFile::remove(restoredRecovery_);
         restoredRecovery_.clear();
+    }
+}
+
+void FileCommands::resealSyncState() {
+    const std::shared_ptr<const FileKey> key = document_.fileKey();
+    const std::shared_ptr<const FileKey> was = std::exchange(savedKey_, key);
+    const QString stateFile = SyncState::fileFor(currentFileName_);
+    if (was == key || !QFileInfo::exists(stateFile))
+        return;
+    try {
+        SyncState::read(stateFile, was.get()).write(stateFile, key.get());
+    } catch (const ZilvarenError& e) {
+        prompts_.showError(QStringLiteral("Dosya kaydedildi, ama eşitleme bilgisi yeni parolayla "
+                                          "yazılamadı.\r") +
+                           e.message());
     }
 }

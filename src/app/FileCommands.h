@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/RecordFileLock.h"
+#include "store/RecordFileReader.h"
 
 #include <QObject>
 #include <QStringList>
@@ -50,6 +51,10 @@ public:
     bool isReadOnly() const { return readOnly_; }
     // Where the unsaved state goes when the program is ended from outside.
     QString recoveryFileName() const;
+    // The window was locked: the file comes back with the password given,
+    // from its recovery file when the lock wrote one. Throws
+    // PasswordNotGiven (a wrong password) or ZilvarenError.
+    void reopenAfterLock(const PasswordSource& password);
     // The program ends: the file is no longer held.
     void releaseLock() { lock_.reset(); }
 
@@ -63,6 +68,14 @@ Q_SIGNALS:
 
 private:
     bool load(const QString& path);
+    // Reads source and shows it as the file path (empty: unnamed); adopt
+    // runs once it was read. Throws what reading throws.
+    void show(const QString& path, const QString& source, const PasswordSource& password,
+              const std::function<void()>& adopt);
+    // The password of a protected file, asked again after a wrong one.
+    PasswordSource askPassword();
+    // The sync state beside the file follows the file's new password.
+    void resealSyncState();
     void setCaption();
     // The lock of a file about to be opened: false when the user cancels;
     // *readOnly when another window holds it and the user opens it anyway.
@@ -89,4 +102,7 @@ private:
     bool partialRead_ = false;
     // A restored recovery file goes once the restored state is saved.
     QString restoredRecovery_;
+    // The key of the file on disk, which the sync state beside it is
+    // protected with.
+    std::shared_ptr<const FileKey> savedKey_;
 };

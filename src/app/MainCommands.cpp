@@ -1,5 +1,7 @@
 #include "app/MainCommands.h"
 
+#include "app/FileProtection.h"
+
 #include "app/EditHistory.h"
 #include "app/FileCommands.h"
 #include "app/OfficeCommands.h"
@@ -94,19 +96,27 @@ void MainCommands::buildActions() {
             [this] { files_.Button_KaydetClick(FileCommands::SaveSender::SaveAs); });
     connect(Prg_Exit, &QAction::triggered, w, &TForm_Main::Prg_ExitClick);
     connect(Menu_ImportFile, &QAction::triggered, w, &TForm_Main::Button_ImportClick);
-    connect(Export, &QAction::triggered, w, &TForm_Main::ExportClick);
+    // Exports write the persons plain: a protected file asks first.
+    const auto plain = [this](auto command) {
+        return [this, command] {
+            if (window_.protection().mayExportPlain())
+                command();
+        };
+    };
+    connect(Export, &QAction::triggered, w, plain([w] { w->ExportClick(); }));
     connect(Menu_VCardImport, &QAction::triggered, w, &TForm_Main::VCardImportClick);
-    connect(Menu_VCardExport, &QAction::triggered, w, &TForm_Main::VCardExportClick);
+    connect(Menu_VCardExport, &QAction::triggered, w, plain([w] { w->VCardExportClick(); }));
     connect(Menu_Sync, &QAction::triggered, &window_.serverSync(),
             &ServerSync::SunucuylaEsitleClick);
-    connect(Menu_Yazdir, &QAction::triggered, w, [this] { window_.printing().YazdirClick(); });
+    connect(Menu_Yazdir, &QAction::triggered, w,
+            plain([this] { window_.printing().YazdirClick(); }));
     connect(Menu_Pdf, &QAction::triggered, w,
-            [this] { window_.printing().PdfOlarakKaydetClick(); });
+            plain([this] { window_.printing().PdfOlarakKaydetClick(); }));
     connect(Menu_Mukerrer, &QAction::triggered, w, &TForm_Main::MukerrerKayitlarClick);
     connect(Menu_TabloImport, &QAction::triggered, w,
             [this] { window_.office().TabloIceAktarClick(); });
     connect(Menu_ExcelExport, &QAction::triggered, w,
-            [this] { window_.office().ExcelOlarakDisaAktarClick(); });
+            plain([this] { window_.office().ExcelOlarakDisaAktarClick(); }));
     connect(Menu_DogumGunleri, &QAction::triggered, w,
             [this] { window_.office().DogumGunleriClick(); });
 }
@@ -118,6 +128,11 @@ void MainCommands::buildMenus() {
     dosyaMenu_->addAction(DosyaAc);
     dosyaMenu_->addAction(Menu_Kaydet);
     dosyaMenu_->addAction(Menu_FKaydet);
+    dosyaMenu_->addSeparator();
+    FileProtection& protection = window_.protection();
+    for (QAction* a : {protection.ParolaKoy, protection.ParolaDegistir, protection.ParolaKaldir,
+                       protection.Kilitle})
+        dosyaMenu_->addAction(a);
     dosyaMenu_->addSeparator();
     dosyaMenu_->addAction(Menu_ImportFile);
     dosyaMenu_->addAction(Export);
@@ -199,5 +214,6 @@ void MainCommands::setLocked(bool locked) {
                        Menu_Mukerrer, Menu_DogumGunleri})
         a->setEnabled(!locked);
     history_->setLocked(locked);
+    window_.protection().updateActions(locked);
     updateSaveCommands();
 }

@@ -2,6 +2,7 @@
 
 #include "app/ActivityNote.h"
 #include "app/FileCommands.h"
+#include "app/FileProtection.h"
 #include "app/MainCommands.h"
 #include "app/OfficeCommands.h"
 #include "app/PanelLayout.h"
@@ -24,6 +25,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/TurkishText.h"
 #include "print/PrintFlow.h"
+#include "store/ProtectedFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -46,6 +48,8 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(QStringLiteral("Velmora"));
     files_ = new FileCommands(document_, *this, services_.prompts, this);
+    protection_ = new FileProtection(*this, *files_, services_.prompts);
+    protection_->setIdleMinutes(services_.settings.idleLockMinutes());
     editor_ = new PersonEditor(this);
     VST = new PersonListView(document_, this);
     VST_Grup = new GroupTreeView(document_, this);
@@ -207,32 +211,47 @@ QByteArray TForm_Main::composeFile() {
     return document_.compose();
 }
 
-void TForm_Main::keepUnsavedWorkAndQuit() {
+bool TForm_Main::writeUnsavedWork() {
     const PersonRecord* replaces = nullptr;
     const std::optional<PersonRecord> pending = editing_->pendingRecord(&replaces);
-    if (document_.isModified() || pending) {
-        std::vector<const PersonRecord*> persons = document_.persons().allPersons();
-        const PersonRecord* focused = VST->focusedPerson();
-        if (pending && replaces) {
-            std::replace(persons.begin(), persons.end(), replaces, &*pending);
-            if (focused == replaces)
-                focused = &*pending;
-        } else if (pending) {
-            persons.push_back(&*pending);
-        }
-        // No one is there to answer a message: the reason goes to the log.
-        try {
-            writeFileSafely(files_->recoveryFileName(), compose(persons, focused),
-                            QStringLiteral("Kaydedilmemiş değişiklikler %1 dosyasına yazılamadı."));
-        } catch (const ZilvarenError& e) {
-            qWarning("%s", qPrintable(e.message()));
-        }
+    if (!document_.isModified() && !pending)
+        return false;
+    std::vector<const PersonRecord*> persons = document_.persons().allPersons();
+    const PersonRecord* focused = VST->focusedPerson();
+    if (pending && replaces) {
+        std::replace(persons.begin(), persons.end(), replaces, &*pending);
+        if (focused == replaces)
+            focused = &*pending;
+    } else if (pending) {
+        persons.push_back(&*pending);
+    }
+    QByteArray content = compose(persons, focused);
+    if (const FileKey* key = document_.fileKey().get())
+        content = protectRecordBytes(content, *key);
+    writeFileSafely(files_->recoveryFileName(), content,
+                    QStringLiteral("Kaydedilmemiş değişiklikler %1 dosyasına yazılamadı."));
+    return true;
+}
+
+void TForm_Main::keepUnsavedWorkAndQuit() {
+    // No one is there to answer a message: the reason goes to the log.
+    try {
+        writeUnsavedWork();
+    } catch (const ZilvarenError& e) {
+        qWarning("%s", qPrintable(e.message()));
     }
     writeSettingsForClose();
     files_->releaseLock();
     // Nothing else may run now: a dialog that is open must not go on to
     // save or ask anything.
     ::_exit(0);
+}
+
+void TForm_Main::closeForLock() {
+    editing_->setAside();
+    document_.clearForLock();
+    editor_->ClearDetailPages();
+    refreshPersonCounts();
 }
 
 // While an add or edit is open only "Tamam" and "İptal" work: the list,

@@ -11,6 +11,7 @@
 class Clock;
 class ContactList;
 class FileCommands;
+class FileProtection;
 class GroupCommands;
 class GroupTreeView;
 class PersonEditing;
@@ -45,6 +46,7 @@ public:
 
     RecordDocument& document() { return document_; }
     FileCommands& files() { return *files_; }
+    FileProtection& protection() { return *protection_; }
     PersonEditor& editor() { return *editor_; }
     PersonEditing& editing() { return *editing_; }
     ContactList& contacts() { return *contacts_; }
@@ -67,6 +69,12 @@ public:
     // has not saved, an open edit included, goes to the recovery file
     // beside the record file, then the process ends without a question.
     void keepUnsavedWorkAndQuit();
+    // What the user has not saved, an open edit included, goes to the
+    // recovery file (protected like the file); false when nothing was
+    // unsaved. Throws ZilvarenError when it could not be written.
+    bool writeUnsavedWork();
+    // The window is locked: no person, group or edit is left in it.
+    void closeForLock();
 
     void Button_YeniClick();
     void Prg_ExitClick();
@@ -124,6 +132,7 @@ private:
     MainWindowServices services_;
     RecordDocument document_;
     FileCommands* files_;
+    FileProtection* protection_;
     PersonEditor* editor_;
     PersonEditing* editing_;
     ContactList* contacts_;

@@ -414,14 +414,26 @@ void PersonEditing::SB_TamamClick() {
     Q_EMIT editConfirmed();
 }
 
+void PersonEditing::setAside() {
+    if (!isEditing())
+        return;
+    if (takePictureChanges_)
+        takePictureChanges_();
+    endEdit();
+}
+
 void PersonEditing::SB_IptalClick() {
+    endEdit();
+    Q_EMIT editCancelled();
+}
+
+void PersonEditing::endEdit() {
     editTarget_ = nullptr;
     pages_.ClearDetailPages();
     if (PersonRecord* p = list_.focusedPerson())
         pages_.ShowPerson(*p);
     pages_.setEditMode(PersonEditor::Viewing);
     UnlockAfterEditing();
-    Q_EMIT editCancelled();
 }
 
 void PersonEditing::SB_SilClick() {

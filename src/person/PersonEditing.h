@@ -37,6 +37,10 @@ public:
     void SB_SilClick();
     void SB_TamamClick();
     void SB_IptalClick();
+    // The window locks during an edit: the edit ends without a step, and
+    // the pictures it copied in stay on disk, since the recovery file the
+    // lock wrote names them.
+    void setAside();
     void escapePressed();
     // A detail control changed: the first change in viewing mode starts an
     // edit of the focused person, or an add when none is focused.
@@ -72,6 +76,7 @@ Q_SIGNALS:
 
 private:
     void LockForEditing();
+    void endEdit();
     void UnlockAfterEditing();
     void connectChangeNotifications();
     void upperCaseEntry(class QLineEdit* edit);

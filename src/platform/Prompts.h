@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class SecretBytes;
+
 enum class PromptButton { Ok, Yes, No, Cancel };
 enum class PromptIcon { Information, Warning, Error };
 
@@ -36,6 +38,10 @@ public:
     // One-line input; nullopt when cancelled.
     virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                             const QString& defaultValue) = 0;
+    // A password, typed hidden; nullopt when cancelled. The typed text
+    // leaves the dialog only as SecretBytes.
+    virtual std::optional<SecretBytes> password(const QString& caption,
+                                                const QString& prompt) = 0;
     // An existing file to open; nullopt when cancelled.
     virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
     // A file name to save under (need not exist); nullopt when cancelled.

@@ -50,6 +50,15 @@ std::optional<QString> ScriptedPrompts::inputBox(const QString& caption, const Q
     return nextText();
 }
 
+std::optional<SecretBytes> ScriptedPrompts::password(const QString& caption,
+                                                     const QString& prompt) {
+    shown_.append({Kind::Password, prompt, caption, {}, PromptIcon::Information, {}});
+    const std::optional<QString> text = nextText();
+    if (!text)
+        return std::nullopt;
+    return SecretBytes::fromText(*text);
+}
+
 std::optional<QString> ScriptedPrompts::openFileName(const FileDialogRequest& request) {
     shown_.append({Kind::OpenFile, request.title, {}, {}, PromptIcon::Information, request});
     return nextText();

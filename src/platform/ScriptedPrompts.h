@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Prompts.h"
+#include "platform/SecretBytes.h"
 
 #include <QQueue>
 #include <QStringList>
@@ -11,7 +12,7 @@
 // answers Cancel, so a test notices instead of hanging.
 class ScriptedPrompts : public Prompts {
 public:
-    enum class Kind { Message, Error, Question, Input, OpenFile, SaveFile, Choice };
+    enum class Kind { Message, Error, Question, Input, Password, OpenFile, SaveFile, Choice };
     struct Shown {
         Kind kind;
         QString text;  // message, question, prompt, or dialog title
@@ -23,7 +24,7 @@ public:
 
     // Queue the answer of the next question, input box or file dialog.
     // A question takes a PromptButton, the others a QString (or a null
-    // QVariant for Cancel).
+    // QVariant for Cancel); a password is answered with its text.
     void answer(PromptButton button) { answers_.enqueue(QVariant::fromValue(int(button))); }
     void answerText(const QString& text) { answers_.enqueue(text); }
     void answerCancel() { answers_.enqueue(QVariant()); }
@@ -43,6 +44,7 @@ public:
                      const QList<PromptButton>& buttons) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
+    std::optional<SecretBytes> password(const QString& caption, const QString& prompt) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     // Answered with the text of the item to choose.

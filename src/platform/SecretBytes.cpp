@@ -73,3 +73,19 @@ SecretBytes::Reading::~Reading() {
     if (--secret_.readers_ == 0 && secret_.data_)
         sodium_mprotect_noaccess(secret_.data_);
 }
+
+bool sameSecret(const SecretBytes& a, const SecretBytes& b) {
+    if (a.size() != b.size())
+        return false;
+    const auto x = a.read();
+    const auto y = b.read();
+    return sodium_memcmp(x.data(), y.data(), x.size()) == 0;
+}
+
+std::size_t characterCount(const SecretBytes& text) {
+    const auto bytes = text.read();
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        n += (bytes.data()[i] & 0xC0) != 0x80;
+    return n;
+}

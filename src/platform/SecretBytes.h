@@ -54,3 +54,8 @@ private:
     std::size_t size_ = 0;
     mutable int readers_ = 0;
 };
+
+// Whether two secrets hold the same bytes (in constant time).
+bool sameSecret(const SecretBytes& a, const SecretBytes& b);
+// The characters of a secret made by fromText.
+std::size_t characterCount(const SecretBytes& text);

@@ -10,6 +10,8 @@ const QString kRecentFiles = QStringLiteral("Recent Files");
 const QString kRecentPrefix = QStringLiteral("RecentFile_");
 const QString kPageSetup = QStringLiteral("PageSetup");
 const QString kPorts = QStringLiteral("Ports");
+const QString kIdleLock = QStringLiteral("Protection/IdleLockMinutes");
+constexpr int kDefaultIdleLockMinutes = 10;
 
 std::optional<int> readInt(const QSettings& s, const QString& key) {
     if (!s.contains(key))
@@ -91,4 +93,14 @@ std::optional<QString> SettingsStore::portDevice(int portNum) const {
     if (!settings_.contains(key))
         return std::nullopt;
     return settings_.value(key).toString();
+}
+
+int SettingsStore::idleLockMinutes() const {
+    const int minutes = readInt(settings_, kIdleLock).value_or(kDefaultIdleLockMinutes);
+    return std::clamp(minutes, 0, kMaxIdleLockMinutes);
+}
+
+void SettingsStore::writeIdleLockMinutes(int minutes) {
+    settings_.setValue(kIdleLock, std::clamp(minutes, 0, kMaxIdleLockMinutes));
+    settings_.sync();
 }

@@ -29,6 +29,11 @@ public:
     // "/dev/ttyUSB0"), when the user has set one.
     std::optional<QString> portDevice(int portNum) const;
 
+    // Minutes without input after which a protected file locks; 0 never.
+    int idleLockMinutes() const;
+    void writeIdleLockMinutes(int minutes);
+    static constexpr int kMaxIdleLockMinutes = 24 * 60;
+
 private:
     mutable QSettings settings_;
 };

@@ -14,7 +14,6 @@ std::unique_ptr<LoadedFile> LoadedFile::read(const QString& path,
 
 std::unique_ptr<LoadedFile> LoadedFile::fromData(RecordFileData& data) {
     auto file = std::make_unique<LoadedFile>();
-    file->key = data.key;
     GroupNode* group = data.groupToSelect;
     const std::optional<QString> recordNo = data.focusedRecordNo;
     file->document.load(data);
@@ -24,5 +23,5 @@ std::unique_ptr<LoadedFile> LoadedFile::fromData(RecordFileData& data) {
 }
 
 void LoadedFile::save(const QString& path) const {
-    saveRecordFile(path, document.compose(), key.get());
+    saveRecordFile(path, document.compose(), document.fileKey().get());
 }

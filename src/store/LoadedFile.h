@@ -11,8 +11,6 @@
 // header group). This is how the command-line tool opens and saves files.
 struct LoadedFile {
     RecordDocument document;
-    // The key a protected file was opened with, and is saved with again.
-    std::shared_ptr<const FileKey> key;
 
     // Throws ZilvarenError when the file is missing, unreadable or reading
     // stopped at a malformed line; a protected file is opened with password.

@@ -160,6 +160,14 @@ std::optional<FileKey> keyForFile(QByteArrayView firstBytes, const SecretBytes& 
     return key;
 }
 
+bool passwordOpens(const FileKey& key, const SecretBytes& password) {
+    ensureSodiumReady();
+    const FileKey again = ProtectedForm::derive(password, key.salt(), key.limits());
+    const auto a = ProtectedForm::keys(key).read();
+    const auto b = ProtectedForm::keys(again).read();
+    return a.size() == b.size() && sodium_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
 ProtectedFileWriter::ProtectedFileWriter(QIODevice& out, const FileKey& key)
     : out_(out), header_(kProtectedHeaderSize, Qt::Uninitialized),
       sealed_(kSealedChunkSize, Qt::Uninitialized), state_(std::make_unique<State>()) {

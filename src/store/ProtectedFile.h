@@ -84,6 +84,10 @@ FileKey deriveNewFileKey(const SecretBytes& password, KdfLimits limits = kDefaul
 std::optional<FileKey> keyForFile(QByteArrayView firstBytes, const SecretBytes& password,
                                   const QString& fileName);
 
+// Whether password is the one key was made from (asked before the password
+// of an open file is changed or taken away, or a locked file opens again).
+bool passwordOpens(const FileKey& key, const SecretBytes& password);
+
 // Writes the protected form of what is written to it into out, a chunk
 // at a time, so no second copy of the file is made. Every writer seals
 // anew (a new stream header) with the key's salt and limits. finish() after

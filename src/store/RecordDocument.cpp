@@ -149,6 +149,8 @@ void RecordDocument::load(RecordFileData& data) {
     mergeFileState(data, find_, settings_);
     differentPersons_ = std::move(data.differentPersons);
     data.differentPersons.clear();
+    fileKey_ = data.key;
+    Q_EMIT protectionChanged();
     savedPictures_ = currentPictures();
     Q_EMIT fileStateLoaded();
 }
@@ -158,7 +160,20 @@ void RecordDocument::clearRecords() {
     persons_.clear();
     groups_.clear();
     differentPersons_.clear();
+    fileKey_.reset();
     savedPictures_.clear();
+    Q_EMIT protectionChanged();
+}
+
+void RecordDocument::clearForLock() {
+    savedPictures_ += currentPictures();
+    clearRecords();
+}
+
+void RecordDocument::protect(std::shared_ptr<const FileKey> key) {
+    fileKey_ = std::move(key);
+    markUnsaved();
+    Q_EMIT protectionChanged();
 }
 
 QByteArray RecordDocument::compose(QString* unencodable) const {

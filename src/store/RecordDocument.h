@@ -9,8 +9,10 @@
 #include <QUndoStack>
 
 #include <functional>
+#include <memory>
 
 class DocumentStep;
+class FileKey;
 
 // Everything one record file holds while it is open: the persons, the
 // groups, the find dialog's remembered state, the four file settings, the
@@ -36,6 +38,11 @@ public:
     FileSettings& settings() { return settings_; }
     const FileSettings& settings() const { return settings_; }
     DifferentPersons& differentPersons() { return differentPersons_; }
+    // The key the file is saved with in the protected form; null when it
+    // is saved plain. Comes with a file that is read.
+    const std::shared_ptr<const FileKey>& fileKey() const { return fileKey_; }
+    // A new password, or none: the next save writes the file in that form.
+    void protect(std::shared_ptr<const FileKey> key);
     const DifferentPersons& differentPersons() const { return differentPersons_; }
 
     // -- the history and the modified flag
@@ -118,8 +125,12 @@ public:
     // current ones: its words come after those already remembered, and
     // only what the file sets changes. The history starts empty.
     void load(RecordFileData& data);
-    // Empties persons and groups (a new file); the history starts empty.
+    // Empties persons, groups and the key (a new file, a locked window);
+    // the history starts empty.
     void clearRecords();
+    // The same when the window locks: the picture files the persons name
+    // now stay, since the recovery file written before names them.
+    void clearForLock();
     // Ends the history as the file is closed: picture files that only its
     // steps could have brought back, and the file on disk does not name,
     // may go now.
@@ -151,6 +162,8 @@ public:
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);
+    // The file came, went or got another password (or none).
+    void protectionChanged();
     // The find state or the settings were replaced from a file.
     void fileStateLoaded();
     // A step was undone or redone: the person and group it touched, each
@@ -168,6 +181,7 @@ private:
     FindState find_;
     FileSettings settings_;
     DifferentPersons differentPersons_;
+    std::shared_ptr<const FileKey> fileKey_;
     bool unsavedOutsideHistory_ = false;
     bool announcedModified_ = false;
     DocumentStep* open_ = nullptr;

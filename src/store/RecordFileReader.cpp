@@ -578,9 +578,15 @@ RecordFileData readRecordFile(QIODevice& device, const PersonVisitor& visit) {
 
 namespace {
 
+PasswordSource& defaultPasswordSource() {
+    static PasswordSource source;
+    return source;
+}
+
 // The key a password gives for a protected file, asked until one does.
 std::shared_ptr<const FileKey> keyOf(QIODevice& file, const QString& path,
-                                     const PasswordSource& password) {
+                                     const PasswordSource& source) {
+    const PasswordSource& password = source ? source : defaultPasswordSource();
     const QByteArray header = file.peek(kProtectedHeaderSize);
     for (bool again = false;; again = true) {
         std::optional<SecretBytes> given = password ? password(path, again) : std::nullopt;
@@ -608,6 +614,10 @@ RecordFileData readFile(const QString& path, const PasswordSource& password, Rea
 }
 
 } // namespace
+
+void setDefaultPasswordSource(PasswordSource source) {
+    defaultPasswordSource() = std::move(source);
+}
 
 RecordFileData readRecordFile(const QString& path, const PasswordSource& password) {
     return readFile(path, password, [](QIODevice& file) { return readRecordFile(file); });

@@ -20,6 +20,10 @@ public:
 using PasswordSource =
     std::function<std::optional<SecretBytes>(const QString& path, bool again)>;
 
+// The source used where a reading is given none: the command line sets
+// the password it was given, once, for the one file a command works on.
+void setDefaultPasswordSource(PasswordSource source);
+
 // A protected file whose password was not given.
 class PasswordNotGiven : public RecordFileError {
 public:

@@ -77,6 +77,27 @@ private:
     QByteArray temporary_;
 };
 
+bool isPlainFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() > 0 &&
+           !isProtectedRecordFile(file.peek(kProtectedHeaderSize));
+}
+
+// The first protected save of a file: its backup, the plain file it was,
+// is protected too, or goes when it cannot be.
+void protectBackup(const QString& backup, const FileKey& key) {
+    QFile file(backup);
+    try {
+        if (!file.open(QIODevice::ReadOnly))
+            throw ZilvarenError(file.errorString());
+        const QByteArray plain = file.readAll();
+        file.close();
+        writeFileSafely(backup, protectRecordBytes(plain, key), QStringLiteral("%1"));
+    } catch (const ZilvarenError&) {
+        QFile::remove(backup);
+    }
+}
+
 } // namespace
 
 QString backupFileName(const QString& path) {
@@ -107,11 +128,15 @@ QString saveTargetOf(const QString& path) {
 void saveRecordFile(const QString& path, const std::function<bool(QIODevice&)>& writeContent,
                     const FileKey* key) {
     if (key) {
+        const QString backup = backupFileName(saveTargetOf(path));
+        const bool wasPlain = isPlainFile(saveTargetOf(path));
         saveRecordFile(path, [&](QIODevice& out) {
             // A refusal of out leaves its reason in out.
             ProtectedFileWriter sealed(out, *key);
             return writeContent(sealed) && sealed.finish();
         });
+        if (wasPlain)
+            protectBackup(backup, *key);
         return;
     }
     const QString target = saveTargetOf(path);

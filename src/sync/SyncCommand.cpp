@@ -66,7 +66,7 @@ int runSyncCommand(const QStringList& args) {
         auto file =
             QFileInfo::exists(path) ? LoadedFile::read(path) : std::make_unique<LoadedFile>();
         const QString stateFile = SyncState::fileFor(path);
-        SyncState state = SyncState::read(stateFile);
+        SyncState state = SyncState::read(stateFile, file->document.fileKey().get());
         if (state.server != parser.value(url) || state.user != parser.value(user))
             state = SyncState{};
         state.user = parser.value(user);
@@ -89,7 +89,7 @@ int runSyncCommand(const QStringList& args) {
         };
         const SyncReport report = engine.run(target);
         file->save(path);
-        state.write(stateFile);
+        state.write(stateFile, file->document.fileKey().get());
         std::fprintf(stdout, "%s\n", report.summary().toUtf8().constData());
         return report.conflicts > 0 ? 3 : 0;
     } catch (const std::exception& e) {

@@ -34,7 +34,7 @@ bool SyncFlow::run() {
     const QString stateFile = SyncState::fileFor(file);
     SyncState state;
     try {
-        state = SyncState::read(stateFile);
+        state = SyncState::read(stateFile, s_.document.fileKey().get());
     } catch (const ZilvarenError& e) {
         s_.prompts.showError(e.message());
         return false;
@@ -122,7 +122,7 @@ bool SyncFlow::run() {
             return false;
         }
         try {
-            working.write(stateFile);
+            working.write(stateFile, s_.document.fileKey().get());
         } catch (const ZilvarenError& e) {
             s_.prompts.showError(e.message());
             return false;

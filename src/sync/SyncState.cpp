@@ -3,6 +3,9 @@
 #include "platform/Errors.h"
 #include "platform/FileProblems.h"
 #include "platform/SafeFile.h"
+#include "store/ProtectedFile.h"
+
+#include <QBuffer>
 
 #include <QDir>
 #include <QFile>
@@ -56,7 +59,7 @@ QString SyncState::fileFor(const QString& recordFile) {
     return info.absoluteDir().filePath(info.completeBaseName() + QStringLiteral(".sync"));
 }
 
-SyncState SyncState::read(const QString& path) {
+SyncState SyncState::read(const QString& path, const FileKey* key) {
     SyncState state;
     if (!QFileInfo::exists(path))
         return state;
@@ -67,7 +70,15 @@ SyncState SyncState::read(const QString& path) {
     };
     if (const auto reason = openToRead(file))
         throw unreadable(*reason);
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    QByteArray bytes = file.readAll();
+    if (isProtectedRecordFile(bytes)) {
+        if (!key)
+            throw unreadable(QStringLiteral("Eşitleme bilgisi parola ile korunuyor."));
+        QBuffer sealed(&bytes);
+        sealed.open(QIODevice::ReadOnly);
+        bytes = unprotectRecordFile(sealed, *key, path);
+    }
+    const QList<QByteArray> lines = bytes.split('\n');
     if (lines.value(0) != kMagic)
         throw unreadable(QStringLiteral("Bu dosya bir eşitleme bilgisi dosyası değil."));
     for (const QByteArray& line : lines.mid(1)) {
@@ -89,7 +100,7 @@ SyncState SyncState::read(const QString& path) {
     return state;
 }
 
-void SyncState::write(const QString& path) const {
+void SyncState::write(const QString& path, const FileKey* key) const {
     QByteArray out = kMagic + '\n';
     const auto field = [&out](const char* kind, QByteArrayView value) {
         out.append(kind).append('\t').append(escaped(value)).append('\n');
@@ -114,5 +125,7 @@ void SyncState::write(const QString& path) const {
             .append('\t')
             .append(escaped(it.value()))
             .append('\n');
+    if (key)
+        out = protectRecordBytes(out, *key);
     writeFileSafely(path, out, QStringLiteral("Eşitleme bilgisi %1 dosyasına yazılamadı."));
 }

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QString>
 
+class FileKey;
+
 // A card as the last sync left it: the person it is, and that person as
 // it was then.
 struct SyncedCard {
@@ -25,9 +27,11 @@ struct SyncState {
     QHash<QString, QByteArray> foreign; // href: ETag, cards not taken
 
     static QString fileFor(const QString& recordFile);
+    // Beside a protected record file the state is protected with the
+    // file's key, since card addresses may carry names.
     // Nothing (a first sync) when the file is missing; throws ZilvarenError
-    // when it cannot be read.
-    static SyncState read(const QString& path);
+    // when it cannot be read. A plain state is read whatever key is given.
+    static SyncState read(const QString& path, const FileKey* key = nullptr);
     // Throws ZilvarenError naming the step that failed.
-    void write(const QString& path) const;
+    void write(const QString& path, const FileKey* key = nullptr) const;
 };

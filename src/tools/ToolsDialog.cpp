@@ -1,6 +1,7 @@
 #include "tools/ToolsDialog.h"
 
 #include "platform/Prompts.h"
+#include "platform/SettingsStore.h"
 #include "store/RecordDocument.h"
 #include "tools/BulkTools.h"
 
@@ -46,6 +47,13 @@ TToolsDialogBox::TToolsDialogBox(RecordDocument& document, Prompts& prompts, QWi
     auto* spinLabel = new QLabel(QStringLiteral("&Hafızada kalan Arama Kelime Adeti"), this);
     spinLabel->setBuddy(SpinEdit_Aralar);
     CheckBox_SaveAndClose = new QCheckBox(QStringLiteral("Program Çıkışında Dosyayı Sormadan Kaydetsin."), this);
+    SpinEdit_Kilit = new QSpinBox(this);
+    SpinEdit_Kilit->setRange(0, SettingsStore::kMaxIdleLockMinutes);
+    SpinEdit_Kilit->setSpecialValueText(QStringLiteral("Hiç"));
+    SpinEdit_Kilit->setToolTip(QStringLiteral("Parola ile korunan dosya bu kadar dakika "
+                                              "dokunulmazsa kilitlenir; 0: hiç."));
+    auto* lockLabel = new QLabel(QStringLiteral("Boşta kalınca &kilitle (dakika)"), this);
+    lockLabel->setBuddy(SpinEdit_Kilit);
     Button_KytNoRenew = new QPushButton(QStringLiteral("Kayıt Numaralarını Baştan İtibaren Yenile 0 .... xxxxx"), this);
     Button_Tlf_Bosluk_Yap = new QPushButton(QStringLiteral("Telefon bölümlerinde standart boşluklara böl"), this);
     auto* pictures = new QGroupBox(QStringLiteral("Resim Dosyası Eklerken"), this);
@@ -68,17 +76,20 @@ TToolsDialogBox::TToolsDialogBox(RecordDocument& document, Prompts& prompts, QWi
     layout->addWidget(spinLabel, 3, 0);
     layout->addWidget(SpinEdit_Aralar, 3, 1);
     layout->addWidget(CheckBox_SaveAndClose, 4, 0, 1, 2);
+    layout->addWidget(lockLabel, 5, 0);
+    layout->addWidget(SpinEdit_Kilit, 5, 1);
     layout->addWidget(pictures, 0, 2, 4, 1);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons, 4, 2);
+    layout->addLayout(buttons, 4, 2, 2, 1);
     // The dialog takes the size its texts need, at any font size.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // Tab goes down the left column, then the right one.
     QWidget* order[] = {Button_Tlf_Bosluk_Sil, Button_Tlf_Bosluk_Yap, Button_KytNoRenew,
-                        SpinEdit_Aralar,       CheckBox_SaveAndClose, RadioGroup_Resim->button(0),
+                        SpinEdit_Aralar,       CheckBox_SaveAndClose, SpinEdit_Kilit,
+                        RadioGroup_Resim->button(0),
                         RadioGroup_Resim->button(1), RadioGroup_Resim->button(2), OKBtn,
                         CancelBtn};
     for (size_t i = 1; i < std::size(order); ++i)
@@ -99,6 +110,12 @@ TToolsDialogBox::TToolsDialogBox(RecordDocument& document, Prompts& prompts, QWi
             [this](bool on) { document_.settings().saveAndClose = on; });
     connect(&document_, &RecordDocument::fileStateLoaded, this, &TToolsDialogBox::showSettings);
     showSettings();
+}
+
+void TToolsDialogBox::setIdleLock(int minutes, std::function<void(int)> changed) {
+    SpinEdit_Kilit->setValue(minutes);
+    // The user's own setting, not the file's: it is kept as soon as set.
+    connect(SpinEdit_Kilit, &QSpinBox::valueChanged, this, std::move(changed));
 }
 
 void TToolsDialogBox::showSettings() {

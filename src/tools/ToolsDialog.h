@@ -20,6 +20,9 @@ public:
 
     // Run after a bulk tool changed persons (shows the focused one again).
     void setAfterBulkChange(std::function<void()> f) { afterBulkChange_ = std::move(f); }
+    // "Boşta kalınca kilitle (dakika)": shown as minutes, changed through
+    // changed.
+    void setIdleLock(int minutes, std::function<void(int)> changed);
 
     void Button_Tlf_Bosluk_YapClick(QPushButton* sender);
     void Button_KytNoRenewClick();
@@ -30,6 +33,7 @@ public:
     QPushButton* Button_Tlf_Bosluk_Sil;
     QSpinBox* SpinEdit_Aralar;
     QCheckBox* CheckBox_SaveAndClose;
+    QSpinBox* SpinEdit_Kilit;
     QPushButton* Button_KytNoRenew;
     QPushButton* Button_Tlf_Bosluk_Yap;
     QButtonGroup* RadioGroup_Resim;

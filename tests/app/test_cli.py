@@ -289,5 +289,58 @@ if os.geteuid() == 0 and shutil.which("mount"):
             subprocess.run(["umount", full])
     shutil.rmtree(d)
 
+# A protected file on the command line: protect, every reading with the
+# password from a file or the environment, what is written protected again
+# except the exports, wrong and missing passwords refused with exit 1.
+with tempfile.TemporaryDirectory() as d:
+    plain = os.path.join(d, "plain.qdb")
+    prot = os.path.join(d, "korunan.qdb")
+    key = os.path.join(d, "parola.txt")
+    with open(plain, "wb") as f:
+        f.write(SAMPLE)
+    with open(key, "w", encoding="utf-8") as f:
+        f.write("gizli şifre\n")
+    r = run("protect", plain, "-o", prot, "--password-file", key)
+    data = open(prot, "rb").read()
+    check(r.returncode == 0 and data.startswith(b"ZILVAREN-PROTECTED") and b"ALI" not in data
+          and "ŞÜKRÜ".encode("cp1254") not in data, "protect writes the protected form")
+    r = run("protect", prot, "-o", os.path.join(d, "x.qdb"), "--password-file", key)
+    check(r.returncode == 1 and "zaten parola ile korunuyor" in r.stderr.decode(),
+          "a protected file is not protected twice")
+    r = run("dump", prot)
+    check(r.returncode == 1 and "Dosya parola ile korunuyor; --password-file verin."
+          in r.stderr.decode(), "no password: exit 1 and the reason")
+    r = subprocess.run([CLI, "dump", prot], capture_output=True,
+                       env=dict(os.environ, ZILVAREN_PASSWORD="yanlış"))
+    check(r.returncode == 1 and "Parola yanlış." in r.stderr.decode(), "a wrong password: exit 1")
+    r = subprocess.run([CLI, "dump", prot], capture_output=True,
+                       env=dict(os.environ, ZILVAREN_PASSWORD="gizli şifre"))
+    check(r.returncode == 0 and json.loads(r.stdout)["focusedRecordNo"] == "2",
+          "the environment's password opens it")
+    out = os.path.join(d, "araclar.qdb")
+    r = run("tools", prot, "--renumber", "-o", out, "--password-file", key)
+    check(r.returncode == 0 and open(out, "rb").read().startswith(b"ZILVAREN-PROTECTED"),
+          "what a command writes from a protected file is protected")
+    csv = os.path.join(d, "Export.csv")
+    r = run("export", prot, "-o", csv, "--password-file", key)
+    check(r.returncode == 0 and "ŞÜKRÜ".encode("cp1254") in open(csv, "rb").read(),
+          "an export is plain")
+    pdf = os.path.join(d, "liste.pdf")
+    r = run("print", prot, "-o", pdf, "--password-file", key)
+    check(r.returncode == 0 and os.path.getsize(pdf) > 0, "printing reads a protected file")
+    back = os.path.join(d, "geri.qdb")
+    r = run("unprotect", prot, "-o", back, "--password-file", key)
+    r2 = run("dump", back)
+    check(r.returncode == 0 and r2.returncode == 0
+          and json.loads(r2.stdout) == json.loads(run("dump", plain).stdout),
+          "unprotect gives the same file back")
+    data = bytearray(open(prot, "rb").read())
+    data[-5] ^= 1
+    with open(prot, "wb") as f:
+        f.write(data)
+    r = run("dump", prot, "--password-file", key)
+    check(r.returncode == 1 and "Dosya bozuk veya değiştirilmiş" in r.stderr.decode()
+          and b"persons" not in r.stdout, "a changed byte refuses the file whole")
+
 print(f"{0 if failures else 1} passed, {failures} failed")
 sys.exit(1 if failures else 0)

@@ -377,6 +377,14 @@ class App:
             xdo("windowfocus", "--sync", root[0])
         xdo("windowfocus", "--sync", self.wid)
 
+    def focus_dialog(self, title):
+        """Gives the keyboard to a dialog that opened while the main window
+        was being focused (at start-up, with no window manager to do it)."""
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid),
+                            "--name", "^%s$" % title], capture_output=True, text=True)
+        for wid in r.stdout.split():
+            xdo("windowfocus", "--sync", wid)
+
     def alive(self):
         return self.proc is not None and self.proc.poll() is None
 

@@ -1,5 +1,7 @@
 #include "app/cli/CliCommands.h"
 
+#include "app/cli/CliPassword.h"
+
 #include "duplicates/DuplicatesCommand.h"
 #include "interchange/InterchangeCommands.h"
 #include "platform/CommandLine.h"
@@ -36,8 +38,13 @@ constexpr const char* kUsage =
     "       zilvaren-cli print FILE.qdb [--group PATH] [--person NO | --style "
     "list|phones|labels|birthdays [--address home|work] [--month N]] -o OUT.pdf\n"
     "       zilvaren-cli sync FILE.qdb --url URL --user NAME [--password-file PATH]\n"
+    "                    [--file-password-file PATH]\n"
+    "       zilvaren-cli protect|unprotect IN.qdb -o OUT.qdb --password-file PATH\n"
     "       zilvaren-cli dial [--port N | --device PATH] [--timeout SECONDS] NUMBER\n"
-    "       zilvaren-cli --help | --version\n";
+    "       zilvaren-cli --help | --version\n"
+    "A protected record file is opened with the first line of the file\n"
+    "--password-file names, else with ZILVAREN_PASSWORD; what is written from it\n"
+    "is protected too, except the exports.\n";
 
 // A wrong command line: the usage, as an error.
 int usage() {
@@ -92,9 +99,15 @@ int save(const QStringList& args) {
 
 } // namespace
 
-int runCli(const QStringList& args) {
+int runCli(QStringList args) {
     if (args.isEmpty())
         return usage();
+    try {
+        takeRecordFilePassword(args);
+    } catch (const std::exception& e) {
+        printCliError(exceptionMessage(e));
+        return 1;
+    }
     const QString command = args[0];
     const QStringList rest = args.mid(1);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
@@ -131,5 +144,7 @@ int runCli(const QStringList& args) {
         return runDialCommand(rest);
     if (command == QLatin1String("duplicates"))
         return runDuplicatesCommand(rest);
+    if (command == QLatin1String("protect") || command == QLatin1String("unprotect"))
+        return runProtectCommand(rest, command == QLatin1String("protect"));
     return usage();
 }

@@ -3,4 +3,4 @@
 #include <QStringList>
 
 // Runs one command line of zilvaren-cli; returns the exit code.
-int runCli(const QStringList& args);
+int runCli(QStringList args);

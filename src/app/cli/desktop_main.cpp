@@ -2,6 +2,9 @@
 // network and of the document's history: print, sync and merge.
 // zilvaren-cli hands them over to this program.
 #include "app/cli/CliCommands.h"
+#include "app/cli/CliPassword.h"
+#include "platform/CommandLine.h"
+#include "platform/Errors.h"
 #include "duplicates/DuplicatesCommand.h"
 #include "platform/Allocator.h"
 #include "print/PrintCommand.h"
@@ -30,6 +33,12 @@ int main(int argc, char** argv) {
         app = std::make_unique<QGuiApplication>(qtArgc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(qtArgc, argv);
+    }
+    try {
+        takeRecordFilePassword(args);
+    } catch (const std::exception& e) {
+        printCliError(exceptionMessage(e));
+        return 1;
     }
     if (printing)
         return runPrintCommand(args.mid(1));

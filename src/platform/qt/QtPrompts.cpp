@@ -107,6 +107,20 @@ std::optional<QString> QtPrompts::inputBox(const QString& caption, const QString
     return text;
 }
 
+std::optional<SecretBytes> QtPrompts::password(const QString& caption, const QString& prompt) {
+    QInputDialog dialog(parentWindow());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(displayText(prompt));
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    SecretBytes typed = SecretBytes::fromText(dialog.textValue());
+    // The dialog's own copy goes at once, not when the stack unwinds.
+    dialog.setTextValue(QString());
+    return typed;
+}
+
 std::optional<int> QtPrompts::chooseItem(const QString& caption, const QString& prompt,
                                          const QStringList& items) {
     bool ok = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Prompts.h"
+#include "platform/SecretBytes.h"
 
 class QWidget;
 
@@ -13,6 +14,7 @@ public:
                      const QList<PromptButton>& buttons) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& defaultValue) override;
+    std::optional<SecretBytes> password(const QString& caption, const QString& prompt) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     std::optional<int> chooseItem(const QString& caption, const QString& prompt,

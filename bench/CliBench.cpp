@@ -24,14 +24,12 @@ namespace {
 
 constexpr int kRuns = 5;
 
-struct Run {
-    double ms = 0;
-    double peakMiB = 0;
-};
+using Run = CommandRun;
 
-// One command, its wall time and (through time(1), whose own process is
-// small) the most memory it held.
-Run runOnce(const QString& program, const QStringList& args, const QString& folder) {
+} // namespace
+
+// time(1)'s own process is small: its peak is the program's.
+CommandRun runCommand(const QString& program, const QStringList& args, const QString& folder) {
     const QString stats = QDir(folder).filePath(QStringLiteral("time.txt"));
     QProcess p;
     p.setStandardOutputFile(QProcess::nullDevice());
@@ -51,6 +49,8 @@ Run runOnce(const QString& program, const QStringList& args, const QString& fold
     return r;
 }
 
+namespace {
+
 // The median time and the highest peak of kRuns runs; before runs first,
 // uncounted (the file to be replaced, say).
 Run runMedian(const QString& program, const QStringList& args, const QString& folder,
@@ -60,7 +60,7 @@ Run runMedian(const QString& program, const QStringList& args, const QString& fo
     for (int i = 0; i < kRuns; ++i) {
         if (before)
             before();
-        const Run r = runOnce(program, args, folder);
+        const Run r = runCommand(program, args, folder);
         ms.push_back(r.ms);
         peak = std::max(peak, r.peakMiB);
     }
@@ -145,7 +145,7 @@ int benchCommandLine(const QString& recordFile, const QString& folder) {
         };
         // dump writes JSON for every person: timed once, for its memory.
         runs.push_back(QLatin1String(c.name) == QLatin1String("dump")
-                           ? runOnce(cli, c.args, folder)
+                           ? runCommand(cli, c.args, folder)
                            : runMedian(cli, c.args, folder, removeOutput));
         std::printf("  %-24s %8.1f ms, peak %6.1f MiB\n", c.name, runs.back().ms,
                     runs.back().peakMiB);

@@ -4,6 +4,7 @@
 #include "BenchFiles.h"
 #include "BenchReport.h"
 #include "CliBench.h"
+#include "OfficeBench.h"
 #include "ProtectedFileBench.h"
 #include "SyncBench.h"
 #include "VCardBench.h"
@@ -566,6 +567,7 @@ int main(int argc, char** argv) {
     missed += benchSync(QStringLiteral(ZILVAREN_SOURCE_DIR "/tests/sync/radicale_server.py"));
     missed += benchCommandLine(dir.filePath(QStringLiteral("bench%1.qdb").arg(kSizes.back())),
                                dir.path());
+    missed += benchOffice(dir.path());
     if (missed)
         std::printf("\n%d target(s) missed\n", missed);
     return 0;

@@ -10,12 +10,13 @@ seeds=tests/fuzz/corpus
 declare -A seed=([record_reader]=$seeds/record [record_roundtrip]=$seeds/record
                  [address_book]=$seeds/address_book [modem_replies]=$seeds/modem
                  [control_notation]=$seeds/control_notation [cp1254]=$seeds/cp1254
-                 [vcard_reader]=tests/data/vcard [protected_reader]=$seeds/protected)
+                 [vcard_reader]=tests/data/vcard [protected_reader]=$seeds/protected
+                 [table_import]=$seeds/table)
 declare -A dict=([record_reader]=record [record_roundtrip]=record [address_book]=address_book
                  [modem_replies]=modem [control_notation]=modem [cp1254]=record
-                 [vcard_reader]=vcard [protected_reader]=protected)
+                 [vcard_reader]=vcard [protected_reader]=protected [table_import]=table)
 for name in record_reader record_roundtrip address_book modem_replies control_notation cp1254 \
-            vcard_reader protected_reader; do
+            vcard_reader protected_reader table_import; do
     work=build/fuzz/corpus/$name
     mkdir -p "$work" build/fuzz/findings
     echo "== $name ($seconds s)"

@@ -31,6 +31,9 @@ packages=(
     # dpkg-shlibdeps finds the package's dependencies and lintian checks it
     poppler-utils desktop-file-utils shared-mime-info xdg-utils libfile-mimeinfo-perl
     appstream dpkg-dev lintian
+    # the Excel export, and the tests and the benchmark that read and write
+    # workbooks with openpyxl
+    libxlsxwriter-dev python3-openpyxl
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include "app/EditHistory.h"
 #include "app/FileCommands.h"
+#include "app/OfficeCommands.h"
 #include "app/ServerSync.h"
 #include "app/TForm_Main.h"
 #include "person/PersonEditing.h"
@@ -61,11 +62,15 @@ void MainCommands::buildActions() {
     Menu_VCardImport = makeAction(this, QStringLiteral("&vCard İçe Aktar…"), "Menu_VCardImport");
     Menu_VCardExport =
         makeAction(this, QStringLiteral("vCard Olarak &Dışa Aktar…"), "Menu_VCardExport");
+    Menu_TabloImport = makeAction(this, QStringLiteral("&Tablo İçe Aktar…"), "Menu_TabloImport");
+    Menu_ExcelExport =
+        makeAction(this, QStringLiteral("Exce&l Olarak Dışa Aktar…"), "Menu_ExcelExport");
     Menu_Sync = makeAction(this, QStringLiteral("&Sunucuyla Eşitle…"), "Menu_Sync");
     Menu_Yazdir = makeAction(this, QStringLiteral("Ya&zdır…"), "Menu_Yazdir");
     Menu_Yazdir->setShortcut(QKeySequence::Print);
     Menu_Pdf = makeAction(this, QStringLiteral("&PDF Olarak Kaydet…"), "Menu_Pdf");
     Menu_Mukerrer = makeAction(this, QStringLiteral("&Mükerrer Kayıtlar…"), "Menu_Mukerrer");
+    Menu_DogumGunleri = makeAction(this, QStringLiteral("&Doğum Günleri…"), "Menu_DogumGunleri");
     Prg_Exit = makeAction(this, QStringLiteral("Çı&kış"), "Prg_Exit");
     Prg_Exit->setIcon(style->standardIcon(QStyle::SP_DialogCloseButton));
     Prg_Exit->setToolTip(QStringLiteral("ÇIKIŞ"));
@@ -108,6 +113,12 @@ void MainCommands::buildActions() {
     connect(Menu_Pdf, &QAction::triggered, w,
             plain([this] { window_.printing().PdfOlarakKaydetClick(); }));
     connect(Menu_Mukerrer, &QAction::triggered, w, &TForm_Main::MukerrerKayitlarClick);
+    connect(Menu_TabloImport, &QAction::triggered, w,
+            [this] { window_.office().TabloIceAktarClick(); });
+    connect(Menu_ExcelExport, &QAction::triggered, w,
+            plain([this] { window_.office().ExcelOlarakDisaAktarClick(); }));
+    connect(Menu_DogumGunleri, &QAction::triggered, w,
+            [this] { window_.office().DogumGunleriClick(); });
 }
 
 void MainCommands::buildMenus() {
@@ -127,6 +138,8 @@ void MainCommands::buildMenus() {
     dosyaMenu_->addAction(Export);
     dosyaMenu_->addAction(Menu_VCardImport);
     dosyaMenu_->addAction(Menu_VCardExport);
+    dosyaMenu_->addAction(Menu_TabloImport);
+    dosyaMenu_->addAction(Menu_ExcelExport);
     dosyaMenu_->addAction(Menu_Sync);
     dosyaMenu_->addSeparator();
     dosyaMenu_->addAction(Menu_Yazdir);
@@ -143,6 +156,7 @@ void MainCommands::buildMenus() {
         personel->addAction(text)->setEnabled(false);
     personel->addSeparator();
     personel->addAction(Menu_Mukerrer);
+    personel->addAction(Menu_DogumGunleri);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Yardım"));
     help->addAction(ToolButton_KisaBilgi);
@@ -196,8 +210,8 @@ void MainCommands::setLocked(bool locked) {
     locked_ = locked;
     for (QAction* a : dosyaMenu_->actions())
         a->setEnabled(!locked);
-    for (QAction* a :
-         {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi, Menu_Mukerrer})
+    for (QAction* a : {ToolButton7, ToolButton15, ToolButton10, ToolButton_KisaBilgi,
+                       Menu_Mukerrer, Menu_DogumGunleri})
         a->setEnabled(!locked);
     history_->setLocked(locked);
     window_.protection().updateActions(locked);

@@ -33,10 +33,13 @@ public:
     QAction* Export;
     QAction* Menu_VCardImport;
     QAction* Menu_VCardExport;
+    QAction* Menu_TabloImport;
+    QAction* Menu_ExcelExport;
     QAction* Menu_Sync;
     QAction* Menu_Yazdir;
     QAction* Menu_Pdf;
     QAction* Menu_Mukerrer;
+    QAction* Menu_DogumGunleri;
     QAction* Prg_Exit;
     QAction* ToolButton_Kaydet;
     QAction* ToolButton7;

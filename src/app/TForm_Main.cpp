@@ -4,6 +4,7 @@
 #include "app/FileCommands.h"
 #include "app/FileProtection.h"
 #include "app/MainCommands.h"
+#include "app/OfficeCommands.h"
 #include "app/PanelLayout.h"
 #include "app/ServerSync.h"
 #include "app/WindowPlacement.h"
@@ -74,6 +75,7 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
                               return group ? BuildGroupPath(group) : QString();
                           },
                           [this] { return pictureFolder(); }});
+    printing_->setShowStatus([this](const QString& text) { showActivity(text); });
     VST_Grup->setDropPartners(editing_->SB_Ekle, &services_.prompts);
     addAction(editing_->EscapeCancel);
     // Del in the person list works as "Sil".
@@ -86,6 +88,7 @@ TForm_Main::TForm_Main(const MainWindowServices& services, QWidget* parent)
     commands_ = new MainCommands(*this, *files_, *editing_);
     buildPanels();
     buildStatusBar();
+    office_ = new OfficeCommands(*this, services_.prompts, services_.clock);
 
     connect(files_, &FileCommands::captionChanged, this, &QWidget::setWindowTitle);
     connect(editing_, &PersonEditing::lockChanged, this, &TForm_Main::setLocked);

@@ -18,6 +18,7 @@ class PersonEditing;
 class PersonEditor;
 class PersonListView;
 class MainCommands;
+class OfficeCommands;
 class PanelLayout;
 class PrintFlow;
 class PersonPictures;
@@ -102,6 +103,7 @@ public:
     MainCommands& commands() { return *commands_; }
     ServerSync& serverSync() { return *serverSync_; }
     PrintFlow& printing() { return *printing_; }
+    OfficeCommands& office() { return *office_; }
 
 Q_SIGNALS:
     // Closing writes the window placement; the dial window adds its port
@@ -142,6 +144,7 @@ private:
     PanelLayout* panels_;
     MainCommands* commands_;
     std::unique_ptr<PrintFlow> printing_;
+    OfficeCommands* office_;
     QLabel* statusPanels_[5];
     bool startupOpened_ = false;
     QStringList startupFiles_;

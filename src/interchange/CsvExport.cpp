@@ -153,13 +153,20 @@ QString QuoteCsvField(const QString& text) {
 
 QStringList exportValues(const PersonRecord& p) {
     QStringList values;
-    forEachExportValue(p, [&values](const Pieces& pieces) {
-        QString value;
+    exportValuesInto(p, values);
+    return values;
+}
+
+void exportValuesInto(const PersonRecord& p, QStringList& values) {
+    qsizetype at = 0;
+    forEachExportValue(p, [&](const Pieces& pieces) {
+        if (at == values.size())
+            values.append(QString());
+        QString& value = values[at++];
+        value.truncate(0);
         for (QStringView piece : pieces)
             value += piece;
-        values.append(value);
     });
-    return values;
 }
 
 QByteArray composeExport(const std::vector<const PersonRecord*>& persons) {

@@ -22,6 +22,8 @@ QString QuoteCsvField(const QString& text);
 
 // The 26 values of a person's line, in heading order, before quoting.
 QStringList exportValues(const PersonRecord& person);
+// The same into values, whose texts keep their room from person to person.
+void exportValuesInto(const PersonRecord& person, QStringList& values);
 
 // The whole export in code page 1254: the heading, then one line per
 // person, every line ending with CR LF.

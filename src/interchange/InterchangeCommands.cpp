@@ -1,9 +1,12 @@
 #include "interchange/InterchangeCommands.h"
 
 #include "interchange/AddressBookImport.h"
+#include "interchange/BirthdayCalendar.h"
 #include "interchange/CsvExport.h"
+#include "interchange/TableImport.h"
 #include "interchange/VCardImport.h"
 #include "interchange/VCardWriter.h"
+#include "interchange/XlsxExport.h"
 #include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Errors.h"
@@ -18,6 +21,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -46,6 +50,24 @@ int exportVCardUsage() {
     std::fprintf(
         stderr,
         "usage: zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n");
+    return 2;
+}
+
+int importCsvUsage() {
+    std::fprintf(stderr, "usage: zilvaren-cli import-csv FILE.qdb IN.csv [--map COLUMN=FIELD ...] "
+                         "[--group PATH] [--replace-unencodable] -o OUT.qdb\n"
+                         "       zilvaren-cli import-csv FILE.qdb IN.csv [--map COLUMN=FIELD ...] "
+                         "--show-map\n");
+    return 2;
+}
+
+int exportXlsxUsage() {
+    std::fprintf(stderr, "usage: zilvaren-cli export-xlsx FILE.qdb [--group PATH] -o OUT.xlsx\n");
+    return 2;
+}
+
+int exportIcsUsage() {
+    std::fprintf(stderr, "usage: zilvaren-cli export-ics FILE.qdb -o OUT.ics\n");
     return 2;
 }
 
@@ -192,6 +214,130 @@ int runImportVCardCommand(const QStringList& args) {
     }
 }
 
+namespace {
+
+// Reads the persons of a record file one at a time and hands those of the
+// --group named (and of its sub-groups), or all, to add. Throws
+// ZilvarenError for a file that cannot be read or a group it lacks.
+void readGroupPersons(const QString& recordFile, const QCommandLineParser& parser,
+                      const QCommandLineOption& groupOption,
+                      const std::function<void(const PersonRecord&)>& add) {
+    // Whether the group exists is known once the whole file is read.
+    const QString wanted = parser.value(groupOption);
+    const QString key = TurkceUpperCase(joinGroupPath(splitGroupPath(wanted)));
+    const bool all = !parser.isSet(groupOption);
+    const RecordFileData data =
+        readRecordFile(recordFile, [&](PersonRecord& p, const RecordFileData&) {
+            if (all || pathLiesIn(p.GroupPath, key))
+                add(p);
+        });
+    if (data.error)
+        throw ZilvarenError(*data.error);
+    if (!all && !FindPersonGroup(*data.groups, wanted) &&
+        TurkceUpperCase(wanted) != TurkceUpperCase(kNoGroupPath))
+        throw ZilvarenError(QStringLiteral("no such group: %1").arg(wanted));
+}
+
+} // namespace
+
+int runImportCsvCommand(const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption mapOption(QStringLiteral("map"), {}, QStringLiteral("COLUMN=FIELD"));
+    const QCommandLineOption showOption(QStringLiteral("show-map"));
+    const QCommandLineOption groupOption(QStringLiteral("group"), {}, QStringLiteral("PATH"));
+    const QCommandLineOption replaceOption(QStringLiteral("replace-unencodable"));
+    const QCommandLineOption outOption(QStringLiteral("o"), {}, QStringLiteral("OUT"));
+    parser.addOptions({mapOption, showOption, groupOption, replaceOption, outOption});
+    if (!parse(parser, args) || parser.positionalArguments().size() != 2 ||
+        parser.isSet(showOption) == parser.isSet(outOption))
+        return importCsvUsage();
+    const QStringList positional = parser.positionalArguments();
+    try {
+        const Table table = readTableFile(positional[1]);
+        if (table.header.isEmpty())
+            throw ZilvarenError(QStringLiteral("\"%1\" dosyasında tablo yok.").arg(positional[1]));
+        TableMapping mapping = guessMapping(table.header);
+        for (const QString& option : parser.values(mapOption))
+            applyMapOption(mapping, table.header, option);
+        if (parser.isSet(showOption)) {
+            for (const QString& line : mappingLines(mapping, table.header))
+                printOut(line);
+            return 0;
+        }
+        QString message;
+        rewriteRecordFile(positional[0], parser.value(outOption), [&] {
+            auto numbers = std::make_shared<RecordNumbers>();
+            return RecordFileEdit{
+                [numbers](PersonRecord& p) { numbers->see(p.RecordNo); },
+                [&, numbers](RecordFileData& file) {
+                    const QString group = importGroup(file, parser, groupOption);
+                    const SystemClock clock;
+                    TableImportPlan plan =
+                        planTableImport(table, mapping, group, numbers->next(), clock);
+                    if (!plan.unencodable.isEmpty()) {
+                        if (!parser.isSet(replaceOption))
+                            throw ZilvarenError(plan.unencodable.join(u'\r') +
+                                                QStringLiteral("\rnothing imported; "
+                                                               "--replace-unencodable imports "
+                                                               "them as \"?\""));
+                        replaceUnencodable(plan);
+                    }
+                    message = tableImportMessage(int(plan.persons.size()), plan);
+                    return intoGroup(file, std::move(plan.persons), group);
+                }};
+        });
+        printOut(message.replace(u'\r', u'\n'));
+        return 0;
+    } catch (const std::exception& e) {
+        printCliError(exceptionMessage(e));
+        return 1;
+    }
+}
+
+int runExportXlsxCommand(const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption groupOption(QStringLiteral("group"), {}, QStringLiteral("PATH"));
+    const QCommandLineOption outOption(QStringLiteral("o"), {}, QStringLiteral("OUT"));
+    parser.addOptions({groupOption, outOption});
+    if (!parse(parser, args) || parser.positionalArguments().size() != 1 ||
+        !parser.isSet(outOption))
+        return exportXlsxUsage();
+    try {
+        const QString out = parser.value(outOption);
+        XlsxFile file(out);
+        readGroupPersons(parser.positionalArguments()[0], parser, groupOption,
+                         [&file](const PersonRecord& p) { file.add(p); });
+        printOut(xlsxExportMessage(out, file.commit()));
+        return 0;
+    } catch (const std::exception& e) {
+        printCliError(exceptionMessage(e));
+        return 1;
+    }
+}
+
+int runExportIcsCommand(const QStringList& args) {
+    QCommandLineParser parser;
+    const QCommandLineOption outOption(QStringLiteral("o"), {}, QStringLiteral("OUT"));
+    parser.addOption(outOption);
+    if (!parse(parser, args) || parser.positionalArguments().size() != 1 ||
+        !parser.isSet(outOption))
+        return exportIcsUsage();
+    try {
+        const QString out = parser.value(outOption);
+        BirthdayCalendarFile file(out, SystemClock().now());
+        const RecordFileData data =
+            readRecordFile(parser.positionalArguments()[0],
+                           [&file](PersonRecord& p, const RecordFileData&) { file.add(p); });
+        if (data.error)
+            throw ZilvarenError(*data.error);
+        printOut(birthdayCalendarMessage(out, file.commit()));
+        return 0;
+    } catch (const std::exception& e) {
+        printCliError(exceptionMessage(e));
+        return 1;
+    }
+}
+
 int runExportVCardCommand(const QStringList& args) {
     QCommandLineParser parser;
     const QCommandLineOption groupOption(QStringLiteral("group"), {}, QStringLiteral("PATH"));
@@ -209,23 +355,8 @@ int runExportVCardCommand(const QStringList& args) {
         options.pictureFolder = QFileInfo(recordFile).absolutePath();
         const QString out = parser.value(outOption);
         VCardFileWriter file(out, options);
-        // The group's persons are its path's and those below; whether the
-        // group exists is known once the whole file is read.
-        const QString wanted = parser.value(groupOption);
-        const QString key = TurkceUpperCase(joinGroupPath(splitGroupPath(wanted)));
-        const bool all = !parser.isSet(groupOption);
-        const RecordFileData data =
-            readRecordFile(recordFile, [&](PersonRecord& p, const RecordFileData&) {
-                if (all || pathLiesIn(p.GroupPath, key))
-                    file.add(p);
-            });
-        if (data.error)
-            throw ZilvarenError(*data.error);
-        if (!all && !FindPersonGroup(*data.groups, wanted) &&
-            TurkceUpperCase(wanted) != TurkceUpperCase(kNoGroupPath)) {
-            printCliError(QStringLiteral("no such group: %1").arg(wanted));
-            return 1;
-        }
+        readGroupPersons(recordFile, parser, groupOption,
+                         [&file](const PersonRecord& p) { file.add(p); });
         printOut(vcardExportMessage(out, file.commit()));
         return 0;
     } catch (const std::exception& e) {

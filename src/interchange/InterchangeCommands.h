@@ -14,3 +14,13 @@ int runImportVCardCommand(const QStringList& args);
 
 // zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf
 int runExportVCardCommand(const QStringList& args);
+
+// zilvaren-cli import-csv FILE.qdb IN.csv [--map COLUMN=FIELD ...] [--group PATH]
+//     [--replace-unencodable] -o OUT.qdb | --show-map
+int runImportCsvCommand(const QStringList& args);
+
+// zilvaren-cli export-xlsx FILE.qdb [--group PATH] -o OUT.xlsx
+int runExportXlsxCommand(const QStringList& args);
+
+// zilvaren-cli export-ics FILE.qdb -o OUT.ics
+int runExportIcsCommand(const QStringList& args);

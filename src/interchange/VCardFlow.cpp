@@ -6,7 +6,6 @@
 #include "platform/Errors.h"
 #include "platform/FileProblems.h"
 #include "platform/Prompts.h"
-#include "store/GroupTree.h"
 #include "store/RecordDocument.h"
 
 #include <QDir>
@@ -26,10 +25,6 @@ public:
 private:
     const std::function<void(bool)>& lock_;
 };
-
-QString shownPath(QString groupPath) {
-    return groupPath.replace(GroupPathSeparator, QStringLiteral(" / "));
-}
 
 } // namespace
 
@@ -80,18 +75,11 @@ void runVCardImport(Prompts& prompts, const VCardImportTarget& target) {
 }
 
 void runVCardExport(Prompts& prompts, const VCardExportSource& source) {
-    std::vector<const PersonRecord*> persons = source.persons;
-    if (!source.focusedGroupPath.isEmpty()) {
-        const PromptButton scope = prompts.ask(
-            QStringLiteral("Yalnızca \"%1\" grubu ve alt gruplarındaki kişiler mi aktarılsın?"
-                           "\r\rHayır: tüm kişiler aktarılır.")
-                .arg(shownPath(source.focusedGroupPath)),
-            PromptIcon::Information, {PromptButton::Yes, PromptButton::No, PromptButton::Cancel});
-        if (scope == PromptButton::Cancel)
-            return;
-        if (scope == PromptButton::Yes)
-            persons = personsInGroup(persons, source.focusedGroupPath);
-    }
+    const std::optional<std::vector<const PersonRecord*>> chosen =
+        exportedPersons(prompts, source.persons, source.focusedGroupPath);
+    if (!chosen)
+        return;
+    const std::vector<const PersonRecord*>& persons = *chosen;
     VCardExportOptions options;
     options.pictureFolder = source.pictureFolder;
     if (std::any_of(persons.begin(), persons.end(),

@@ -362,22 +362,25 @@ qint64 nextRecordNumber(const PersonListModel& persons) {
 }
 
 void replaceUnencodable(VCardImportPlan& plan) {
-    for (VCardPerson& person : plan.persons) {
-        PersonRecord& p = *person.record;
-        for (QString* field :
-             {&p.FirstName, &p.Surname, &p.BirthPlace, &p.Firm, &p.Department, &p.Profession,
-              &p.HomeAddress1, &p.HomeAddress2, &p.HomeCity, &p.HomePostCode, &p.WorkAddress1,
-              &p.WorkAddress2, &p.WorkCity, &p.WorkPostCode})
-            *field = questionMarks(*field);
-        for (QStringList* list : {&p.Contacts, &p.Notes})
-            for (QString& line : *list)
-                line = questionMarks(line);
-    }
+    for (VCardPerson& person : plan.persons)
+        replaceUnencodable(*person.record);
 }
 
-QString unencodableQuestion(const QStringList& unencodable) {
+void replaceUnencodable(PersonRecord& p) {
+    for (QString* field :
+         {&p.FirstName, &p.Surname, &p.BirthPlace, &p.Firm, &p.Department, &p.Profession,
+          &p.HomeAddress1, &p.HomeAddress2, &p.HomeCity, &p.HomePostCode, &p.WorkAddress1,
+          &p.WorkAddress2, &p.WorkCity, &p.WorkPostCode})
+        *field = questionMarks(*field);
+    for (QStringList* list : {&p.Contacts, &p.Notes})
+        for (QString& line : *list)
+            line = questionMarks(line);
+}
+
+QString unencodableQuestion(const QStringList& unencodable, const QString& where) {
     constexpr int kShown = 15;
-    QString text = QStringLiteral("Bu kartlarda kayıt dosyasının (Türkçe kod sayfası 1254) "
+    QString text = where +
+                   QStringLiteral(" kayıt dosyasının (Türkçe kod sayfası 1254) "
                                   "tutamayacağı harfler var:\r\r") +
                    unencodable.mid(0, kShown).join(u'\r');
     if (unencodable.size() > kShown)

@@ -87,9 +87,13 @@ qint64 nextRecordNumber(const PersonListModel& persons);
 // Turns the characters 1254 cannot hold into '?', once the user has seen
 // them listed and chose to go on.
 void replaceUnencodable(VCardImportPlan& plan);
+// The same in one person.
+void replaceUnencodable(PersonRecord& person);
 
-// The question listing the unencodable characters (at most a screenful).
-QString unencodableQuestion(const QStringList& unencodable);
+// The question listing the unencodable characters (at most a screenful)
+// of what is imported: "Bu kartlarda", "Bu satırlarda".
+QString unencodableQuestion(const QStringList& unencodable,
+                            const QString& where = QStringLiteral("Bu kartlarda"));
 
 // Saves the photos into pictureFolder as photo1.jpg, photo2.jpg, ... (the
 // first names free in the folder, whatever their case), then appends the

@@ -1,6 +1,7 @@
 #include "interchange/VCardWriter.h"
 
 #include "platform/Errors.h"
+#include "platform/Prompts.h"
 #include "platform/TurkishText.h"
 #include "store/BirthDate.h"
 #include "store/GroupTree.h"
@@ -296,6 +297,16 @@ bool isJpeg(const QByteArray& data) {
 
 } // namespace
 
+void appendTextLine(QByteArray& out, const char* name, QStringView value) {
+    CardBytes bytes(out);
+    Line(bytes, name).text(value);
+}
+
+void appendFoldedLine(QByteArray& out, QByteArrayView line) {
+    CardBytes bytes(out);
+    bytes.putLine(line.data(), line.size());
+}
+
 QString vcardUid(const PersonRecord& person) {
     if (!person.Identity.isEmpty())
         return person.Identity;
@@ -509,6 +520,21 @@ std::vector<const PersonRecord*> personsInGroup(const std::vector<const PersonRe
         if (pathLiesIn(p->GroupPath, key))
             inGroup.push_back(p);
     return inGroup;
+}
+
+std::optional<std::vector<const PersonRecord*>>
+exportedPersons(Prompts& prompts, const std::vector<const PersonRecord*>& persons,
+                const QString& focusedGroupPath) {
+    if (focusedGroupPath.isEmpty())
+        return persons;
+    const PromptButton scope = prompts.ask(
+        QStringLiteral("Yalnızca \"%1\" grubu ve alt gruplarındaki kişiler mi aktarılsın?"
+                       "\r\rHayır: tüm kişiler aktarılır.")
+            .arg(QString(focusedGroupPath).replace(GroupPathSeparator, QStringLiteral(" / "))),
+        PromptIcon::Information, {PromptButton::Yes, PromptButton::No, PromptButton::Cancel});
+    if (scope == PromptButton::Cancel)
+        return std::nullopt;
+    return scope == PromptButton::Yes ? personsInGroup(persons, focusedGroupPath) : persons;
 }
 
 QString vcardExportMessage(const QString& path, const VCardExportResult& result) {

@@ -9,8 +9,10 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
+class Prompts;
 class QIODevice;
 
 struct VCardExportOptions {
@@ -33,6 +35,13 @@ QString derivedUid(const PersonRecord& person);
 // that an interrupted sync gives it again; where another person of the
 // file has that one, one made from it and a count.
 QString newIdentity(const PersonRecord& person, const QSet<QString>& taken);
+
+// One content line "name:value", the value escaped as text, folded at 75
+// octets (never inside a UTF-8 sequence), ending in CR LF: vCard 3.0 and
+// iCalendar write text alike.
+void appendTextLine(QByteArray& out, const char* name, QStringView value);
+// The same for a line whose bytes need no escaping.
+void appendFoldedLine(QByteArray& out, QByteArrayView line);
 
 // One vCard 3.0 card: UTF-8, CR LF, folded at 75 octets, values escaped.
 // Each of jpegs (JPEG, or PNG by its signature) goes inline as a PHOTO.
@@ -70,6 +79,13 @@ VCardExportResult writeVCardFile(const QString& path,
 // The persons of a group and its sub-groups, in list order.
 std::vector<const PersonRecord*> personsInGroup(const std::vector<const PersonRecord*>& persons,
                                                 const QString& groupPath);
+
+// The persons an export writes: with a group focused the user is asked
+// whether only that group and its sub-groups go, or all; nullopt when the
+// user cancelled.
+std::optional<std::vector<const PersonRecord*>>
+exportedPersons(Prompts& prompts, const std::vector<const PersonRecord*>& persons,
+                const QString& focusedGroupPath);
 
 // The message after writing path.
 QString vcardExportMessage(const QString& path, const VCardExportResult& result);

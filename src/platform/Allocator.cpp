@@ -9,6 +9,15 @@ void tuneAllocatorForRecords() {
     mallopt(M_MXFAST, 0);
 }
 
+ReusedSmallBlocks::ReusedSmallBlocks() {
+    // The C library's default limit of the blocks kept in fast lists.
+    mallopt(M_MXFAST, int(64 * sizeof(size_t) / 4));
+}
+
+ReusedSmallBlocks::~ReusedSmallBlocks() {
+    mallopt(M_MXFAST, 0);
+}
+
 void reserveLargeBuffer(QByteArray& buffer, qsizetype size) {
     buffer.reserve(size);
     constexpr quintptr kLargePage = quintptr(2) << 20;

@@ -9,6 +9,20 @@
 // or another file replaces the open one. Call first thing in main().
 void tuneAllocatorForRecords();
 
+// While one lives, freed small blocks wait in fast lists to be used
+// again, as the C library keeps them by default: for work that makes and
+// frees very many small blocks over and over (libxlsxwriter makes two for
+// every cell and frees them a row later), which merging each freed block
+// at once slows by half in a large heap that has long been in use. The
+// blocks waiting are merged when it ends.
+class ReusedSmallBlocks {
+public:
+    ReusedSmallBlocks();
+    ~ReusedSmallBlocks();
+    ReusedSmallBlocks(const ReusedSmallBlocks&) = delete;
+    ReusedSmallBlocks& operator=(const ReusedSmallBlocks&) = delete;
+};
+
 class QByteArray;
 
 // Gives a large buffer room for size bytes in large memory pages where the

@@ -50,3 +50,7 @@ public:
     virtual std::optional<int> chooseItem(const QString& caption, const QString& prompt,
                                           const QStringList& items) = 0;
 };
+
+// Asks whether the file at path, which exists, may be replaced; true when
+// it does not exist or the user said yes.
+bool mayReplaceFile(Prompts& prompts, const QString& path);

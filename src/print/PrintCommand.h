@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
-// zilvaren-cli print FILE.qdb [--group PATH] [--person NO] -o OUT.pdf: the
-// list of a group (or of every person), or one person's card, as a PDF.
+// zilvaren-cli print FILE.qdb [--group PATH] [--person NO | --style
+// list|phones|labels|birthdays [--address home|work] [--month N]] -o OUT.pdf:
+// the persons of a group (or every person) in one of the print styles, or
+// one person's card, as a PDF.
 int runPrintCommand(const QStringList& args);

@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 #include "platform/Prompts.h"
 #include "print/PdfFile.h"
+#include "print/PrintChoiceDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,38 +17,41 @@ PrintHeading PrintFlow::heading() const {
             s_.clock.now().toString(u"dd.MM.yyyy")};
 }
 
-std::function<bool(QPagedPaintDevice&)> PrintFlow::choosePages(const QString& caption) {
-    std::vector<const PersonRecord*> persons = s_.listedPersons();
+PrintJob PrintFlow::choosePages(const QString& caption) {
+    const std::vector<const PersonRecord*> persons = s_.listedPersons();
     const PersonRecord* person = s_.shownPerson();
-    QStringList choices;
-    if (!persons.empty())
-        choices.append(
-            QStringLiteral("Listedeki kişiler (%1 kişi, ekrandaki sırayla)").arg(persons.size()));
-    if (person)
-        choices.append(QStringLiteral("Kişinin kartı: %1 %2 (tüm sayfaları)")
-                           .arg(person->FirstName, person->Surname)
-                           .trimmed());
-    if (choices.isEmpty()) {
+    if (persons.empty() && !person) {
         s_.prompts.showMessage(QStringLiteral("Yazdırılacak kişi yok."));
         return {};
     }
-    const std::optional<int> chosen =
-        s_.prompts.chooseItem(caption, QStringLiteral("Ne yazdırılsın?"), choices);
-    if (!chosen)
+    PrintChoiceDialog choice(caption, int(persons.size()),
+                             person ? QString(person->FirstName + u' ' + person->Surname).trimmed()
+                                    : QString(),
+                             s_.parent);
+    if (choice.exec() != QDialog::Accepted)
         return {};
     const PrintHeading h = heading();
-    if (persons.empty() || *chosen == 1) {
+    if (choice.cardChosen()) {
         const PersonRecord card = *person;
         const QString folder = s_.pictureFolder();
-        return
-            [h, card, folder](QPagedPaintDevice& d) { return printPersonCard(d, h, card, folder); };
+        return {
+            [h, card, folder](QPagedPaintDevice& d) { return printPersonCard(d, h, card, folder); },
+            {}};
     }
-    return [h, persons](QPagedPaintDevice& d) { return printPersonList(d, h, persons); };
+    PrintJob job = printJob(choice.options(), h, persons, s_.clock.now().date());
+    if (!job.pages)
+        s_.prompts.showMessage(job.note);
+    return job;
+}
+
+void PrintFlow::noteStatus(const QString& text) const {
+    if (showStatus_)
+        showStatus_(text);
 }
 
 void PrintFlow::YazdirClick() {
-    const auto pages = choosePages(QStringLiteral("Yazdır"));
-    if (!pages)
+    const PrintJob job = choosePages(QStringLiteral("Yazdır"));
+    if (!job.pages)
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
@@ -56,13 +60,14 @@ void PrintFlow::YazdirClick() {
     QPrintPreviewDialog preview(&printer, s_.parent);
     preview.setWindowTitle(QStringLiteral("Baskı Önizleme"));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&pages](QPrinter* p) { pages(*p); });
+                     [&job](QPrinter* p) { job.pages(*p); });
+    noteStatus(job.note);
     preview.exec();
 }
 
 void PrintFlow::PdfOlarakKaydetClick() {
-    const auto pages = choosePages(QStringLiteral("PDF Olarak Kaydet"));
-    if (!pages)
+    const PrintJob job = choosePages(QStringLiteral("PDF Olarak Kaydet"));
+    if (!job.pages)
         return;
     FileDialogRequest request;
     request.title = QStringLiteral("PDF Olarak Kaydet");
@@ -73,19 +78,14 @@ void PrintFlow::PdfOlarakKaydetClick() {
     request.fileName =
         file.absoluteDir().filePath(file.completeBaseName() + QStringLiteral(".pdf"));
     const std::optional<QString> path = s_.prompts.saveFileName(request);
-    if (!path)
-        return;
-    if (QFileInfo::exists(*path) &&
-        s_.prompts.ask(*path + QStringLiteral(" İsimli bir dosya mevcuttur.\rSilinerek "
-                                              "Değiştirilmesini İstermisiniz ?"),
-                       PromptIcon::Information,
-                       {PromptButton::Yes, PromptButton::Cancel}) != PromptButton::Yes)
+    if (!path || !mayReplaceFile(s_.prompts, *path))
         return;
     try {
-        writePdf(*path, pages);
+        writePdf(*path, job.pages);
     } catch (const ZilvarenError& e) {
         s_.prompts.showError(e.message());
         return;
     }
+    noteStatus(job.note);
     s_.prompts.showMessage(QStringLiteral("\"%1\" PDF dosyası yazıldı.").arg(*path));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/PersonPrint.h"
+#include "print/PrintStyles.h"
 
 #include <QString>
 
@@ -28,18 +28,24 @@ struct PrintFlowServices {
 };
 
 // "Yazdır…" (with a print preview) and "PDF Olarak Kaydet…": the person
-// list as shown, or the card of the person shown, as the user chooses.
+// list as shown in one of the print styles, or the card of the person
+// shown, as the user chooses.
 class PrintFlow {
 public:
     explicit PrintFlow(PrintFlowServices services) : s_(std::move(services)) {}
+    // Where a word for the status bar goes (the labels left out).
+    void setShowStatus(std::function<void(const QString&)> show) { showStatus_ = std::move(show); }
     void YazdirClick();
     void PdfOlarakKaydetClick();
 
 private:
-    // The pages the user chose to print; empty when there is nothing, or
-    // the user cancelled.
-    std::function<bool(QPagedPaintDevice&)> choosePages(const QString& caption);
+    // The pages the user chose to print (no pages when there is nothing,
+    // or the user cancelled) and the word for the status bar.
+    PrintJob choosePages(const QString& caption);
     PrintHeading heading() const;
 
+    void noteStatus(const QString& text) const;
+
     PrintFlowServices s_;
+    std::function<void(const QString&)> showStatus_;
 };

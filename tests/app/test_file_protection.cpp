@@ -179,10 +179,13 @@ private Q_SLOTS:
         QCOMPARE(SyncState::read(stateFile, w.document().fileKey().get()).foreign, state.foreign);
         QVERIFY_THROWS_EXCEPTION(ZilvarenError, SyncState::read(stateFile, first.get()));
 
-        // Exports ask once in the session.
+        // Exports ask once in the session; turned down, the Excel export
+        // shows no save dialog.
         fx_.prompts->clear();
         fx_.prompts->answer(PromptButton::No);
-        QVERIFY(!protection.mayExportPlain());
+        w.commands().Menu_ExcelExport->trigger();
+        QCOMPARE(fx_.prompts->shown().size(), 1);
+        QVERIFY(fx_.prompts->shown()[0].text.contains(QStringLiteral("parolasız")));
         fx_.prompts->answer(PromptButton::Yes);
         QVERIFY(protection.mayExportPlain());
         QVERIFY(protection.mayExportPlain());

@@ -40,6 +40,13 @@ class Stop(BaseException):
 
 # ---------------------------------------------------------------- files
 
+# The address block's lines, in the order the program writes them.
+ADDRESS_TAGS = [("HOM1", "HomeAddress1"), ("HOM2", "HomeAddress2"), ("HOM3", "HomePostCode"),
+                ("HOM4", "HomeCity"), ("COMP", "Firm"), ("SECT", "Department"),
+                ("TITL", "Profession"), ("WRK1", "WorkAddress1"), ("WRK2", "WorkAddress2"),
+                ("WRK3", "WorkPostCode"), ("WRK4", "WorkCity")]
+
+
 def write_qdb(path, header_idno=None, header_group="", groups=(), persons=(),
               find_items=(), extra_header=""):
     """persons: dicts with RecordNo, FirstName, Surname, GroupPath, Notes (list),
@@ -71,8 +78,10 @@ def write_qdb(path, header_idno=None, header_group="", groups=(), persons=(),
             lines.append("1 OBJE")
             lines += ["2 CONT " + x for x in p["Pictures"]]
             lines.append("2 INDX %d" % p.get("PictureIndex", 0))
-        if p.get("Firm"):
-            lines += ["1 ADRS", "2 COMP " + p["Firm"]]
+        address = [(tag, p[key]) for tag, key in ADDRESS_TAGS if p.get(key)]
+        if address:
+            lines.append("1 ADRS")
+            lines += ["2 %s %s" % tv for tv in address]
         lines.append("1 GRUP " + p.get("GroupPath", ""))
         if p.get("RecordedAt") or p.get("EditedAt"):
             lines.append("1 TIME")

@@ -115,6 +115,35 @@ def case_person_and_dialogs(t):
     app.key("Escape")
 
 
+def case_office_dialogs(t):
+    """The print choice, the birthdays and the table import dialogs."""
+    today = time.strftime("%d %m 1980")
+    app = t.new_app(header_idno="1", header_group="Aile", groups=["Aile"],
+                    persons=[person("1", LONG_FIRST, LONG_LAST, "Aile", BirthDate=today),
+                             person("2", "AYŞE", "ER", "Aile")])
+    table = os.path.join(app.folder, "tablo.csv")
+    with open(table, "w", encoding="utf-8") as f:
+        f.write("Given Name,Family Name,Phone 1 - Type,Phone 1 - Value,E-mail 1 - Value,"
+                "Address 1 - Street,Birthday,Notes\n" +
+                "Şükrü,Özışık,Mobile,0532 111 22 33,sukru@ornek.com,%s,1970-03-05,not\n"
+                % ("Çok Uzun Bir Cadde Adı " * 4))
+
+    def open_dialog(name, open_it):
+        open_it()
+        dialog = app.dialog(lambda w: w.name == name, 15, name)
+        dwid = wait_for(lambda: [w for w in app._x_windows() if w != app.wid], 10,
+                        "dialog window")[0]
+        inside_screen(app, dwid, "the %s dialog" % name, t)
+        shot("dialog-" + name.replace(" ", ""))
+        app.key("Escape")
+        wait_for(lambda: not app._still_open(dialog), 10, name + " to close")
+
+    open_dialog("Yazdır", lambda: app.key("ctrl+p"))
+    open_dialog("Doğum Günleri", lambda: app.menu("Personel", "Doğum Günleri…"))
+    open_dialog("Tablo İçe Aktar", lambda: (app.menu("Dosya", "Tablo İçe Aktar…"),
+                                            app.file_dialog_enter(table)))
+
+
 def case_placement_from_a_bigger_screen(t):
     app = t.new_app(settings={"page_setup": {"Left": 3000, "Top": 2000,
                                              "Width": 3000, "Height": 2500}})
@@ -124,4 +153,4 @@ def case_placement_from_a_bigger_screen(t):
 
 if __name__ == "__main__":
     Runner("layout-" + CONDITIONS).run([case_first_start, case_person_and_dialogs,
-                                       case_placement_from_a_bigger_screen])
+                                       case_office_dialogs, case_placement_from_a_bigger_screen])

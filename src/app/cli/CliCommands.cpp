@@ -27,11 +27,16 @@ constexpr const char* kUsage =
     "       zilvaren-cli import-vcard FILE.qdb CARDS.vcf [--group PATH] "
     "[--replace-unencodable] -o OUT.qdb\n"
     "       zilvaren-cli export-vcard FILE.qdb [--group PATH] [--photos] -o CARDS.vcf\n"
+    "       zilvaren-cli import-csv FILE.qdb IN.csv [--map COLUMN=FIELD ...] [--group PATH] "
+    "[--replace-unencodable] -o OUT.qdb | --show-map\n"
+    "       zilvaren-cli export-xlsx FILE.qdb [--group PATH] -o OUT.xlsx\n"
+    "       zilvaren-cli export-ics FILE.qdb -o OUT.ics\n"
     "       zilvaren-cli tools FILE.qdb --strip-spaces|--split-phones|--renumber -o OUT.qdb\n"
     "       zilvaren-cli find FILE.qdb WORD --fields ID,AdSoyad,Tel,Adres,Firma,Notlar,Grup\n"
     "       zilvaren-cli duplicates FILE.qdb\n"
     "       zilvaren-cli merge FILE.qdb KEEP DROP [DROP...] -o OUT.qdb\n"
-    "       zilvaren-cli print FILE.qdb [--group PATH] [--person NO] -o OUT.pdf\n"
+    "       zilvaren-cli print FILE.qdb [--group PATH] [--person NO | --style "
+    "list|phones|labels|birthdays [--address home|work] [--month N]] -o OUT.pdf\n"
     "       zilvaren-cli sync FILE.qdb --url URL --user NAME [--password-file PATH]\n"
     "                    [--file-password-file PATH]\n"
     "       zilvaren-cli protect|unprotect IN.qdb -o OUT.qdb --password-file PATH\n"
@@ -125,6 +130,12 @@ int runCli(QStringList args) {
         return runImportVCardCommand(rest);
     if (command == QLatin1String("export-vcard"))
         return runExportVCardCommand(rest);
+    if (command == QLatin1String("import-csv"))
+        return runImportCsvCommand(rest);
+    if (command == QLatin1String("export-xlsx"))
+        return runExportXlsxCommand(rest);
+    if (command == QLatin1String("export-ics"))
+        return runExportIcsCommand(rest);
     if (command == QLatin1String("tools"))
         return runToolsCommand(rest);
     if (command == QLatin1String("find"))

@@ -20,15 +20,20 @@ int main(int argc, char** argv) {
     // Printing lays pages out with fonts, which need the GUI part of Qt;
     // it runs without a display.
     const bool printing = argc > 1 && std::strcmp(argv[1], "print") == 0;
+    // Qt would take options of its own (--style among them) out of the
+    // arguments: it is given the program's name alone.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    int qtArgc = 1;
     std::unique_ptr<QCoreApplication> app;
     if (printing) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app = std::make_unique<QGuiApplication>(qtArgc, argv);
     } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
+        app = std::make_unique<QCoreApplication>(qtArgc, argv);
     }
-    QStringList args = QCoreApplication::arguments().mid(1);
     try {
         takeRecordFilePassword(args);
     } catch (const std::exception& e) {

@@ -8,6 +8,7 @@
 #include "platform/ShellOpener.h"
 
 #include <QTemporaryDir>
+#include <QtTest>
 
 #include <memory>
 
@@ -46,5 +47,16 @@ struct WindowFixture {
     MainWindowServices services() {
         settings = std::make_unique<SettingsStore>();
         return {*prompts, *settings, *clock, shell};
+    }
+
+    // The main window shown and active, its start-up file opened.
+    std::unique_ptr<TForm_Main> openWindow() {
+        auto w = std::make_unique<TForm_Main>(services());
+        w->show();
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w.get()))
+            qWarning("window not active");
+        w->openStartupFile();
+        return w;
     }
 };

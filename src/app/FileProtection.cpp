@@ -1,6 +1,7 @@
 #include "app/FileProtection.h"
 
 #include "app/FileCommands.h"
+#include "app/NamedAction.h"
 #include "app/LockDialog.h"
 #include "app/TForm_Main.h"
 #include "platform/Prompts.h"
@@ -18,11 +19,6 @@ constexpr std::size_t kShortPassword = 8;
 // A dialog open when the time is up: the lock waits for it to close.
 constexpr std::chrono::seconds kRetryAfterDialog{5};
 
-QAction* makeAction(QObject* parent, const QString& text, const char* name) {
-    auto* a = new QAction(text, parent);
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 
 #include "app/EditHistory.h"
 #include "app/FileCommands.h"
+#include "app/NamedAction.h"
 #include "app/OfficeCommands.h"
 #include "app/ServerSync.h"
 #include "app/TForm_Main.h"
@@ -15,16 +16,6 @@
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
-
-namespace {
-
-QAction* makeAction(QObject* parent, const QString& text, const char* name) {
-    auto* a = new QAction(text, parent);
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
-
-} // namespace
 
 MainCommands::MainCommands(TForm_Main& window, FileCommands& files, PersonEditing& editing)
     : QObject(&window), window_(window), files_(files), editing_(editing),

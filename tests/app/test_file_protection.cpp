@@ -61,12 +61,7 @@ class TestFileProtection : public QObject {
         return file;
     }
     TForm_Main& openWindow() {
-        w_ = std::make_unique<TForm_Main>(fx_.services());
-        w_->show();
-        w_->activateWindow();
-        if (!QTest::qWaitForWindowActive(w_.get()))
-            qWarning("window not active");
-        w_->openStartupFile();
+        w_ = fx_.openWindow();
         return *w_;
     }
     void press(int key, Qt::KeyboardModifiers modifiers = {}) {

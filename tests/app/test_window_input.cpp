@@ -83,12 +83,7 @@ class TestWindowInput : public QObject {
 
     TForm_Main& open(const QStringList& lines) {
         fx_.startWith(QStringLiteral("p.qdb"), lines);
-        w_ = std::make_unique<TForm_Main>(fx_.services());
-        w_->show();
-        w_->activateWindow();
-        if (!QTest::qWaitForWindowActive(w_.get()))
-            qWarning("window not active");
-        w_->openStartupFile();
+        w_ = fx_.openWindow();
         return *w_;
     }
     void clickTool(QAction* action) {

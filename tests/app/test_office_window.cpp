@@ -5,7 +5,9 @@
 #include "app/OfficeCommands.h"
 #include "app/TForm_Main.h"
 #include "interchange/TableImportDialog.h"
+#include "person/Birthdays.h"
 #include "person/BirthdaysDialog.h"
+#include "store/BirthDate.h"
 #include "platform/qt/ElidedLabel.h"
 #include "print/PrintChoiceDialog.h"
 
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QtTest>
@@ -113,6 +116,40 @@ private Q_SLOTS:
         QVERIFY(!d.ComboBox_Bicim->isEnabled() && !d.ComboBox_Donem->isEnabled());
         press(Qt::Key_Return);
         QCOMPARE(d.result(), int(QDialog::Accepted));
+    }
+
+    // The quick calendar arithmetic against QDate: random birth dates and
+    // windows, 29 February and the turn of a year among them.
+    void birthdaysAgreeWithTheCalendar() {
+        QRandomGenerator random(20261211);
+        std::vector<PersonRecord> people(3000);
+        std::vector<const PersonRecord*> all;
+        for (size_t i = 0; i < people.size(); ++i) {
+            const QDate born = i % 10 == 0 ? QDate(1896 + 4 * int(i % 30), 2, 29)
+                                            : QDate(1800, 1, 1).addDays(random.bounded(90000));
+            people[i].BirthDate = birthdate::fromDate(born);
+            all.push_back(&people[i]);
+        }
+        for (int round = 0; round < 40; ++round) {
+            const QDate first =
+                round == 0 ? QDate(2027, 2, 28) : QDate(2020, 1, 1).addDays(random.bounded(3000));
+            const QDate last = first.addDays(round % 2 ? 0 : 30);
+            int expected = 0;
+            for (const PersonRecord* p : all) {
+                const QDate born = birthdate::toDate(p->BirthDate);
+                for (int y = first.year(); y <= last.year(); ++y) {
+                    const QDate day = birthdayIn(born, y);
+                    expected += day >= first && day <= last && y > born.year();
+                }
+            }
+            const std::vector<Birthday> found = birthdaysBetween(all, first, last);
+            QCOMPARE(int(found.size()), expected);
+            for (const Birthday& b : found) {
+                const QDate born = birthdate::toDate(b.person->BirthDate);
+                QCOMPARE(b.date, birthdayIn(born, b.date.year()));
+                QCOMPARE(b.age, b.date.year() - born.year());
+            }
+        }
     }
 
     void birthdaysDialogShowsThePersonChosen() {

@@ -42,7 +42,6 @@ FileProtection::FileProtection(TForm_Main& window, FileCommands& files, Prompts&
         updateActions(editLocked_);
         armIdleTimer();
     });
-    qApp->installEventFilter(this);
     updateActions(false);
 }
 
@@ -65,11 +64,16 @@ void FileProtection::setIdleTime(std::chrono::milliseconds time) {
     armIdleTimer();
 }
 
+// Every event of the program passes the filter: it watches only while a
+// protected file can lock.
 void FileProtection::armIdleTimer() {
-    if (idleTime_.count() > 0 && window_.document().fileKey() && !locked_)
+    if (idleTime_.count() > 0 && window_.document().fileKey() && !locked_) {
+        qApp->installEventFilter(this);
         idle_.start(idleTime_);
-    else
+    } else {
+        qApp->removeEventFilter(this);
         idle_.stop();
+    }
 }
 
 bool FileProtection::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,6 @@
 #include "app/LockDialog.h"
 
 #include "platform/SecretBytes.h"
-#include "platform/qt/WaitCursor.h"
 
 #include <QCloseEvent>
 #include <QDialogButtonBox>
@@ -54,11 +53,7 @@ void LockDialog::closeEvent(QCloseEvent* event) {
 void LockDialog::tryPassword() {
     SecretBytes typed = SecretBytes::fromText(Edit_Parola->text());
     Edit_Parola->clear();
-    QString problem;
-    {
-        const WaitCursor wait;
-        problem = unlock_(std::move(typed));
-    }
+    const QString problem = unlock_(std::move(typed));
     if (problem.isEmpty()) {
         done(Opened);
         return;

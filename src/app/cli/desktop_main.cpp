@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
     } else {
         app = std::make_unique<QCoreApplication>(qtArgc, argv);
     }
+    const bool syncing = args.value(0) == QLatin1String("sync");
+    if (!printing && !syncing && args.value(0) != QLatin1String("merge"))
+        return runCli(args);
     try {
         takeRecordFilePassword(args);
     } catch (const std::exception& e) {
@@ -42,9 +45,7 @@ int main(int argc, char** argv) {
     }
     if (printing)
         return runPrintCommand(args.mid(1));
-    if (args.value(0) == QLatin1String("sync"))
+    if (syncing)
         return runSyncCommand(args.mid(1));
-    if (args.value(0) == QLatin1String("merge"))
-        return runMergeCommand(args.mid(1));
-    return runCli(args);
+    return runMergeCommand(args.mid(1));
 }
